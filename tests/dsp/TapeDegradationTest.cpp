@@ -1,0 +1,695 @@
+#include "dsp/TapeDegradation.h"
+
+#include "support/AllocationCounter.h"
+#include "support/CaseName.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace
+{
+constexpr double pi = 3.14159265358979323846;
+
+// Raw control values in the order the processor applies them; the defaults
+// are the parameters' defaults.
+struct Controls
+{
+    bool od = false;
+    float soar = 0.0f;
+    float soften = 100.0f;
+    float bump = 20.0f;
+    float flutter = 0.0f;
+    float speed = 50.0f;
+    float out = 50.0f;
+    float wet = 100.0f;
+};
+
+void apply (dsp::TapeDegradation& tape, const Controls& c)
+{
+    tape.setOdMode (c.od);
+    tape.setSoar (c.soar);
+    tape.setSoften (c.soften);
+    tape.setHeadBump (c.bump);
+    tape.setFlutter (c.flutter);
+    tape.setFlutterSpeed (c.speed);
+    tape.setOutputGain (c.out);
+    tape.setWet (c.wet);
+}
+
+struct Stereo
+{
+    std::vector<float> l, r;
+    int size() const { return static_cast<int> (l.size()); }
+};
+
+Stereo silence (int n)
+{
+    return { std::vector<float> (static_cast<std::size_t> (n), 0.0f),
+             std::vector<float> (static_cast<std::size_t> (n), 0.0f) };
+}
+
+Stereo sine (double hz, double amp, double sampleRate, int n)
+{
+    Stereo s = silence (n);
+    for (int i = 0; i < n; ++i)
+    {
+        const double w = 2.0 * pi * hz * i / sampleRate;
+        s.l[static_cast<std::size_t> (i)] = static_cast<float> (amp * std::sin (w));
+        s.r[static_cast<std::size_t> (i)] = static_cast<float> (amp * std::sin (w + 0.7));
+    }
+    return s;
+}
+
+Stereo noise (double amp, int n, unsigned seed)
+{
+    std::mt19937 rng (seed);
+    std::uniform_real_distribution<double> dist (-amp, amp);
+    Stereo s = silence (n);
+    for (int i = 0; i < n; ++i)
+    {
+        s.l[static_cast<std::size_t> (i)] = static_cast<float> (dist (rng));
+        s.r[static_cast<std::size_t> (i)] = static_cast<float> (dist (rng));
+    }
+    return s;
+}
+
+Stereo constant (float value, int n)
+{
+    return { std::vector<float> (static_cast<std::size_t> (n), value),
+             std::vector<float> (static_cast<std::size_t> (n), value) };
+}
+
+// Processes a copy of the signal in blocks of up to 512 samples.
+Stereo run (dsp::TapeDegradation& tape, Stereo s, int block = 512)
+{
+    for (int start = 0; start < s.size(); start += block)
+    {
+        const int n = std::min (block, s.size() - start);
+        tape.processStereo (s.l.data() + start, s.r.data() + start, n);
+    }
+    return s;
+}
+
+dsp::TapeDegradation makeTape (double sampleRate, const Controls& c)
+{
+    dsp::TapeDegradation tape;
+    tape.prepare (static_cast<float> (sampleRate));
+    apply (tape, c);
+    return tape;
+}
+
+double maxAbs (const std::vector<float>& v, int from, int to)
+{
+    double m = 0.0;
+    for (int i = from; i < to; ++i)
+        m = std::max (m, std::abs (static_cast<double> (v[static_cast<std::size_t> (i)])));
+    return m;
+}
+
+double maxAbsDiff (const std::vector<float>& a, const std::vector<float>& b, int from, int to)
+{
+    double m = 0.0;
+    for (int i = from; i < to; ++i)
+        m = std::max (m, std::abs (static_cast<double> (a[static_cast<std::size_t> (i)])
+                                   - static_cast<double> (b[static_cast<std::size_t> (i)])));
+    return m;
+}
+
+double rms (const std::vector<float>& v, int from, int to)
+{
+    double sum = 0.0;
+    for (int i = from; i < to; ++i)
+        sum += static_cast<double> (v[static_cast<std::size_t> (i)]) * static_cast<double> (v[static_cast<std::size_t> (i)]);
+    return std::sqrt (sum / (to - from));
+}
+
+// Peak index of |x| in a range.
+int peakIndex (const std::vector<float>& v, int from, int to)
+{
+    int best = from;
+    for (int i = from; i < to; ++i)
+        if (std::abs (v[static_cast<std::size_t> (i)]) > std::abs (v[static_cast<std::size_t> (best)]))
+            best = i;
+    return best;
+}
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Setter conversions and the per-block values derived from them.
+
+struct ConversionCase
+{
+    const char* what;
+    std::function<void (dsp::TapeDegradation&)> set;
+    std::function<double (const dsp::TapeDegradation&)> read;
+    double expected;
+    double tolerance;
+};
+
+class TapeConversion : public ::testing::TestWithParam<ConversionCase> {};
+
+TEST_P (TapeConversion, ConvertsRawValues)
+{
+    const auto& c = GetParam();
+    dsp::TapeDegradation tape;
+    c.set (tape);
+    EXPECT_NEAR (c.read (tape), c.expected, c.tolerance);
+}
+
+namespace
+{
+using Tape = dsp::TapeDegradation;
+double knee (const Tape& t) { return t.getOdKnee(); }
+double inputGain (const Tape& t) { return t.computeBlockCoefficients().inputGain; }
+double comp (const Tape& t) { return t.computeBlockCoefficients().comp; }
+double speed (const Tape& t) { return t.getFlutterSpeed(); }
+double softenHz (const Tape& t) { return t.computeBlockCoefficients().softenHz; }
+double outGainDb (const Tape& t) { return 20.0 * std::log10 (t.computeBlockCoefficients().outGainLin); }
+double depth (const Tape& t) { return t.computeBlockCoefficients().flutterDepth; }
+double increment (const Tape& t) { return t.computeBlockCoefficients().flutterIncrement; }
+auto soar (float v) { return [v] (Tape& t) { t.setSoar (v); }; }
+auto flutterSpeed (float v) { return [v] (Tape& t) { t.setFlutterSpeed (v); }; }
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P (Table, TapeConversion, ::testing::Values (
+    ConversionCase { "drive 0 knee", soar (0.0f), knee, 0.3, 1e-7 },
+    ConversionCase { "drive 0 input gain", soar (0.0f), inputGain, 1.0, 1e-7 },
+    ConversionCase { "drive 0 comp", soar (0.0f), comp, 1.0, 1e-7 },
+    ConversionCase { "drive 50 knee", soar (50.0f), knee, 0.15, 1e-7 },
+    ConversionCase { "drive 50 input gain", soar (50.0f), inputGain, std::sqrt (10.0), 1e-6 },
+    ConversionCase { "drive 100 knee is floored", soar (100.0f), knee, 0.06, 1e-7 },
+    ConversionCase { "drive 100 input gain", soar (100.0f), inputGain, 10.0, 1e-6 },
+    ConversionCase { "drive 100 comp", soar (100.0f), comp, 0.3503, 1e-6 },
+    ConversionCase { "drive above range", soar (250.0f), inputGain, 10.0, 1e-6 },
+    ConversionCase { "drive below range", soar (-20.0f), knee, 0.3, 1e-7 },
+    ConversionCase { "flutter speed 0", flutterSpeed (0.0f), speed, 0.2, 1e-7 },
+    ConversionCase { "flutter speed 50", flutterSpeed (50.0f), speed, 0.8, 1e-7 },
+    ConversionCase { "flutter speed 75", flutterSpeed (75.0f), speed, 1.6, 1e-6 },
+    ConversionCase { "flutter speed 100", flutterSpeed (100.0f), speed, 3.2, 1e-6 },
+    ConversionCase { "flutter speed above range", flutterSpeed (180.0f), speed, 3.2, 1e-6 },
+    ConversionCase { "flutter speed below range", flutterSpeed (-30.0f), speed, 0.2, 1e-7 },
+    ConversionCase { "soften 0 is 2 kHz", [] (Tape& m) { m.setSoften (0.0f); }, softenHz, 2000.0, 1e-6 },
+    ConversionCase { "soften 50", [] (Tape& m) { m.setSoften (50.0f); }, softenHz, 2000.0 * std::sqrt (6.0), 1e-3 },
+    ConversionCase { "soften 100 is 12 kHz", [] (Tape& m) { m.setSoften (100.0f); }, softenHz, 12000.0, 1e-3 },
+    ConversionCase { "soften above range", [] (Tape& m) { m.setSoften (400.0f); }, softenHz, 12000.0, 1e-3 },
+    ConversionCase { "head bump 20", [] (Tape& m) { m.setHeadBump (20.0f); }, [] (const Tape& m) { return double (m.getHeadBump()); }, 0.2, 1e-7 },
+    ConversionCase { "head bump mix", [] (Tape& m) { m.setHeadBump (100.0f); }, [] (const Tape& m) { return m.computeBlockCoefficients().bumpMix; }, 0.25, 1e-7 },
+    ConversionCase { "head bump below range", [] (Tape& m) { m.setHeadBump (-1.0f); }, [] (const Tape& m) { return double (m.getHeadBump()); }, 0.0, 0.0 },
+    ConversionCase { "output 0 is -6 dB", [] (Tape& m) { m.setOutputGain (0.0f); }, outGainDb, -6.0, 1e-9 },
+    ConversionCase { "output 50 is 0 dB", [] (Tape& m) { m.setOutputGain (50.0f); }, outGainDb, 0.0, 0.0 },
+    ConversionCase { "output 100 is +6 dB", [] (Tape& m) { m.setOutputGain (100.0f); }, outGainDb, 6.0, 1e-9 },
+    ConversionCase { "output above range", [] (Tape& m) { m.setOutputGain (1000.0f); }, outGainDb, 6.0, 1e-9 },
+    ConversionCase { "wet 30", [] (Tape& m) { m.setWet (30.0f); }, [] (const Tape& m) { return double (m.getWet()); }, 0.3, 1e-7 },
+    ConversionCase { "wet above range", [] (Tape& m) { m.setWet (101.0f); }, [] (const Tape& m) { return double (m.getWet()); }, 1.0, 0.0 },
+    ConversionCase { "full flutter depth at 44.1 kHz", [] (Tape& m) { m.setFlutter (100.0f); }, depth, 70.0, 1e-9 },
+    ConversionCase { "half flutter depth at 44.1 kHz", [] (Tape& m) { m.setFlutter (50.0f); }, depth, 17.5, 1e-9 },
+    ConversionCase { "full flutter depth at 96 kHz", [] (Tape& m) { m.prepare (96000.0f); m.setFlutter (100.0f); }, depth, 70.0 * 96000.0 / 44100.0, 1e-9 },
+    ConversionCase { "flutter sweep at 96 kHz", [] (Tape& m) { m.prepare (96000.0f); m.setFlutter (100.0f); m.setFlutterSpeed (100.0f); }, increment, 3.2 * 0.0024 * 44100.0 / 96000.0, 1e-9 },
+    ConversionCase { "flutter above range", [] (Tape& m) { m.setFlutter (120.0f); }, depth, 70.0, 1e-9 },
+    ConversionCase { "low split is a 150 Hz one-pole", [] (Tape& m) { m.prepare (48000.0f); }, [] (const Tape& m) { return m.computeBlockCoefficients().lowSplit; }, 1.0 - std::exp (-2.0 * pi * 150.0 / 48000.0), 1e-12 }),
+    testsupport::NameFromWhat());
+
+TEST (TapeSetters, NaNKeepsThePreviousValueAndInfinityClamps)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const Controls c { false, 40.0f, 60.0f, 30.0f, 70.0f, 80.0f, 90.0f, 75.0f };
+
+    dsp::TapeDegradation clean = makeTape (44100.0, c);
+    dsp::TapeDegradation poked = makeTape (44100.0, c);
+    apply (poked, { false, nan, nan, nan, nan, nan, nan, nan });
+
+    EXPECT_EQ (poked.getDrive(), clean.getDrive());
+    EXPECT_EQ (poked.getOdKnee(), clean.getOdKnee());
+    EXPECT_EQ (poked.getSoften(), clean.getSoften());
+    EXPECT_EQ (poked.getHeadBump(), clean.getHeadBump());
+    EXPECT_EQ (poked.getFlutter(), clean.getFlutter());
+    EXPECT_EQ (poked.getFlutterSpeed(), clean.getFlutterSpeed());
+    EXPECT_EQ (poked.getOutputGain(), clean.getOutputGain());
+    EXPECT_EQ (poked.getWet(), clean.getWet());
+
+    // The sound is untouched by the rejected values.
+    const Stereo in = sine (440.0, 0.6, 44100.0, 4096);
+    const Stereo a = run (clean, in);
+    const Stereo b = run (poked, in);
+    EXPECT_EQ (a.l, b.l);
+    EXPECT_EQ (a.r, b.r);
+
+    dsp::TapeDegradation high;
+    apply (high, { false, inf, inf, inf, inf, inf, inf, inf });
+    EXPECT_EQ (high.getDrive(), 100.0f);
+    EXPECT_FLOAT_EQ (high.getOdKnee(), 0.06f);
+    EXPECT_EQ (high.getSoften(), 1.0f);
+    EXPECT_EQ (high.getFlutter(), 1.0f);
+    EXPECT_FLOAT_EQ (high.getFlutterSpeed(), 3.2f);
+    EXPECT_EQ (high.getWet(), 1.0f);
+
+    dsp::TapeDegradation low;
+    apply (low, { false, -inf, -inf, -inf, -inf, -inf, -inf, -inf });
+    EXPECT_EQ (low.getDrive(), 0.0f);
+    EXPECT_FLOAT_EQ (low.getFlutterSpeed(), 0.2f);
+    EXPECT_EQ (low.getOutputGain(), 0.0f);
+    EXPECT_EQ (low.getWet(), 0.0f);
+}
+
+TEST (TapePrepare, IgnoresUnusableSampleRates)
+{
+    dsp::TapeDegradation tape;
+    tape.prepare (96000.0f);
+    tape.prepare (std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ (tape.getSampleRate(), 96000.0f);
+    tape.prepare (0.0f);
+    EXPECT_EQ (tape.getSampleRate(), 96000.0f);
+    tape.prepare (-44100.0f);
+    EXPECT_EQ (tape.getSampleRate(), 96000.0f);
+}
+
+// ---------------------------------------------------------------------------
+// Flutter.
+
+TEST (TapeFlutter, OffIsAPassThroughWithoutDelay)
+{
+    constexpr int n = 600;
+    Stereo impulse = silence (n);
+    impulse.l[100] = impulse.r[100] = 0.5f;
+
+    Controls c;
+    c.bump = 0.0f;
+    c.speed = 0.0f;
+    dsp::TapeDegradation slow = makeTape (44100.0, c);
+    c.speed = 100.0f;
+    dsp::TapeDegradation fast = makeTape (44100.0, c);
+    c.flutter = 100.0f;
+    c.speed = 0.0f; // the wander has barely started after 170 samples
+    dsp::TapeDegradation fluttering = makeTape (44100.0, c);
+
+    const Stereo a = run (slow, impulse);
+    const Stereo b = run (fast, impulse);
+    const Stereo f = run (fluttering, impulse);
+
+    // The flutter speed means nothing while the depth is 0.
+    EXPECT_EQ (a.l, b.l);
+    EXPECT_EQ (a.r, b.r);
+    // No delay at depth 0 (the filters smear the impulse by a few samples);
+    // full depth right after a reset delays by 70 samples.
+    const int direct = peakIndex (a.l, 0, n);
+    EXPECT_GE (direct, 100);
+    EXPECT_LE (direct, 105);
+    EXPECT_NEAR (peakIndex (f.l, 0, n) - direct, 70, 1);
+}
+
+TEST (TapeFlutter, RingIsWrittenWhileOffSoTurningItUpReadsRecentSignal)
+{
+    Controls off;
+    off.bump = 0.0f; // no resonator ringing in the silence that follows
+    Controls on = off;
+    on.flutter = 100.0f;
+
+    // A high tone leaves little behind in the low split's state.
+    const Stereo tone = sine (4000.0, 0.5, 44100.0, 4410);
+    const Stereo quiet = silence (300);
+
+    dsp::TapeDegradation turnedUp = makeTape (44100.0, off);
+    dsp::TapeDegradation keptOff = makeTape (44100.0, off);
+    run (turnedUp, tone);
+    run (keptOff, tone);
+    apply (turnedUp, on);
+
+    const Stereo up = run (turnedUp, quiet);
+    const Stereo still = run (keptOff, quiet);
+
+    // The first 70 samples after the switch replay the tone from the ring;
+    // without flutter only the decaying low-split state is left.
+    EXPECT_GT (rms (up.l, 20, 65), 0.2);
+    EXPECT_GT (rms (up.r, 20, 65), 0.2);
+    EXPECT_LT (maxAbs (still.l, 20, 65), 0.03);
+    // From then on the reads reach what was written after the switch.
+    EXPECT_LT (maxAbs (up.l, 90, 300), 0.03);
+}
+
+TEST (TapeFlutter, RingIs500SamplesUpTo96kHzAndCoversTheDeepestReadAbove)
+{
+    for (const double rate : { 44100.0, 48000.0, 88200.0, 96000.0 })
+    {
+        dsp::TapeDegradation tape;
+        tape.prepare (static_cast<float> (rate));
+        EXPECT_EQ (tape.getFlutterRingSize(), 500) << rate;
+    }
+    for (const double rate : { 176400.0, 192000.0, 352800.0, 384000.0, 768000.0 })
+    {
+        dsp::TapeDegradation tape;
+        tape.prepare (static_cast<float> (rate));
+        tape.setFlutter (100.0f);
+        // Offsets stay below 2 * depth; the interpolation reads one further.
+        const double deepest = 2.0 * tape.computeBlockCoefficients().flutterDepth + 1.0;
+        EXPECT_GT (tape.getFlutterRingSize(), deepest) << rate;
+    }
+}
+
+struct RateCase
+{
+    const char* what;
+    double sampleRate;
+};
+
+class TapeFlutterHighRate : public ::testing::TestWithParam<RateCase> {};
+
+// A read that wrapped around a too-short ring lands on recent signal and
+// jumps by a good part of the tone's amplitude.
+TEST_P (TapeFlutterHighRate, FullFlutterStaysContinuous)
+{
+    const double fs = GetParam().sampleRate;
+    Controls c;
+    c.flutter = 100.0f;
+    c.speed = 100.0f;
+    dsp::TapeDegradation tape = makeTape (fs, c);
+
+    const int n = static_cast<int> (fs * 1.5);
+    const Stereo out = run (tape, sine (300.0, 0.5, fs, n));
+
+    // The tone moves by at most 2*pi*300/fs * amplitude per sample.
+    const double smoothStep = 2.0 * pi * 300.0 / fs;
+    double worst = 0.0;
+    for (int i = static_cast<int> (fs * 0.01); i < n; ++i)
+    {
+        const auto k = static_cast<std::size_t> (i);
+        worst = std::max (worst, std::abs (static_cast<double> (out.l[k]) - static_cast<double> (out.l[k - 1])));
+        worst = std::max (worst, std::abs (static_cast<double> (out.r[k]) - static_cast<double> (out.r[k - 1])));
+    }
+    EXPECT_LT (worst, 4.0 * smoothStep);
+    EXPECT_GT (maxAbs (out.l, n / 2, n), 0.2); // the tone is there
+}
+
+INSTANTIATE_TEST_SUITE_P (Rates, TapeFlutterHighRate, ::testing::Values (
+    RateCase { "176.4 kHz", 176400.0 },
+    RateCase { "192 kHz", 192000.0 },
+    RateCase { "352.8 kHz", 352800.0 },
+    RateCase { "384 kHz", 384000.0 }),
+    testsupport::NameFromWhat());
+
+// ---------------------------------------------------------------------------
+// Mix.
+
+TEST (TapeMix, WetZeroGivesTheInputEightSamplesLateWhateverTheTapeSettings)
+{
+    const Stereo in = noise (0.8, 6000, 7u);
+    Controls plain;
+    plain.wet = 0.0f;
+    Controls wild { true, 100.0f, 0.0f, 100.0f, 100.0f, 100.0f, 100.0f, 0.0f };
+
+    dsp::TapeDegradation a = makeTape (44100.0, plain);
+    dsp::TapeDegradation b = makeTape (44100.0, wild);
+    const Stereo outA = run (a, in);
+    const Stereo outB = run (b, in);
+
+    EXPECT_EQ (outA.l, outB.l);
+    EXPECT_EQ (outA.r, outB.r);
+
+    for (int i = 0; i < in.size(); ++i)
+    {
+        const auto k = static_cast<std::size_t> (i);
+        const double dryL = i >= 8 ? in.l[k - 8] : 0.0;
+        const double dryR = i >= 8 ? in.r[k - 8] : 0.0;
+        // Dither stays at the level of the float's last bit.
+        ASSERT_NEAR (outA.l[k], dryL, 1.2e-7 * std::abs (dryL) + 6e-8) << i;
+        ASSERT_NEAR (outA.r[k], dryR, 1.2e-7 * std::abs (dryR) + 6e-8) << i;
+    }
+}
+
+TEST (TapeMix, WetOneIgnoresTheDryAndHalfBlendsBoth)
+{
+    // A loud input: any dry leak at wet 1 would show far above the 0.99 clamp.
+    const Stereo in = noise (50.0, 8000, 11u);
+    Controls c;
+    c.out = 100.0f;
+    c.flutter = 40.0f;
+    dsp::TapeDegradation full = makeTape (44100.0, c);
+    c.wet = 0.0f;
+    dsp::TapeDegradation dry = makeTape (44100.0, c);
+    c.wet = 50.0f;
+    dsp::TapeDegradation half = makeTape (44100.0, c);
+
+    const Stereo outFull = run (full, in);
+    const Stereo outDry = run (dry, in);
+    const Stereo outHalf = run (half, in);
+
+    EXPECT_LE (maxAbs (outFull.l, 0, in.size()), 0.99 + 1e-7);
+    EXPECT_LE (maxAbs (outFull.r, 0, in.size()), 0.99 + 1e-7);
+    for (int i = 0; i < in.size(); ++i)
+    {
+        const auto k = static_cast<std::size_t> (i);
+        const double expected = 0.5 * outFull.l[k] + 0.5 * outDry.l[k];
+        ASSERT_NEAR (outHalf.l[k], expected, 1e-5 * (1.0 + std::abs (expected))) << i;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Clipper and output bounds.
+
+struct ClipCase
+{
+    const char* what;
+    Controls controls;
+};
+
+class TapeClipper : public ::testing::TestWithParam<ClipCase> {};
+
+TEST_P (TapeClipper, HugeInputSettlesAtPlusAndMinus099)
+{
+    // Square wave of +-1000 with 200-sample halves: the low split lets the
+    // edges through, every half holds far beyond the clipper's ceiling.
+    constexpr int half = 200;
+    Stereo in = silence (40 * half);
+    for (int i = 0; i < in.size(); ++i)
+        in.l[static_cast<std::size_t> (i)] = in.r[static_cast<std::size_t> (i)] = (i / half) % 2 == 0 ? 1000.0f : -1000.0f;
+
+    dsp::TapeDegradation tape = makeTape (44100.0, GetParam().controls);
+    const Stereo out = run (tape, in);
+
+    for (int h = 2; h < 40; ++h)
+    {
+        const double level = h % 2 == 0 ? 0.99 : -0.99;
+        for (int i = h * half + 40; i < h * half + 120; ++i)
+        {
+            ASSERT_NEAR (out.l[static_cast<std::size_t> (i)], level, 1e-6) << "half " << h << " sample " << i;
+            ASSERT_NEAR (out.r[static_cast<std::size_t> (i)], level, 1e-6) << "half " << h << " sample " << i;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P (Modes, TapeClipper, ::testing::Values (
+    ClipCase { "OD curve", Controls { true, 50.0f, 100.0f, 20.0f, 0.0f, 50.0f, 50.0f, 100.0f } },
+    ClipCase { "smooth curve at plus 6 dB", Controls { false, 0.0f, 100.0f, 20.0f, 0.0f, 50.0f, 100.0f, 100.0f } }),
+    testsupport::NameFromWhat());
+
+struct InputCase
+{
+    const char* what;
+    Stereo (*make) (int n);
+};
+
+class TapeBounds : public ::testing::TestWithParam<InputCase> {};
+
+TEST_P (TapeBounds, OutputStaysFiniteAndWithinUnity)
+{
+    const std::vector<Controls> settings {
+        Controls {},
+        Controls { false, 100.0f, 0.0f, 100.0f, 100.0f, 100.0f, 100.0f, 100.0f },
+        Controls { true, 100.0f, 0.0f, 100.0f, 100.0f, 100.0f, 100.0f, 100.0f },
+        Controls { true, 0.0f, 100.0f, 100.0f, 30.0f, 0.0f, 100.0f, 100.0f },
+    };
+    for (const double fs : { 44100.0, 192000.0 })
+    {
+        for (std::size_t s = 0; s < settings.size(); ++s)
+        {
+            dsp::TapeDegradation tape = makeTape (fs, settings[s]);
+            const Stereo out = run (tape, GetParam().make (static_cast<int> (fs * 0.5)));
+            for (int i = 0; i < out.size(); ++i)
+            {
+                const auto k = static_cast<std::size_t> (i);
+                ASSERT_TRUE (std::isfinite (out.l[k]) && std::isfinite (out.r[k])) << fs << " setting " << s << " sample " << i;
+                ASSERT_LE (std::abs (out.l[k]), 1.0f) << fs << " setting " << s << " sample " << i;
+                ASSERT_LE (std::abs (out.r[k]), 1.0f) << fs << " setting " << s << " sample " << i;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P (Inputs, TapeBounds, ::testing::Values (
+    InputCase { "silence", [] (int n) { return silence (n); } },
+    InputCase { "full-scale noise", [] (int n) { return noise (1.0, n, 3u); } },
+    InputCase { "noise of 1000", [] (int n) { return noise (1000.0, n, 5u); } },
+    InputCase { "plus 1000", [] (int n) { return constant (1000.0f, n); } },
+    InputCase { "minus 1000", [] (int n) { return constant (-1000.0f, n); } },
+    InputCase { "sustained DC of 1", [] (int n) { return constant (1.0f, n); } },
+    InputCase { "largest floats", [] (int n) { return constant (std::numeric_limits<float>::max(), n); } },
+    InputCase { "full-scale 20 kHz", [] (int n) { return sine (20000.0, 1.0, 44100.0, n); } }),
+    testsupport::NameFromWhat());
+
+TEST (TapeInput, NonFiniteSamplesCountAsSilence)
+{
+    Controls c;
+    c.flutter = 60.0f;
+    c.bump = 80.0f;
+    Stereo poisoned = sine (500.0, 0.5, 44100.0, 8000);
+    Stereo zeroed = poisoned;
+    for (int i = 1000; i < 1010; ++i)
+    {
+        const auto k = static_cast<std::size_t> (i);
+        poisoned.l[k] = std::numeric_limits<float>::quiet_NaN();
+        poisoned.r[k] = i % 2 == 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
+        zeroed.l[k] = zeroed.r[k] = 0.0f;
+    }
+    for (const float wet : { 100.0f, 40.0f })
+    {
+        c.wet = wet;
+        dsp::TapeDegradation a = makeTape (44100.0, c);
+        dsp::TapeDegradation b = makeTape (44100.0, c);
+        const Stereo outA = run (a, poisoned);
+        const Stereo outB = run (b, zeroed);
+        EXPECT_EQ (outA.l, outB.l) << wet;
+        EXPECT_EQ (outA.r, outB.r) << wet;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Silence, mode switch, reset.
+
+struct SilenceCase
+{
+    const char* what;
+    Controls controls;
+};
+
+class TapeSilence : public ::testing::TestWithParam<SilenceCase> {};
+
+TEST_P (TapeSilence, NeverGivesExactZerosAndStaysInaudible)
+{
+    dsp::TapeDegradation tape = makeTape (44100.0, GetParam().controls);
+    const Stereo out = run (tape, silence (44100));
+    for (int i = 0; i < out.size(); ++i)
+    {
+        const auto k = static_cast<std::size_t> (i);
+        ASSERT_NE (out.l[k], 0.0f) << i;
+        ASSERT_NE (out.r[k], 0.0f) << i;
+    }
+    EXPECT_LT (maxAbs (out.l, 0, out.size()), 1e-6);
+    EXPECT_LT (maxAbs (out.r, 0, out.size()), 1e-6);
+}
+
+INSTANTIATE_TEST_SUITE_P (Settings, TapeSilence, ::testing::Values (
+    SilenceCase { "defaults", Controls {} },
+    SilenceCase { "dry only", Controls { false, 0.0f, 100.0f, 20.0f, 0.0f, 50.0f, 50.0f, 0.0f } },
+    SilenceCase { "OD with flutter and bump", Controls { true, 100.0f, 0.0f, 100.0f, 100.0f, 100.0f, 100.0f, 100.0f } }),
+    testsupport::NameFromWhat());
+
+TEST (TapeOdMode, SwitchClearsOnlyTheSaturators)
+{
+    // Flutter carries the tone over into the silence for 70 samples; no head
+    // bump, so nothing else rings on.
+    Controls c;
+    c.bump = 0.0f;
+    c.flutter = 100.0f;
+    c.speed = 0.0f;
+    const Stereo tone = sine (1000.0, 0.5, 44100.0, 4410);
+
+    dsp::TapeDegradation toggled = makeTape (44100.0, c);
+    dsp::TapeDegradation sameMode = makeTape (44100.0, c);
+    dsp::TapeDegradation untouched = makeTape (44100.0, c);
+    dsp::TapeDegradation wiped = makeTape (44100.0, c);
+    for (auto* t : { &toggled, &sameMode, &untouched, &wiped })
+        run (*t, tone);
+
+    toggled.setOdMode (true);
+    toggled.setOdMode (false);
+    sameMode.setOdMode (false);
+    wiped.reset();
+
+    const Stereo quiet = silence (200);
+    const Stereo outToggled = run (toggled, quiet);
+    const Stereo outSame = run (sameMode, quiet);
+    const Stereo outUntouched = run (untouched, quiet);
+    const Stereo outWiped = run (wiped, quiet);
+
+    // Setting the current mode again does nothing.
+    EXPECT_EQ (outSame.l, outUntouched.l);
+    EXPECT_EQ (outSame.r, outUntouched.r);
+
+    // The saturators forgot the tone: the first samples differ...
+    EXPECT_GT (maxAbsDiff (outToggled.l, outUntouched.l, 0, 3), 1e-2);
+    // ...but the flutter ring and the rest kept it, unlike after a reset.
+    EXPECT_LT (maxAbsDiff (outToggled.l, outUntouched.l, 30, 65), 1e-5);
+    EXPECT_LT (maxAbsDiff (outToggled.r, outUntouched.r, 30, 65), 1e-5);
+    EXPECT_GT (rms (outUntouched.l, 30, 65), 0.2);
+    EXPECT_LT (maxAbs (outWiped.l, 30, 65), 1e-3);
+}
+
+TEST (TapeReset, ReplaysBitIdenticallyAndMatchesAFreshInstance)
+{
+    const Controls c { false, 70.0f, 40.0f, 60.0f, 80.0f, 90.0f, 70.0f, 80.0f };
+    Stereo in = noise (0.7, 20000, 21u);
+    const Stereo tone = sine (220.0, 0.6, 96000.0, in.size());
+    for (std::size_t k = 0; k < in.l.size(); ++k)
+    {
+        in.l[k] += tone.l[k];
+        in.r[k] += tone.r[k];
+    }
+
+    dsp::TapeDegradation tape = makeTape (96000.0, c);
+    const Stereo first = run (tape, in);
+    run (tape, noise (2.0, 7777, 4u));
+    tape.reset();
+    const Stereo again = run (tape, in, 300); // block size does not matter
+
+    dsp::TapeDegradation fresh = makeTape (96000.0, c);
+    const Stereo freshOut = run (fresh, in, 64);
+
+    EXPECT_EQ (first.l, again.l);
+    EXPECT_EQ (first.r, again.r);
+    EXPECT_EQ (first.l, freshOut.l);
+    EXPECT_EQ (first.r, freshOut.r);
+
+    // The same holds in OD mode, which takes the other saturation path.
+    const Controls od { true, 70.0f, 40.0f, 60.0f, 80.0f, 90.0f, 70.0f, 80.0f };
+    dsp::TapeDegradation odTape = makeTape (96000.0, od);
+    const Stereo odFirst = run (odTape, in);
+    odTape.reset();
+    EXPECT_EQ (odFirst.l, run (odTape, in).l);
+}
+
+TEST (TapeProcess, EmptyBlocksChangeNothing)
+{
+    const Stereo in = sine (700.0, 0.5, 44100.0, 2048);
+    dsp::TapeDegradation a = makeTape (44100.0, Controls {});
+    dsp::TapeDegradation b = makeTape (44100.0, Controls {});
+    float dummy = 0.25f;
+    b.processStereo (&dummy, &dummy, 0);
+    b.processStereo (&dummy, &dummy, -5);
+    EXPECT_EQ (dummy, 0.25f);
+    EXPECT_EQ (run (a, in).l, run (b, in).l);
+}
+
+TEST (TapeProcess, DoesNotAllocate)
+{
+    Controls c { false, 60.0f, 50.0f, 80.0f, 100.0f, 100.0f, 70.0f, 60.0f };
+    dsp::TapeDegradation tape = makeTape (192000.0, c);
+    Stereo buf = noise (1.0, 4096, 9u);
+
+    testsupport::AllocationCounter counter;
+    for (int pass = 0; pass < 4; ++pass)
+    {
+        c.od = pass % 2 == 1;
+        apply (tape, c);
+        tape.processStereo (buf.l.data(), buf.r.data(), buf.size());
+    }
+    tape.reset();
+    tape.processStereo (buf.l.data(), buf.r.data(), buf.size());
+    EXPECT_EQ (counter.count(), 0u);
+}
