@@ -29,8 +29,8 @@ public:
         double flutterDepth = 0.0;     // D, in samples
         double flutterIncrement = 0.0; // I, per sample
         double bumpMix = 0.0;
-        double bumpCubic = 0.0;        // q, the resonators' cubic softening
-        double lowSplit = 0.0;         // one-pole coefficient of the 150 Hz split
+        double bumpCubic = 0.0; // q, the resonators' cubic softening
+        double lowSplit = 0.0;  // one-pole coefficient of the 150 Hz split
     };
 
     TapeDegradation();
