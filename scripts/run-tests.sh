@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs the whole test suite. Tests that open windows need a display; without
+# one, they run under a virtual X server.
+set -euo pipefail
+
+build="${1:-build}"
+jobs="${TEST_JOBS:-2}"
+cmd=(ctest --test-dir "$build" -j "$jobs" --output-on-failure --timeout 900)
+
+if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null 2>&1; then
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "${cmd[@]}"
+fi
+exec "${cmd[@]}"
