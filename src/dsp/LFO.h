@@ -52,10 +52,11 @@ struct LFO
     static float peakPhase (int shape) noexcept;
 };
 
-// Value in [-1, 1) of step n of the random shapes for a seed: the 32-bit
-// MurmurHash3 finaliser of seed ^ (n * 0x9E3779B9). The step is taken modulo
-// 2^32 (two's complement). Pure, so random modulation replays identically for
-// the same seed and position.
+// Value of step n of the random shapes for a seed: the 32-bit MurmurHash3
+// finaliser of seed ^ (n * 0x9E3779B9), scaled to [-1, 1] (the float
+// conversion rounds the top 128 hash values up to exactly 1). The step is
+// taken modulo 2^32 (two's complement). Pure, so random modulation replays
+// identically for the same seed and position.
 inline float randomStep (std::uint32_t seed, std::int64_t step) noexcept
 {
     std::uint32_t h = seed ^ (static_cast<std::uint32_t> (step) * 0x9E3779B9u);
