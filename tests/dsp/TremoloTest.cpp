@@ -306,6 +306,29 @@ INSTANTIATE_TEST_SUITE_P (Shapes, TremoloSync, ::testing::Values (
     SyncEdgeCase { "saw up drops right after the beat", 3, false, true, 0.0f, 0.693 }),
     testsupport::NameFromWhat {});
 
+TEST (TremoloSync, FreePhaseWaitsWhileSyncedAndResumesAfter)
+{
+    auto t = makeTremolo (0, 3.0f, 80.0f);
+    renderGains (t, 10000);
+    const float phase = t.getPhase();
+    const double cycles = t.getCycles();
+
+    const auto synced = renderGains (t, 24000, 480, SyncSetup { true, 5.3, 133.0, 7, 0.0f });
+    EXPECT_EQ (t.getPhase(), phase);
+    EXPECT_EQ (t.getCycles(), cycles);
+    // The synced blocks really did modulate.
+    EXPECT_LT (*std::min_element (synced.left.begin(), synced.left.end()), 0.25f);
+
+    // Back to free running from the stored phase: after the smoothing has
+    // caught up, the gain is the one of the stored phase plus elapsed time.
+    const auto resumed = renderGains (t, 4800);
+    for (std::size_t i = 500; i < resumed.left.size(); i += 50)
+    {
+        const double x = static_cast<double> (phase) + (static_cast<double> (i) - smoothingLag) * 3.0 / fs;
+        ASSERT_NEAR (resumed.left[i], gainFor (waveform (0, x), 0.8), 2.0e-3) << i;
+    }
+}
+
 TEST (TremoloSync, RandomShapesRepeatEveryBar)
 {
     for (const int shape : { 5, 6 })
