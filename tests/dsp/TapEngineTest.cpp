@@ -1,0 +1,301 @@
+#include "dsp/LFO.h"
+#include "dsp/TapEngine.h"
+
+#include "support/CaseName.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+// The default patch: start 30 ms, end 301 ms, length 2408 ms, 64 taps.
+ParamBlock defaults()
+{
+    ParamBlock p;
+    p.startMs = 30.0f;
+    p.endMs = 301.0f;
+    p.lengthMs = 2408.0f;
+    p.tapCount = 64;
+    p.predelayMs = 0.0f;
+    p.twist = 0.0f;
+    p.decayCurve = -70.0f;
+    p.decayFalloff = 25.0f;
+    p.dynamicSmoothing = true;
+    return p;
+}
+
+TapSet run (const ParamBlock& p)
+{
+    TapEngine engine;
+    TapSet set;
+    engine.compute (p, nullptr, nullptr, set);
+    return set;
+}
+} // namespace
+
+TEST (TapEngine, DefaultPatchLaysOutTwentyTwoTaps)
+{
+    const auto s = run (defaults());
+    ASSERT_EQ (s.count, 22);
+
+    const float times[] = { 0.0f, 30.0f, 63.38f, 100.51f, 141.82f, 187.78f };
+    for (int i = 0; i < 6; ++i)
+        EXPECT_NEAR (s.taps[static_cast<std::size_t> (i)].timeMs, times[i], 0.01f) << i;
+    EXPECT_NEAR (s.taps[20].timeMs, 1983.18f, 0.01f);
+    EXPECT_NEAR (s.taps[21].timeMs, 2236.37f, 0.01f);
+
+    EXPECT_NEAR (s.taps[0].gain, 0.456f, 0.001f);
+    EXPECT_NEAR (s.taps[1].gain, 0.408f, 0.001f);
+    EXPECT_NEAR (s.taps[2].gain, 0.364f, 0.001f);
+    EXPECT_EQ (s.taps[21].gain, 0.0f);
+    for (int i = 0; i < s.count; ++i)
+        EXPECT_EQ (s.taps[static_cast<std::size_t> (i)].waveDiff, 0.0f);
+
+    // Taps 16..21 fade out: each is quieter than the plain decay would make it.
+    for (int i = 16; i < 21; ++i)
+        EXPECT_GT (s.taps[static_cast<std::size_t> (i)].gain, s.taps[static_cast<std::size_t> (i + 1)].gain);
+
+    auto noSmoothing = defaults();
+    noSmoothing.dynamicSmoothing = false;
+    EXPECT_EQ (run (noSmoothing).taps[0].gain, 1.0f);
+}
+
+TEST (TapEngine, PositiveTwistCrowdsTowardTheEnd)
+{
+    auto p = defaults();
+    p.twist = 50.0f;
+    const auto s = run (p);
+    ASSERT_EQ (s.count, 22);
+    EXPECT_NEAR (s.taps[0].timeMs, 0.0f, 1e-3f);
+    EXPECT_NEAR (s.taps[1].timeMs, 68.4f, 0.1f);
+    EXPECT_NEAR (s.taps[21].timeMs, 2402.5f, 0.1f);
+    // Every tap at least the minimum gap (2.1375 ms) after the next one.
+    for (int i = 0; i + 1 < s.count; ++i)
+        EXPECT_GE (s.taps[static_cast<std::size_t> (i + 1)].timeMs - s.taps[static_cast<std::size_t> (i)].timeMs, 2.1375f - 1e-3f);
+}
+
+TEST (TapEngine, NegativeTwistCrowdsTowardTheStartWithGrowingGaps)
+{
+    auto p = defaults();
+    p.twist = -50.0f;
+    const auto s = run (p);
+    ASSERT_EQ (s.count, 22);
+    const float first[] = { 2.14f, 4.28f, 6.41f, 8.55f };
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR (s.taps[static_cast<std::size_t> (i)].timeMs, first[i], 0.01f) << i;
+    EXPECT_NEAR (s.taps[21].timeMs, 2031.0f, 1.0f);
+    // From the fifth tap on each gap is at least 0.3 x the distance from the start.
+    for (int i = 4; i < 9; ++i)
+    {
+        const float prev = s.taps[static_cast<std::size_t> (i - 1)].timeMs;
+        EXPECT_GE (s.taps[static_cast<std::size_t> (i)].timeMs - prev, 0.3f * prev - 1e-3f) << i;
+    }
+}
+
+struct FullTwistCase
+{
+    const char* what;
+    float twist;
+};
+
+class FullTwist : public ::testing::TestWithParam<FullTwistCase> {};
+
+TEST_P (FullTwist, CrowdsTheAnchoredEndAtTheSmallestGap)
+{
+    // Exponent 5.4 and a minimum gap of 0.15 ms: the taps pile up at the
+    // anchored end of the window and the gaps grow away from it.
+    auto p = defaults();
+    p.twist = GetParam().twist;
+    p.predelayMs = 100.0f;
+    const auto s = run (p);
+    ASSERT_EQ (s.count, 22);
+    const auto gap = [&s] (int i) { return s.taps[static_cast<std::size_t> (i)].timeMs - s.taps[static_cast<std::size_t> (i - 1)].timeMs; };
+
+    if (GetParam().twist < 0.0f)
+    {
+        EXPECT_NEAR (s.taps[0].timeMs, 100.15f, 1e-3f);
+        EXPECT_NEAR (gap (1), 0.15f, 1e-3f);
+        for (int i = 2; i < s.count; ++i)
+            EXPECT_GE (gap (i), gap (i - 1) - 1e-3f) << i;
+    }
+    else
+    {
+        EXPECT_NEAR (s.taps[21].timeMs, 100.0f + 2408.0f - 0.15f, 1e-2f);
+        EXPECT_NEAR (gap (21), 0.15f, 1e-3f);
+        for (int i = 12; i < s.count; ++i)
+            EXPECT_LE (gap (i), gap (i - 1) + 1e-3f) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P (Ends, FullTwist, ::testing::Values (FullTwistCase { "plus 100", 100.0f },
+                                                             FullTwistCase { "minus 100", -100.0f }),
+                          testsupport::NameFromWhat());
+
+TEST (TapEngine, ReverseMirrorsTheWindow)
+{
+    auto p = defaults();
+    p.predelayMs = 200.0f;
+    p.lengthMs = 1000.0f;
+    p.startMs = 100.0f;
+    p.endMs = 100.0f;
+    p.reverse = false;
+    const auto forward = run (p);
+    p.reverse = true;
+    const auto reversed = run (p);
+    ASSERT_EQ (forward.count, reversed.count);
+    ASSERT_EQ (forward.count, 10);
+    EXPECT_NEAR (forward.taps[0].timeMs, 200.0f, 1e-3f);
+    EXPECT_NEAR (reversed.taps[0].timeMs, 1000.0f, 1e-3f); // 200 -> 1000
+    EXPECT_NEAR (forward.taps[9].timeMs, 1100.0f, 1e-3f);
+    EXPECT_NEAR (reversed.taps[9].timeMs, 100.0f, 1e-3f);  // 1100 -> 100
+    // The spacing runs backwards, so smoothing changes no gain.
+    p.dynamicSmoothing = false;
+    const auto plain = run (p);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_FLOAT_EQ (reversed.taps[static_cast<std::size_t> (i)].gain, plain.taps[static_cast<std::size_t> (i)].gain);
+}
+
+TEST (TapEngine, EqualSpacingSingleTapAndLongWindows)
+{
+    auto p = defaults();
+    p.startMs = p.endMs = 2.0f;
+    p.lengthMs = 100.0f;
+    auto s = run (p);
+    ASSERT_GT (s.count, 2);
+    for (int i = 1; i < s.count; ++i)
+        EXPECT_NEAR (s.taps[static_cast<std::size_t> (i)].timeMs - s.taps[static_cast<std::size_t> (i - 1)].timeMs, 4.0f, 1e-3f);
+
+    p = defaults();
+    p.tapCount = 1;
+    p.predelayMs = 50.0f;
+    s = run (p);
+    ASSERT_EQ (s.count, 1);
+    EXPECT_EQ (s.taps[0].timeMs, 50.0f);
+    EXPECT_EQ (s.taps[0].gain, 1.0f);
+    p.twist = -30.0f;
+    s = run (p);
+    const float a = 0.3f;
+    EXPECT_NEAR (s.taps[0].timeMs, 50.0f + (4.0f - 3.6f * a - 0.25f * a * a), 1e-4f);
+
+    // A 14 s window after 2 s of predelay is squeezed into the 15 s line.
+    p = defaults();
+    p.predelayMs = 2000.0f;
+    p.lengthMs = 14000.0f;
+    p.startMs = 2000.0f;
+    p.endMs = 2000.0f;
+    s = run (p);
+    ASSERT_GT (s.count, 1);
+    for (int i = 0; i < s.count; ++i)
+        EXPECT_LE (s.taps[static_cast<std::size_t> (i)].timeMs, 14999.0f + 1e-2f);
+    EXPECT_NEAR (s.taps[1].timeMs, 2000.0f + 2000.0f * 12999.0f / 14000.0f, 0.05f);
+}
+
+TEST (TapEngine, EmptyWhenTheWindowOrCountIsEmpty)
+{
+    auto p = defaults();
+    p.lengthMs = 0.0f;
+    EXPECT_EQ (run (p).count, 0);
+    p = defaults();
+    p.tapCount = 0;
+    EXPECT_EQ (run (p).count, 0);
+}
+
+TEST (TapEngine, FalloffSilencesTheLastTaps)
+{
+    auto p = defaults();
+    p.dynamicSmoothing = false;
+    p.decayFalloff = 0.0f;
+    auto s = run (p);
+    for (int i = 0; i < s.count; ++i)
+        EXPECT_FLOAT_EQ (s.taps[static_cast<std::size_t> (i)].gain, dsp::decayAmplitudeModed (i, s.count, -70.0f, 0, 4));
+
+    p.tapCount = 11;
+    p.startMs = p.endMs = 50.0f;
+    p.decayFalloff = 40.0f;
+    s = run (p);
+    ASSERT_EQ (s.count, 11);
+    for (int i = 0; i <= 6; ++i)
+        EXPECT_FLOAT_EQ (s.taps[static_cast<std::size_t> (i)].gain, dsp::decayAmplitudeModed (i, 11, -70.0f, 0, 4)) << i;
+    for (int i = 7; i <= 9; ++i)
+    {
+        EXPECT_LT (s.taps[static_cast<std::size_t> (i)].gain, dsp::decayAmplitudeModed (i, 11, -70.0f, 0, 4)) << i;
+        EXPECT_GT (s.taps[static_cast<std::size_t> (i)].gain, 0.0f) << i;
+    }
+    EXPECT_EQ (s.taps[10].gain, 0.0f);
+}
+
+TEST (DecayLevel, EndsAndModes)
+{
+    // Last tap: -20 dB at curve 0, -6 dB at +140, -45 dB at -140.
+    EXPECT_NEAR (dsp::decayAmplitudeModed (9, 10, 0.0f, 0, 4), std::pow (10.0f, -20.0f / 20.0f), 1e-6f);
+    EXPECT_NEAR (dsp::decayAmplitudeModed (9, 10, 140.0f, 0, 4), std::pow (10.0f, -6.0f / 20.0f), 1e-6f);
+    EXPECT_NEAR (dsp::decayAmplitudeModed (9, 10, -140.0f, 0, 4), std::pow (10.0f, -45.0f / 20.0f), 1e-6f);
+    EXPECT_EQ (dsp::decayAmplitudeModed (0, 10, -140.0f, 2, 4), 1.0f);
+
+    // Stepped, 4 steps over 16 taps: taps 1..3 share the first step (centre 1/8).
+    const float firstStep = std::pow (10.0f, -20.0f * 0.125f / 20.0f);
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_NEAR (dsp::decayAmplitudeModed (i, 16, 0.0f, 1, 4), firstStep, 1e-6f) << i;
+    EXPECT_NEAR (dsp::decayAmplitudeModed (4, 16, 0.0f, 1, 4), std::pow (10.0f, -20.0f * 0.375f / 20.0f), 1e-6f);
+
+    // Glide mode holds for 56 % of a step, then moves smoothly to the next.
+    const float second = std::pow (10.0f, -20.0f * 0.375f / 20.0f);
+    EXPECT_NEAR (dsp::decayAmplitudeModed (2, 16, 0.0f, 2, 4), firstStep, 1e-6f); // e = 0.533
+    const float glided = dsp::decayAmplitudeModed (3, 16, 0.0f, 2, 4);           // e = 0.8
+    const float t = (0.8f - 0.56f) / 0.44f;
+    EXPECT_NEAR (glided, firstStep + (second - firstStep) * t * t * (3.0f - 2.0f * t), 1e-5f);
+}
+
+TEST (WaveLfo, DepthZeroIsWaveOffAndReadingsFollowTheShapes)
+{
+    auto p = defaults();
+    const auto off = run (p);
+    p.waveOn = true;
+    p.waveDepth = 0.0f;
+    const auto zeroDepth = run (p);
+    ASSERT_EQ (off.count, zeroDepth.count);
+    for (int i = 0; i < off.count; ++i)
+    {
+        EXPECT_EQ (off.taps[static_cast<std::size_t> (i)].timeMs, zeroDepth.taps[static_cast<std::size_t> (i)].timeMs);
+        EXPECT_EQ (off.taps[static_cast<std::size_t> (i)].gain, zeroDepth.taps[static_cast<std::size_t> (i)].gain);
+        EXPECT_EQ (zeroDepth.taps[static_cast<std::size_t> (i)].waveDiff, 0.0f);
+    }
+
+    // With depth the spacing is stretched and squeezed and the right
+    // channel gets an offset wherever the two readings differ.
+    p.waveDepth = 70.0f;
+    p.waveOffsetDeg = 90.0f;
+    const auto waved = run (p);
+    bool anyDiff = false, anyMoved = false;
+    for (int i = 1; i < std::min (waved.count, off.count); ++i)
+    {
+        anyDiff = anyDiff || waved.taps[static_cast<std::size_t> (i)].waveDiff != 0.0f;
+        anyMoved = anyMoved || waved.taps[static_cast<std::size_t> (i)].timeMs != off.taps[static_cast<std::size_t> (i)].timeMs;
+    }
+    EXPECT_TRUE (anyDiff);
+    EXPECT_TRUE (anyMoved);
+
+    TapEngine e;
+    // 1 Hz sine: a quarter second in is the peak; saws run the Wave way round.
+    EXPECT_NEAR (e.lfoValue (250.0f, 1.0f, 0, 100.0f, 1u, 0.0f), 1.0f, 1e-6f);
+    EXPECT_NEAR (e.lfoValue (250.0f, 1.0f, 0, 50.0f, 1u, 0.0f), 0.5f, 1e-6f);
+    EXPECT_NEAR (e.lfoValue (250.0f, 1.0f, 3, 100.0f, 1u, 0.0f), 0.5f, 1e-6f);
+    EXPECT_NEAR (e.lfoValue (250.0f, 1.0f, 4, 100.0f, 1u, 0.0f), -0.5f, 1e-6f);
+    EXPECT_NEAR (e.lfoValue (250.0f, 1.0f, 1, 100.0f, 1u, 0.0f), 0.0f, 1e-6f);
+    EXPECT_EQ (e.lfoValue (250.0f, 1.0f, 2, 100.0f, 1u, 0.0f), 1.0f);
+    EXPECT_EQ (e.lfoValue (750.0f, 1.0f, 2, 100.0f, 1u, 0.0f), -1.0f);
+    EXPECT_EQ (e.lfoValue (250.0f, 1.0f, 7, 100.0f, 1u, 0.0f), 0.0f);
+    // Random steps hold for a cycle and replay the shared hash.
+    EXPECT_EQ (e.lfoValue (1200.0f, 1.0f, 5, 100.0f, 99u, 0.0f), e.lfoValue (1900.0f, 1.0f, 5, 100.0f, 99u, 0.0f));
+    EXPECT_EQ (e.lfoValue (1200.0f, 1.0f, 5, 100.0f, 99u, 0.0f), dsp::randomStep (99u, 1));
+    EXPECT_EQ (e.lfoValue (-5000.0f, 1.0f, 5, 100.0f, 99u, 0.0f), dsp::randomStep (99u, 0));
+}
+
+TEST (TapEngine, DensityCompensation)
+{
+    EXPECT_FLOAT_EQ (TapEngine::densityComp (100.0f, 100.0f), 1.0f);
+    EXPECT_FLOAT_EQ (TapEngine::densityComp (1000.0f, 10.0f), 1.8f);
+    EXPECT_FLOAT_EQ (TapEngine::densityComp (-5.0f, 0.5f), 1.0f);
+    EXPECT_NEAR (TapEngine::densityComp (30.0f, 106.5f), std::pow (30.0f / 106.5f, 0.62f), 1e-6f);
+}
