@@ -1,0 +1,98 @@
+#pragma once
+
+#include "dsp/TapEngine.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// One tap voice: follows one entry of the tap set, ramping its gain, gliding
+// or crossfading its delay, smoothing its Wave offset and darkening its output.
+// Delays are in samples; they are kept in double precision so that glides at
+// delays of several seconds still reach their targets.
+struct TapVoice
+{
+    float gainTarget = 0.0f;
+    float gain = 0.0f;
+    double targetDelay = 0.0;
+    double readDelay = 0.0;
+    double fadeDelay = 0.0;
+    float fadePos = 0.0f;
+    bool fading = false;
+    bool refadeQueued = false;
+    bool fadeQueued = false;
+    float waveDiffTarget = 0.0f;
+    float waveDiff = 0.0f;
+    float wearLeft = 0.0f;
+    float wearRight = 0.0f;
+    bool active = false;
+};
+
+// The 15-second stereo delay line and the 300 voices that read it.
+//
+// The line keeps left and right in separate arrays, each followed by a copy
+// of its first frames, so that a voice reads a block as one contiguous run
+// and never wraps inside the loop.
+class TapVoiceBank
+{
+public:
+    static constexpr int numVoices = TapSet::maxTaps;
+    static constexpr int maxCrossfades = 16;
+
+    // Per-block settings of the voice loop.
+    struct RenderSettings
+    {
+        int tapCount = 0;          // entries of the tap set in use
+        bool wear = false;         // Tape Wear darkening active
+        float wearAmount = 0.0f;   // 0..100
+        bool pingPong = false;     // ping-pong active (amount > 0 on a stereo input)
+        float pingPongAmount = 0.0f;
+        int jumpIndex = -1;        // sample of the snap jump in this block, or -1
+    };
+
+    // Sizes the line to 15 s plus one frame and the block scratch; clears.
+    void prepare (double sampleRate, int maxBlockSize);
+
+    // Clears the line and silences every voice.
+    void reset();
+
+    // Starts the voices of a tap set at full level with no glide.
+    void startFrom (const TapSet& taps);
+
+    // Follows a new tap set: activates, retargets or fades out voices.
+    void update (const TapSet& taps, bool timingDirty, bool snapping);
+
+    // Starts queued crossfades, at most 16 running at once, round-robin.
+    void scheduleCrossfades();
+
+    // Records a block into the line.
+    void write (const float* left, const float* right, int n);
+
+    // Sums every sounding voice into the wet buffers (which it overwrites).
+    void render (const TapSet& taps, const RenderSettings& settings, float* wetLeft, float* wetRight, int n);
+
+    const TapVoice& getVoice (int index) const { return voices[static_cast<std::size_t> (index)]; }
+    int getNumFading() const;
+    int getLineFrames() const { return frames; }
+
+    // Longest delay any read may use, in samples: reads never reach frames
+    // that this block has already overwritten.
+    double getMaxReadDelay() const { return maxReadDelay; }
+
+private:
+    void renderVoice (TapVoice& v, int index, const TapSet& taps, const RenderSettings& s, float* wetLeft,
+                      float* wetRight, int n);
+
+    double sampleRate = 44100.0;
+    int frames = 0;      // frames of history a tap may reach: 15 s plus one
+    int ringFrames = 0;  // frames in the ring: the history plus one block
+    int guard = 0;       // copied frames after the end of the ring
+    int maxBlock = 0;
+    int writeIndex = 0;
+    int blockStart = 0;  // write index at the start of the last recorded block
+    double maxReadDelay = 0.0;
+
+    std::vector<float> lineLeft, lineRight;
+    std::array<TapVoice, numVoices> voices {};
+    int crossfadeCursor = 0;
+};

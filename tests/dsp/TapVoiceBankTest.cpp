@@ -1,0 +1,320 @@
+#include "dsp/TapVoiceBank.h"
+
+#include "support/AllocationCounter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace
+{
+constexpr double sr = 48000.0;
+constexpr int block = 256;
+
+TapSet makeTaps (std::initializer_list<std::pair<float, float>> timeAndGain)
+{
+    TapSet s;
+    for (const auto& [t, g] : timeAndGain)
+    {
+        s.taps[static_cast<std::size_t> (s.count)] = { t, g, 0.0f };
+        ++s.count;
+    }
+    return s;
+}
+
+TapSet evenTaps (int count, float spacingMs, float gain)
+{
+    TapSet s;
+    for (int i = 0; i < count; ++i)
+        s.taps[static_cast<std::size_t> (i)] = { spacingMs * static_cast<float> (i + 1), gain, 0.0f };
+    s.count = count;
+    return s;
+}
+
+// A voice bank fed block by block, collecting the wet output.
+struct Bank
+{
+    TapVoiceBank bank;
+    TapSet taps;
+    TapVoiceBank::RenderSettings settings;
+    std::vector<float> outLeft, outRight;
+
+    explicit Bank (const TapSet& t) : taps (t)
+    {
+        bank.prepare (sr, block);
+        bank.startFrom (taps);
+        settings.tapCount = taps.count;
+    }
+
+    void run (const std::vector<float>& inL, const std::vector<float>& inR)
+    {
+        std::vector<float> wl (block), wr (block);
+        for (std::size_t pos = 0; pos < inL.size(); pos += block)
+        {
+            const int n = static_cast<int> (std::min<std::size_t> (block, inL.size() - pos));
+            bank.write (inL.data() + pos, inR.data() + pos, n);
+            bank.render (taps, settings, wl.data(), wr.data(), n);
+            outLeft.insert (outLeft.end(), wl.begin(), wl.begin() + n);
+            outRight.insert (outRight.end(), wr.begin(), wr.begin() + n);
+        }
+    }
+
+    void runImpulse (int length, float left = 1.0f, float right = 1.0f)
+    {
+        std::vector<float> l (static_cast<std::size_t> (length), 0.0f), r (static_cast<std::size_t> (length), 0.0f);
+        l[0] = left;
+        r[0] = right;
+        run (l, r);
+    }
+};
+
+std::size_t samplesOf (float ms) { return static_cast<std::size_t> (std::lround (ms * sr / 1000.0)); }
+} // namespace
+
+TEST (TapVoiceBank, AnImpulseComesBackAtEveryTapWithItsGain)
+{
+    Bank b (makeTaps ({ { 0.0f, 1.0f }, { 10.0f, 0.5f }, { 25.0f, 0.25f } }));
+    b.runImpulse (4096, 1.0f, -1.0f);
+
+    for (std::size_t i = 0; i < b.outLeft.size(); ++i)
+    {
+        float expected = 0.0f;
+        if (i == 0) expected = 1.0f;
+        if (i == samplesOf (10.0f)) expected = 0.5f;
+        if (i == samplesOf (25.0f)) expected = 0.25f;
+        ASSERT_EQ (b.outLeft[i], expected) << i;
+        ASSERT_EQ (b.outRight[i], -expected) << i;
+    }
+}
+
+TEST (TapVoiceBank, FractionalDelaysInterpolateWithCatmullRom)
+{
+    // 1.25 ms at 48 kHz is 60 samples; 1.2604167 ms is 60.5 samples.
+    Bank b (makeTaps ({ { 60.5f * 1000.0f / 48000.0f, 1.0f } }));
+    b.runImpulse (512);
+    // An impulse read half-way: Catmull-Rom weights -1/16, 9/16, 9/16, -1/16.
+    // (The delay passes through milliseconds in single precision, so the
+    // fraction is 0.5 to within a few millionths.)
+    EXPECT_NEAR (b.outLeft[59], -0.0625f, 1e-5f);
+    EXPECT_NEAR (b.outLeft[60], 0.5625f, 1e-5f);
+    EXPECT_NEAR (b.outLeft[61], 0.5625f, 1e-5f);
+    EXPECT_NEAR (b.outLeft[62], -0.0625f, 1e-5f);
+    EXPECT_EQ (b.outLeft[58], 0.0f);
+    EXPECT_EQ (b.outLeft[63], 0.0f);
+}
+
+TEST (TapVoiceBank, SilenceInGivesExactZeros)
+{
+    Bank b (evenTaps (64, 7.3f, 0.8f));
+    std::vector<float> zeros (48000, 0.0f);
+    b.run (zeros, zeros);
+    for (float x : b.outLeft)
+        ASSERT_EQ (x, 0.0f);
+    for (float x : b.outRight)
+        ASSERT_EQ (x, 0.0f);
+}
+
+TEST (TapVoiceBank, TimingChangesCrossfadeAtMostSixteenAtOnceRoundRobin)
+{
+    TapVoiceBank bank;
+    bank.prepare (sr, block);
+    auto taps = evenTaps (64, 10.0f, 0.5f);
+    bank.startFrom (taps);
+
+    for (int i = 0; i < 64; ++i)
+        taps.taps[static_cast<std::size_t> (i)].timeMs += 3.0f;
+    bank.update (taps, true, false);
+    bank.scheduleCrossfades();
+    EXPECT_EQ (bank.getNumFading(), 16);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_TRUE (bank.getVoice (i).fading) << i;
+    EXPECT_TRUE (bank.getVoice (16).fadeQueued);
+
+    // Each crossfade takes 10 ms (480 samples); the waiting voices hold still.
+    std::vector<float> in (block, 0.0f), wl (block), wr (block);
+    TapVoiceBank::RenderSettings s;
+    s.tapCount = 64;
+    const double held = bank.getVoice (20).readDelay;
+    int rendered = 0;
+    while (rendered < 480)
+    {
+        bank.write (in.data(), in.data(), block);
+        bank.render (taps, s, wl.data(), wr.data(), block);
+        rendered += block;
+        if (rendered < 480)
+        {
+            EXPECT_EQ (bank.getNumFading(), 16);
+        }
+        EXPECT_EQ (bank.getVoice (20).readDelay, held);
+    }
+    EXPECT_EQ (bank.getNumFading(), 0);
+    EXPECT_NEAR (bank.getVoice (0).readDelay, 13.0 * 48.0, 1e-9);
+
+    // The next round starts where the last one stopped.
+    bank.scheduleCrossfades();
+    EXPECT_EQ (bank.getNumFading(), 16);
+    EXPECT_TRUE (bank.getVoice (16).fading);
+    EXPECT_TRUE (bank.getVoice (31).fading);
+    EXPECT_FALSE (bank.getVoice (32).fading);
+}
+
+TEST (TapVoiceBank, OtherChangesGlideWithATwentyMillisecondTimeConstant)
+{
+    TapVoiceBank bank;
+    bank.prepare (sr, block);
+    auto taps = makeTaps ({ { 100.0f, 1.0f } });
+    bank.startFrom (taps);
+    taps.taps[0].timeMs = 110.0f; // 480 samples further
+    bank.update (taps, false, false);
+    bank.scheduleCrossfades();
+    EXPECT_EQ (bank.getNumFading(), 0);
+
+    std::vector<float> in (960, 0.0f), wl (960), wr (960);
+    TapVoiceBank::RenderSettings s;
+    s.tapCount = 1;
+    for (int pos = 0; pos < 960; pos += block)
+    {
+        const int n = std::min (block, 960 - pos);
+        bank.write (in.data(), in.data(), n);
+        bank.render (taps, s, wl.data(), wr.data(), n);
+    }
+    // After 20 ms (960 samples) the remaining distance is e^-1 of 480.
+    const double remaining = bank.getVoice (0).targetDelay - bank.getVoice (0).readDelay;
+    EXPECT_NEAR (remaining, 480.0 * std::exp (-1.0), 0.5);
+}
+
+TEST (TapVoiceBank, DroppedTapsRampDownAndGoQuiet)
+{
+    TapVoiceBank bank;
+    bank.prepare (sr, block);
+    auto taps = evenTaps (64, 5.0f, 1.0f);
+    bank.startFrom (taps);
+    taps.count = 8;
+    bank.update (taps, true, false);
+
+    std::vector<float> in (block, 0.0f), wl (block), wr (block);
+    TapVoiceBank::RenderSettings s;
+    s.tapCount = 8;
+    bank.write (in.data(), in.data(), block);
+    bank.render (taps, s, wl.data(), wr.data(), block);
+    // 256 samples of a 480-sample ramp.
+    EXPECT_NEAR (bank.getVoice (8).gain, 1.0f - 256.0f / 480.0f, 1e-4f);
+    EXPECT_TRUE (bank.getVoice (8).active);
+    EXPECT_EQ (bank.getVoice (7).gain, 1.0f);
+
+    for (int i = 0; i < 2; ++i)
+    {
+        bank.write (in.data(), in.data(), block);
+        bank.render (taps, s, wl.data(), wr.data(), block);
+    }
+    for (int i = 8; i < 64; ++i)
+        EXPECT_FALSE (bank.getVoice (i).active) << i;
+    EXPECT_TRUE (bank.getVoice (7).active);
+}
+
+TEST (TapVoiceBank, TapeWearDarkensLaterTaps)
+{
+    // One-pole low-pass y += (x - y) a: the impulse response decays by 1 - a
+    // per sample, which gives the cutoff back. Only the measured tap sounds.
+    const auto cutoffOf = [] (int tap) {
+        auto taps = evenTaps (64, 40.0f, 0.0f);
+        taps.taps[static_cast<std::size_t> (tap)].gain = 1.0f;
+        Bank b (taps);
+        b.settings.wear = true;
+        b.settings.wearAmount = 100.0f;
+        b.runImpulse (static_cast<int> (samplesOf (40.0f * static_cast<float> (tap + 1))) + 8);
+        const std::size_t at = samplesOf (40.0f * static_cast<float> (tap + 1));
+        const double ratio = static_cast<double> (b.outLeft[at + 1]) / static_cast<double> (b.outLeft[at]);
+        return -std::log (ratio) * sr / (2.0 * 3.14159265358979);
+    };
+    EXPECT_NEAR (cutoffOf (1), 20000.0 * std::pow (10.0, -4.0 / 20.0), 30.0); // about 12.6 kHz
+    EXPECT_NEAR (cutoffOf (10), 200.0, 1.0);
+    EXPECT_NEAR (cutoffOf (40), 20.0, 0.1);
+}
+
+TEST (TapVoiceBank, PingPongAlternatesTapsBetweenTheSides)
+{
+    Bank b (makeTaps ({ { 1.0f, 1.0f }, { 2.0f, 1.0f }, { 3.0f, 1.0f } }));
+    b.settings.pingPong = true;
+    b.settings.pingPongAmount = 100.0f;
+    b.runImpulse (512);
+    EXPECT_EQ (b.outLeft[48], 1.0f);
+    EXPECT_EQ (b.outRight[48], 0.0f);
+    EXPECT_EQ (b.outLeft[96], 0.0f);
+    EXPECT_EQ (b.outRight[96], 1.0f);
+    EXPECT_EQ (b.outLeft[144], 1.0f);
+    EXPECT_EQ (b.outRight[144], 0.0f);
+}
+
+TEST (TapVoiceBank, WaveOffsetDelaysTheRightChannel)
+{
+    auto taps = makeTaps ({ { 20.0f, 1.0f } });
+    taps.taps[0].waveDiff = -0.5f; // 2.5 ms later on the right
+    Bank b (taps);
+    b.runImpulse (4096);
+    EXPECT_EQ (b.outLeft[samplesOf (20.0f)], 1.0f);
+    EXPECT_EQ (b.outRight[samplesOf (22.5f)], 1.0f);
+    EXPECT_EQ (b.outRight[samplesOf (20.0f)], 0.0f);
+
+    // Ping-pong turns the offset off.
+    Bank pp (taps);
+    pp.settings.pingPong = true;
+    pp.settings.pingPongAmount = 50.0f;
+    pp.runImpulse (4096);
+    EXPECT_EQ (pp.outRight[samplesOf (20.0f)], 0.5f);
+}
+
+TEST (TapVoiceBank, ReadsNeverLeaveTheRecordedFifteenSeconds)
+{
+    // A tap at the far end of the line plus a Wave offset that would reach
+    // beyond it: the reads stay on recorded audio (no wrap onto new audio).
+    TapVoiceBank bank;
+    bank.prepare (sr, block);
+    auto taps = makeTaps ({ { 15002.0f, 1.0f } });
+    taps.taps[0].waveDiff = -2.0f; // +10 ms on the right
+    bank.startFrom (taps);
+    TapVoiceBank::RenderSettings s;
+    s.tapCount = 1;
+
+    std::vector<float> in (block, 0.0f), wl (block), wr (block);
+    // 15.2 s of a constant 1 after a marker, then check nothing but the
+    // constant or the start of recording ever comes back.
+    std::vector<float> loud (block, 1.0f);
+    const int blocks = static_cast<int> (15.2 * sr) / block;
+    float maxAbs = 0.0f;
+    for (int i = 0; i < blocks; ++i)
+    {
+        bank.write (loud.data(), loud.data(), block);
+        bank.render (taps, s, wl.data(), wr.data(), block);
+        for (int k = 0; k < block; ++k)
+            maxAbs = std::max ({ maxAbs, std::fabs (wl[static_cast<std::size_t> (k)]), std::fabs (wr[static_cast<std::size_t> (k)]) });
+    }
+    EXPECT_LE (maxAbs, 1.0f + 1e-6f);
+    EXPECT_LE (bank.getMaxReadDelay(), 15.0 * sr + 1.0);
+    EXPECT_GE (bank.getMaxReadDelay(), 15.0 * sr);
+}
+
+TEST (TapVoiceBank, RenderingDoesNotAllocate)
+{
+    TapVoiceBank bank;
+    bank.prepare (sr, block);
+    auto taps = evenTaps (64, 11.0f, 0.7f);
+    bank.startFrom (taps);
+    std::vector<float> in (block, 0.25f), wl (block), wr (block);
+    TapVoiceBank::RenderSettings s;
+    s.tapCount = 64;
+    s.wear = true;
+    s.wearAmount = 40.0f;
+
+    testsupport::AllocationCounter counter;
+    for (int i = 0; i < 50; ++i)
+    {
+        taps.taps[static_cast<std::size_t> (i)].timeMs += 1.0f;
+        bank.update (taps, i % 2 == 0, false);
+        bank.scheduleCrossfades();
+        bank.write (in.data(), in.data(), block);
+        bank.render (taps, s, wl.data(), wr.data(), block);
+    }
+    EXPECT_EQ (counter.count(), 0u);
+}
