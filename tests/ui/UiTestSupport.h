@@ -1,0 +1,186 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+namespace uitest
+{
+// Mouse gestures on one component, delivered straight to its handlers as
+// events of JUCE's main mouse source.
+class Mouse
+{
+public:
+    explicit Mouse (juce::Component& c)
+        : target (c)
+    {
+    }
+
+    void down (float x, float y, juce::ModifierKeys extra = {}, int clicks = 1)
+    {
+        downPos = { x, y };
+        downTime = juce::Time::getCurrentTime();
+        target.mouseDown (event ({ x, y }, buttons (extra), clicks, false));
+    }
+
+    void drag (float x, float y, juce::ModifierKeys extra = {})
+    {
+        target.mouseDrag (event ({ x, y }, buttons (extra), 1, true));
+    }
+
+    void up (float x, float y, juce::ModifierKeys extra = {}, bool dragged = false)
+    {
+        target.mouseUp (event ({ x, y }, extra, 1, dragged));
+    }
+
+    void click (float x, float y, juce::ModifierKeys extra = {})
+    {
+        down (x, y, extra);
+        up (x, y, extra);
+    }
+
+    void doubleClick (float x, float y)
+    {
+        click (x, y);
+        down (x, y, {}, 2);
+        target.mouseDoubleClick (event ({ x, y }, buttons ({}), 2, false));
+        up (x, y);
+    }
+
+    void enter() { target.mouseEnter (event ({ 1.0f, 1.0f }, {}, 0, false)); }
+    void exit() { target.mouseExit (event ({ -1.0f, -1.0f }, {}, 0, false)); }
+
+private:
+    static juce::ModifierKeys buttons (juce::ModifierKeys extra)
+    {
+        if (extra.isAnyMouseButtonDown())
+            return extra;
+        return extra.withFlags (juce::ModifierKeys::leftButtonModifier);
+    }
+
+    juce::MouseEvent event (juce::Point<float> pos, juce::ModifierKeys mods, int clicks, bool dragged) const
+    {
+        return juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), pos, mods,
+                                 juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+                                 juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
+                                 juce::MouseInputSource::defaultTiltY, &target, &target,
+                                 juce::Time::getCurrentTime(), downPos, downTime, clicks, dragged);
+    }
+
+    juce::Component& target;
+    juce::Point<float> downPos;
+    juce::Time downTime;
+};
+
+inline const juce::ModifierKeys ctrl { juce::ModifierKeys::ctrlModifier };
+inline const juce::ModifierKeys command { juce::ModifierKeys::commandModifier };
+inline const juce::ModifierKeys rightButton { juce::ModifierKeys::rightButtonModifier };
+
+// Renders c (with its children) at 1x onto an opaque background.
+inline juce::Image render (juce::Component& c, juce::Colour background = juce::Colours::black)
+{
+    juce::Image image (juce::Image::ARGB, std::max (c.getWidth(), 1), std::max (c.getHeight(), 1), true);
+    juce::Graphics g (image);
+    g.fillAll (background);
+    c.paintEntireComponent (g, true);
+    return image;
+}
+
+// Draws with fn onto an opaque image of the given size.
+inline juce::Image draw (int w, int h, const std::function<void (juce::Graphics&)>& fn,
+                         juce::Colour background = juce::Colours::black)
+{
+    juce::Image image (juce::Image::ARGB, w, h, true);
+    juce::Graphics g (image);
+    g.fillAll (background);
+    fn (g);
+    return image;
+}
+
+// Largest difference of the three colour channels.
+inline int colourDistance (juce::Colour a, juce::Colour b)
+{
+    return std::max ({ std::abs (a.getRed() - b.getRed()), std::abs (a.getGreen() - b.getGreen()),
+                       std::abs (a.getBlue() - b.getBlue()) });
+}
+
+// Bounding box of the pixels that differ from background.
+inline juce::Rectangle<int> inkBounds (const juce::Image& image, juce::Colour background, int tolerance = 24)
+{
+    int x0 = image.getWidth(), y0 = image.getHeight(), x1 = -1, y1 = -1;
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+            if (colourDistance (image.getPixelAt (x, y), background) > tolerance)
+            {
+                x0 = std::min (x0, x);
+                y0 = std::min (y0, y);
+                x1 = std::max (x1, x);
+                y1 = std::max (y1, y);
+            }
+    return x1 < 0 ? juce::Rectangle<int>() : juce::Rectangle<int>::leftTopRightBottom (x0, y0, x1 + 1, y1 + 1);
+}
+
+// Number of pixels of the area within tolerance of colour.
+inline int countNear (const juce::Image& image, juce::Rectangle<int> area, juce::Colour colour, int tolerance = 12)
+{
+    int n = 0;
+    area = area.getIntersection (image.getBounds());
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            if (colourDistance (image.getPixelAt (x, y), colour) <= tolerance)
+                ++n;
+    return n;
+}
+
+//==============================================================================
+// Call-out boxes on the desktop (value entry opens them there).
+inline std::vector<juce::CallOutBox*> openCallOuts()
+{
+    std::vector<juce::CallOutBox*> boxes;
+    auto& desktop = juce::Desktop::getInstance();
+    for (int i = 0; i < desktop.getNumComponents(); ++i)
+        if (auto* box = dynamic_cast<juce::CallOutBox*> (desktop.getComponent (i)))
+            boxes.push_back (box);
+    return boxes;
+}
+
+inline void pump (int ms = 20)
+{
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (ms);
+}
+
+// Runs the message loop until every call-out box is gone (at most two seconds).
+inline bool waitForCallOutsToClose()
+{
+    for (int i = 0; i < 100 && ! openCallOuts().empty(); ++i)
+        pump();
+    return openCallOuts().empty();
+}
+
+// The text field of the single open value-entry call-out, or nullptr.
+inline juce::TextEditor* entryField()
+{
+    const auto boxes = openCallOuts();
+    if (boxes.size() != 1 || ! boxes.front()->isVisible())
+        return nullptr;
+    auto* content = boxes.front()->getChildComponent (0);
+    if (content == nullptr)
+        return nullptr;
+    return dynamic_cast<juce::TextEditor*> (content->getChildComponent (0));
+}
+
+// Types text into the open entry field and presses Return (or Escape);
+// returns once the call-out box has closed and committed.
+inline bool typeAndClose (const juce::String& text, bool escape = false)
+{
+    auto* field = entryField();
+    if (field == nullptr)
+        return false;
+    field->setText (text, false);
+    field->keyPressed (juce::KeyPress (escape ? juce::KeyPress::escapeKey : juce::KeyPress::returnKey));
+    return waitForCallOutsToClose();
+}
+} // namespace uitest
