@@ -56,7 +56,7 @@ public:
             std::atomic_thread_fence (std::memory_order_acquire);
             if (sequence.load (std::memory_order_relaxed) == before)
             {
-                std::memcpy (&out, raw.data(), sizeof (T));
+                std::memcpy (static_cast<void*> (&out), raw.data(), sizeof (T));
                 return true;
             }
         }

@@ -39,9 +39,10 @@ struct ReadPoint
 
 inline ReadPoint readPoint (int x, double delay, int ringFrames)
 {
-    const double whole = std::floor (delay);
-    const double part = delay - whole;
-    const int back = static_cast<int> (whole) + (part > 0.0 ? 1 : 0);
+    // Delays are never negative here, so truncation is the floor.
+    const int whole = static_cast<int> (delay);
+    const double part = delay - static_cast<double> (whole);
+    const int back = whole + (part > 0.0 ? 1 : 0);
     int start = x - back - 1;
     if (start < 0)
         start += ringFrames;
@@ -49,6 +50,28 @@ inline ReadPoint readPoint (int x, double delay, int ringFrames)
         start -= ringFrames;
     return { start, part > 0.0 ? static_cast<float> (1.0 - part) : 0.0f };
 }
+// One read of the line, remembered while its delay stays the same: the frame
+// advances with the sample and the weights are reused.
+struct CachedRead
+{
+    double delay = -1.0;
+    const float* base = nullptr; // frames of sample `at`
+    int at = 0;
+    Weights weights { 0.0f };
+
+    float read (const float* line, int blockStart, int ringFrames, double d, int i)
+    {
+        if (d != delay)
+        {
+            const auto p = readPoint (blockStart + i, d, ringFrames);
+            delay = d;
+            base = line + p.start;
+            at = i;
+            weights = Weights (p.fraction);
+        }
+        return weights.apply (base + (i - at));
+    }
+};
 } // namespace
 
 void TapVoiceBank::prepare (double newSampleRate, int maxBlockSize)
@@ -66,6 +89,10 @@ void TapVoiceBank::prepare (double newSampleRate, int maxBlockSize)
 
     lineLeft.assign (static_cast<std::size_t> (ringFrames + guard), 0.0f);
     lineRight.assign (static_cast<std::size_t> (ringFrames + guard), 0.0f);
+    scratchLeft.assign (static_cast<std::size_t> (maxBlock), 0.0f);
+    scratchRight.assign (static_cast<std::size_t> (maxBlock), 0.0f);
+    for (auto& b : darkScratch)
+        b.assign (static_cast<std::size_t> (maxBlock), 0.0f);
     reset();
 }
 
@@ -185,123 +212,215 @@ void TapVoiceBank::write (const float* left, const float* right, int n)
     }
 }
 
-void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* wetLeft, float* wetRight, int n)
+TapVoiceBank::VoiceSetup TapVoiceBank::setUpVoice (TapVoice& v, int index, const RenderSettings& s, int n) const
 {
-    std::fill (wetLeft, wetLeft + n, 0.0f);
-    std::fill (wetRight, wetRight + n, 0.0f);
-
-    for (int t = 0; t < numVoices; ++t)
-    {
-        auto& v = voices[static_cast<std::size_t> (t)];
-        if (v.active || v.gainTarget > silent)
-            renderVoice (v, t, taps, s, wetLeft, wetRight, n);
-    }
-}
-
-void TapVoiceBank::renderVoice (TapVoice& v, int index, const TapSet& taps, const RenderSettings& s, float* wetLeft,
-                                float* wetRight, int n)
-{
+    VoiceSetup u;
     const auto sr = static_cast<float> (sampleRate);
-    const float ramp = 1.0f / (0.01f * sr);
-    const double glide = 1.0 - std::exp (-1.0 / (0.02 * sampleRate));
-    const auto glideF = static_cast<float> (glide);
-    const float offsetScale = 5.0f * sr / 1000.0f;
+    u.ramp = 1.0f / (0.01f * sr);
+    u.glide = 1.0 - std::exp (-1.0 / (0.02 * sampleRate));
+    u.offsetScale = 5.0f * sr / 1000.0f;
 
     // Tape Wear: later taps are darker.
-    float wearCoeff = 0.0f;
-    const bool dark = s.wear && s.wearAmount > 0.0f;
-    if (dark)
+    u.dark = s.wear && s.wearAmount > 0.0f;
+    if (u.dark)
     {
         const int c = std::max (s.tapCount, 1);
         const float scale = c <= 31 ? 32.0f / static_cast<float> (c) : 1.0f;
         const float q = static_cast<float> (std::min (index, c - 1)) * scale;
         const float fc = std::max (20.0f, 20000.0f * std::pow (10.0f, -4.0f * (s.wearAmount / 100.0f) * q / 20.0f));
-        wearCoeff = static_cast<float> (1.0 - std::exp (-twoPi * static_cast<double> (fc) / sampleRate));
+        u.wearCoeff = static_cast<float> (1.0 - std::exp (-twoPi * static_cast<double> (fc) / sampleRate));
     }
 
     // Ping-pong alternates taps between the sides, starting left.
     const float p = s.pingPongAmount / 100.0f;
     const bool even = (index % 2) == 0;
-    const float panLeft = s.pingPong ? (even ? 1.0f : 1.0f - p) : 1.0f;
-    const float panRight = s.pingPong ? (even ? 1.0f - p : 1.0f) : 1.0f;
+    u.panLeft = s.pingPong ? (even ? 1.0f : 1.0f - p) : 1.0f;
+    u.panRight = s.pingPong ? (even ? 1.0f - p : 1.0f) : 1.0f;
 
     // Settle what is close enough at the block start.
     if (! v.fading && ! v.fadeQueued && std::fabs (v.targetDelay - v.readDelay) < 0.01)
         v.readDelay = v.targetDelay;
-    if (std::fabs (v.waveDiffTarget - v.waveDiff) < 0.01f / offsetScale)
+    if (std::fabs (v.waveDiffTarget - v.waveDiff) < 0.01f / u.offsetScale)
         v.waveDiff = v.waveDiffTarget;
 
-    const bool jumpsHere = s.jumpIndex >= 0 && s.jumpIndex < n && index < s.tapCount;
-    const float* const L = lineLeft.data();
-    const float* const R = lineRight.data();
+    u.jumps = s.jumpIndex >= 0 && s.jumpIndex < n && index < s.tapCount;
+    u.offset = s.pingPong ? 0.0 : static_cast<double> (v.waveDiff * u.offsetScale);
+    u.steady = ! u.jumps && ! v.fading && (v.fadeQueued || v.readDelay == v.targetDelay)
+               && v.waveDiff == v.waveDiffTarget;
+    return u;
+}
 
-    const auto rightDelay = [&] (double d) {
-        const double offset = s.pingPong ? 0.0 : static_cast<double> (v.waveDiff * offsetScale);
-        return std::min (d - std::min (d, offset), maxReadDelay);
-    };
-    const auto leftDelay = [this] (double d) { return std::min (std::max (d, 0.0), maxReadDelay); };
+double TapVoiceBank::leftDelay (double d) const
+{
+    return std::min (std::max (d, 0.0), maxReadDelay);
+}
 
-    const bool steady = ! jumpsHere && ! v.fading && (v.fadeQueued || v.readDelay == v.targetDelay)
-                        && v.waveDiff == v.waveDiffTarget;
+double TapVoiceBank::rightDelay (double d, double offset) const
+{
+    // The offset moves the right read later (negative) or earlier, but never
+    // ahead of the newest sample.
+    return std::min (d - std::min (d, offset), maxReadDelay);
+}
 
-    if (steady)
+int TapVoiceBank::interpolateSteady (TapVoice& v, const VoiceSetup& u, float* tl, float* tr, int n)
+{
+    const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
+    const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
+    const Weights wl (pl.fraction);
+    const Weights wr (pr.fraction);
+    const float* const srcL = lineLeft.data() + pl.start;
+    const float* const srcR = lineRight.data() + pr.start;
+
+    if (v.gain == v.gainTarget)
     {
-        // The read positions cannot move in this block: one set of weights.
-        const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
-        const auto pr = readPoint (blockStart, rightDelay (v.readDelay), ringFrames);
-        const Weights wl (pl.fraction);
-        const Weights wr (pr.fraction);
-        const float* srcL = L + pl.start;
-        const float* srcR = R + pr.start;
-
-        if (v.gain == v.gainTarget && ! dark)
+        const float g = v.gain;
+        for (int i = 0; i < n; ++i)
         {
-            const float g = v.gain;
-            if (g <= silent)
-                v.active = false;
+            tl[i] = wl.apply (srcL + i) * g;
+            tr[i] = wr.apply (srcR + i) * g;
+        }
+        if (g <= silent)
+        {
+            v.active = false;
+            return 0;
+        }
+        return n;
+    }
+
+    for (int i = 0; i < n; ++i)
+    {
+        tl[i] = wl.apply (srcL + i);
+        tr[i] = wr.apply (srcR + i);
+    }
+    int quietFrom = n;
+    for (int i = 0; i < n; ++i)
+    {
+        if (v.gain < v.gainTarget)
+            v.gain = std::min (v.gain + u.ramp, v.gainTarget);
+        else if (v.gain > v.gainTarget)
+            v.gain = std::max (v.gain - u.ramp, v.gainTarget);
+        if (quietFrom == n && v.gain <= silent && v.gainTarget <= silent)
+        {
+            v.active = false;
+            quietFrom = i;
+        }
+        tl[i] *= v.gain;
+        tr[i] *= v.gain;
+    }
+    return quietFrom;
+}
+
+void TapVoiceBank::flushDarkGroup (float* wetLeft, float* wetRight, int n)
+{
+    // The one-pole darkening filters of up to four voices run side by side,
+    // so their recursions overlap instead of waiting on one another. Each
+    // sample still adds the voices in index order.
+    const int k = darkGroupSize;
+    if (k == 0)
+        return;
+
+    float yl[maxDarkGroup], yr[maxDarkGroup];
+    for (int j = 0; j < k; ++j)
+    {
+        yl[j] = darkGroup[j].voice->wearLeft;
+        yr[j] = darkGroup[j].voice->wearRight;
+    }
+
+    for (int i = 0; i < n; ++i)
+    {
+        float sumL = wetLeft[i];
+        float sumR = wetRight[i];
+        for (int j = 0; j < k; ++j)
+        {
+            const auto& g = darkGroup[j];
+            if (i >= g.quietFrom)
+                yl[j] = yr[j] = 0.0f; // a silent voice keeps no filter memory
+            const float* tl = darkScratch[static_cast<std::size_t> (j)].data();
+            const float* tr = darkScratch[static_cast<std::size_t> (maxDarkGroup + j)].data();
+            yl[j] += (tl[i] - yl[j]) * g.coeff;
+            yr[j] += (tr[i] - yr[j]) * g.coeff;
+            sumL += yl[j] * g.panLeft;
+            sumR += yr[j] * g.panRight;
+        }
+        wetLeft[i] = sumL;
+        wetRight[i] = sumR;
+    }
+
+    for (int j = 0; j < k; ++j)
+    {
+        darkGroup[j].voice->wearLeft = yl[j];
+        darkGroup[j].voice->wearRight = yr[j];
+    }
+    darkGroupSize = 0;
+}
+
+void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* wetLeft, float* wetRight, int n)
+{
+    std::fill (wetLeft, wetLeft + n, 0.0f);
+    std::fill (wetRight, wetRight + n, 0.0f);
+    darkGroupSize = 0;
+
+    for (int t = 0; t < numVoices; ++t)
+    {
+        auto& v = voices[static_cast<std::size_t> (t)];
+        if (! v.active && ! (v.gainTarget > silent))
+            continue;
+
+        const auto u = setUpVoice (v, t, s, n);
+
+        if (u.steady && u.dark)
+        {
+            const int j = darkGroupSize;
+            auto& g = darkGroup[j];
+            g.voice = &v;
+            g.coeff = u.wearCoeff;
+            g.panLeft = u.panLeft;
+            g.panRight = u.panRight;
+            g.quietFrom = interpolateSteady (v, u, darkScratch[static_cast<std::size_t> (j)].data(),
+                                             darkScratch[static_cast<std::size_t> (maxDarkGroup + j)].data(), n);
+            if (++darkGroupSize == maxDarkGroup)
+                flushDarkGroup (wetLeft, wetRight, n);
+            continue;
+        }
+
+        flushDarkGroup (wetLeft, wetRight, n);
+
+        if (u.steady)
+        {
+            float* const tl = scratchLeft.data();
+            float* const tr = scratchRight.data();
+            interpolateSteady (v, u, tl, tr, n);
             for (int i = 0; i < n; ++i)
             {
-                wetLeft[i] += (wl.apply (srcL + i) * g) * panLeft;
-                wetRight[i] += (wr.apply (srcR + i) * g) * panRight;
+                wetLeft[i] += tl[i] * u.panLeft;
+                wetRight[i] += tr[i] * u.panRight;
             }
             if (! v.active)
                 v.wearLeft = v.wearRight = 0.0f;
-            return;
+            continue;
         }
 
-        for (int i = 0; i < n; ++i)
-        {
-            if (v.gain < v.gainTarget)
-                v.gain = std::min (v.gain + ramp, v.gainTarget);
-            else if (v.gain > v.gainTarget)
-                v.gain = std::max (v.gain - ramp, v.gainTarget);
-            if (v.gain <= silent && v.gainTarget <= silent)
-            {
-                v.active = false;
-                v.wearLeft = v.wearRight = 0.0f;
-            }
-
-            float outL = wl.apply (srcL + i) * v.gain;
-            float outR = wr.apply (srcR + i) * v.gain;
-            if (dark)
-            {
-                v.wearLeft += (outL - v.wearLeft) * wearCoeff;
-                v.wearRight += (outR - v.wearRight) * wearCoeff;
-                outL = v.wearLeft;
-                outR = v.wearRight;
-            }
-            wetLeft[i] += outL * panLeft;
-            wetRight[i] += outR * panRight;
-        }
-        return;
+        renderMoving (v, t, u, taps, s, wetLeft, wetRight, n);
     }
 
-    // General case: delays glide or crossfade, the Wave offset moves, or the
-    // taps jump in this block.
+    flushDarkGroup (wetLeft, wetRight, n);
+}
+
+void TapVoiceBank::renderMoving (TapVoice& v, int index, const VoiceSetup& u, const TapSet& taps,
+                                 const RenderSettings& s, float* wetLeft, float* wetRight, int n)
+{
+    // Delays glide or crossfade, the Wave offset moves, or the taps jump in
+    // this block. Reads whose delay has not changed since the last sample
+    // reuse their weights.
+    const float* const L = lineLeft.data();
+    const float* const R = lineRight.data();
+    const auto glideF = static_cast<float> (u.glide);
     const double toSamples = sampleRate / 1000.0;
+    CachedRead mainL, mainR, fadeL, fadeR;
+
     for (int i = 0; i < n; ++i)
     {
-        if (jumpsHere && i == s.jumpIndex)
+        if (u.jumps && i == s.jumpIndex)
         {
             const double d = static_cast<double> (taps.taps[static_cast<std::size_t> (index)].timeMs) * toSamples;
             v.targetDelay = v.readDelay = v.fadeDelay = d;
@@ -311,9 +430,9 @@ void TapVoiceBank::renderVoice (TapVoice& v, int index, const TapSet& taps, cons
         }
 
         if (v.gain < v.gainTarget)
-            v.gain = std::min (v.gain + ramp, v.gainTarget);
+            v.gain = std::min (v.gain + u.ramp, v.gainTarget);
         else if (v.gain > v.gainTarget)
-            v.gain = std::max (v.gain - ramp, v.gainTarget);
+            v.gain = std::max (v.gain - u.ramp, v.gainTarget);
         if (v.gain <= silent && v.gainTarget <= silent)
         {
             v.active = false;
@@ -322,7 +441,7 @@ void TapVoiceBank::renderVoice (TapVoice& v, int index, const TapSet& taps, cons
 
         if (v.fading)
         {
-            v.fadePos += ramp;
+            v.fadePos += u.ramp;
             if (v.fadePos >= 1.0f)
             {
                 v.fadePos = 1.0f;
@@ -339,37 +458,33 @@ void TapVoiceBank::renderVoice (TapVoice& v, int index, const TapSet& taps, cons
         }
         else if (! v.fadeQueued)
         {
-            v.readDelay += (v.targetDelay - v.readDelay) * glide;
+            v.readDelay += (v.targetDelay - v.readDelay) * u.glide;
         }
 
         v.waveDiff += (v.waveDiffTarget - v.waveDiff) * glideF;
+        const double offset = s.pingPong ? 0.0 : static_cast<double> (v.waveDiff * u.offsetScale);
 
-        const int x = blockStart + i;
-        const auto pl = readPoint (x, leftDelay (v.readDelay), ringFrames);
-        const auto pr = readPoint (x, rightDelay (v.readDelay), ringFrames);
-        float valueL = Weights (pl.fraction).apply (L + pl.start);
-        float valueR = Weights (pr.fraction).apply (R + pr.start);
+        float valueL = mainL.read (L, blockStart, ringFrames, leftDelay (v.readDelay), i);
+        float valueR = mainR.read (R, blockStart, ringFrames, rightDelay (v.readDelay, offset), i);
 
         if (v.fading)
         {
-            const auto fl = readPoint (x, leftDelay (v.fadeDelay), ringFrames);
-            const auto fr = readPoint (x, rightDelay (v.fadeDelay), ringFrames);
-            const float secondL = Weights (fl.fraction).apply (L + fl.start);
-            const float secondR = Weights (fr.fraction).apply (R + fr.start);
+            const float secondL = fadeL.read (L, blockStart, ringFrames, leftDelay (v.fadeDelay), i);
+            const float secondR = fadeR.read (R, blockStart, ringFrames, rightDelay (v.fadeDelay, offset), i);
             valueL += (secondL - valueL) * v.fadePos;
             valueR += (secondR - valueR) * v.fadePos;
         }
 
         float outL = valueL * v.gain;
         float outR = valueR * v.gain;
-        if (dark)
+        if (u.dark)
         {
-            v.wearLeft += (outL - v.wearLeft) * wearCoeff;
-            v.wearRight += (outR - v.wearRight) * wearCoeff;
+            v.wearLeft += (outL - v.wearLeft) * u.wearCoeff;
+            v.wearRight += (outR - v.wearRight) * u.wearCoeff;
             outL = v.wearLeft;
             outR = v.wearRight;
         }
-        wetLeft[i] += outL * panLeft;
-        wetRight[i] += outR * panRight;
+        wetLeft[i] += outL * u.panLeft;
+        wetRight[i] += outR * u.panRight;
     }
 }

@@ -80,8 +80,39 @@ public:
     double getMaxReadDelay() const { return maxReadDelay; }
 
 private:
-    void renderVoice (TapVoice& v, int index, const TapSet& taps, const RenderSettings& s, float* wetLeft,
-                      float* wetRight, int n);
+    // What a voice needs for one block, worked out at its start.
+    struct VoiceSetup
+    {
+        float ramp = 0.0f;         // gain and crossfade step per sample
+        double glide = 0.0;        // one-pole glide coefficient
+        float offsetScale = 0.0f;  // samples of right-channel offset per unit of waveDiff
+        double offset = 0.0;       // the right-channel offset at the block start
+        bool dark = false;
+        float wearCoeff = 0.0f;
+        float panLeft = 1.0f, panRight = 1.0f;
+        bool jumps = false;        // the snap jump falls in this block
+        bool steady = false;       // read positions cannot move in this block
+    };
+
+    // A steady, darkened voice whose filter runs alongside others.
+    struct DarkVoice
+    {
+        TapVoice* voice = nullptr;
+        float coeff = 0.0f;
+        float panLeft = 1.0f, panRight = 1.0f;
+        int quietFrom = 0;
+    };
+    static constexpr int maxDarkGroup = 4;
+
+    VoiceSetup setUpVoice (TapVoice& v, int index, const RenderSettings& s, int n) const;
+    double leftDelay (double d) const;
+    double rightDelay (double d, double offset) const;
+    // Interpolated, gain-scaled output of a steady voice; returns the first
+    // sample from which the voice is silent (n when it never is).
+    int interpolateSteady (TapVoice& v, const VoiceSetup& u, float* tl, float* tr, int n);
+    void flushDarkGroup (float* wetLeft, float* wetRight, int n);
+    void renderMoving (TapVoice& v, int index, const VoiceSetup& u, const TapSet& taps, const RenderSettings& s,
+                       float* wetLeft, float* wetRight, int n);
 
     double sampleRate = 44100.0;
     int frames = 0;      // frames of history a tap may reach: 15 s plus one
@@ -93,6 +124,10 @@ private:
     double maxReadDelay = 0.0;
 
     std::vector<float> lineLeft, lineRight;
+    std::vector<float> scratchLeft, scratchRight;
+    std::array<std::vector<float>, 2 * maxDarkGroup> darkScratch;
+    DarkVoice darkGroup[maxDarkGroup] {};
+    int darkGroupSize = 0;
     std::array<TapVoice, numVoices> voices {};
     int crossfadeCursor = 0;
 };
