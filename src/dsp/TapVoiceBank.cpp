@@ -93,6 +93,7 @@ void TapVoiceBank::prepare (double newSampleRate, int maxBlockSize)
     scratchRight.assign (static_cast<std::size_t> (maxBlock), 0.0f);
     for (auto& b : darkScratch)
         b.assign (static_cast<std::size_t> (maxBlock), 0.0f);
+    fadeScratch.assign (static_cast<std::size_t> (maxBlock), 0.0f);
     reset();
 }
 
@@ -400,14 +401,116 @@ void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
             continue;
         }
 
-        renderMoving (v, t, u, taps, s, wetLeft, wetRight, n);
+        int from = 0;
+        if (v.fading && ! u.jumps && v.waveDiff == v.waveDiffTarget)
+            from = renderCrossfade (v, u, wetLeft, wetRight, n);
+        if (from < n)
+            renderMoving (v, t, u, taps, s, wetLeft, wetRight, n, from);
     }
 
     flushDarkGroup (wetLeft, wetRight, n);
 }
 
+int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetLeft, float* wetRight, int n)
+{
+    // Both delays of a running crossfade hold still until it completes, so
+    // the two reads are interpolated as vector loops and then blended. Covers
+    // the samples up to and including the one where the crossfade completes.
+    float* const fadePos = fadeScratch.data();
+    int last = n - 1;
+    float fp = v.fadePos;
+    for (int i = 0; i < n; ++i)
+    {
+        fp += u.ramp;
+        if (fp >= 1.0f)
+        {
+            fp = 1.0f;
+            last = i;
+            break;
+        }
+        fadePos[i] = fp;
+    }
+    const int count = last + 1;
+    const bool completes = fp >= 1.0f;
+
+    float* const mainL = scratchLeft.data();
+    float* const mainR = scratchRight.data();
+    float* const otherL = darkScratch[0].data();
+    float* const otherR = darkScratch[1].data();
+    {
+        const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
+        const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
+        const auto fl = readPoint (blockStart, leftDelay (v.fadeDelay), ringFrames);
+        const auto fr = readPoint (blockStart, rightDelay (v.fadeDelay, u.offset), ringFrames);
+        const Weights wpl (pl.fraction), wpr (pr.fraction), wfl (fl.fraction), wfr (fr.fraction);
+        const float* sl = lineLeft.data() + pl.start;
+        const float* sr = lineRight.data() + pr.start;
+        const float* gl = lineLeft.data() + fl.start;
+        const float* gr = lineRight.data() + fr.start;
+        for (int i = 0; i < count; ++i)
+        {
+            mainL[i] = wpl.apply (sl + i);
+            mainR[i] = wpr.apply (sr + i);
+            otherL[i] = wfl.apply (gl + i);
+            otherR[i] = wfr.apply (gr + i);
+        }
+    }
+
+    // Blend; on the completing sample the voice already reads the new delay.
+    const int blended = completes ? last : count;
+    for (int i = 0; i < blended; ++i)
+    {
+        mainL[i] += (otherL[i] - mainL[i]) * fadePos[i];
+        mainR[i] += (otherR[i] - mainR[i]) * fadePos[i];
+    }
+    if (completes)
+    {
+        mainL[last] = otherL[last];
+        mainR[last] = otherR[last];
+    }
+
+    for (int i = 0; i < count; ++i)
+    {
+        if (v.gain < v.gainTarget)
+            v.gain = std::min (v.gain + u.ramp, v.gainTarget);
+        else if (v.gain > v.gainTarget)
+            v.gain = std::max (v.gain - u.ramp, v.gainTarget);
+        float outL = mainL[i] * v.gain;
+        float outR = mainR[i] * v.gain;
+        if (v.gain <= silent && v.gainTarget <= silent)
+        {
+            v.active = false;
+            v.wearLeft = v.wearRight = 0.0f;
+        }
+        if (u.dark)
+        {
+            v.wearLeft += (outL - v.wearLeft) * u.wearCoeff;
+            v.wearRight += (outR - v.wearRight) * u.wearCoeff;
+            outL = v.wearLeft;
+            outR = v.wearRight;
+        }
+        wetLeft[i] += outL * u.panLeft;
+        wetRight[i] += outR * u.panRight;
+    }
+
+    v.fadePos = fp;
+    if (completes)
+    {
+        v.readDelay = v.fadeDelay;
+        v.fading = false;
+        if (v.refadeQueued)
+        {
+            v.refadeQueued = false;
+            v.fadeDelay = v.targetDelay;
+            v.fadePos = 0.0f;
+            v.fading = true;
+        }
+    }
+    return count;
+}
+
 void TapVoiceBank::renderMoving (TapVoice& v, int index, const VoiceSetup& u, const TapSet& taps,
-                                 const RenderSettings& s, float* wetLeft, float* wetRight, int n)
+                                 const RenderSettings& s, float* wetLeft, float* wetRight, int n, int from)
 {
     // Delays glide or crossfade, the Wave offset moves, or the taps jump in
     // this block. Reads whose delay has not changed since the last sample
@@ -418,7 +521,7 @@ void TapVoiceBank::renderMoving (TapVoice& v, int index, const VoiceSetup& u, co
     const double toSamples = sampleRate / 1000.0;
     CachedRead mainL, mainR, fadeL, fadeR;
 
-    for (int i = 0; i < n; ++i)
+    for (int i = from; i < n; ++i)
     {
         if (u.jumps && i == s.jumpIndex)
         {

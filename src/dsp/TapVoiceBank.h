@@ -111,8 +111,11 @@ private:
     // sample from which the voice is silent (n when it never is).
     int interpolateSteady (TapVoice& v, const VoiceSetup& u, float* tl, float* tr, int n);
     void flushDarkGroup (float* wetLeft, float* wetRight, int n);
+    // A running crossfade between two still delays, up to the sample where it
+    // completes; returns the number of samples done.
+    int renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetLeft, float* wetRight, int n);
     void renderMoving (TapVoice& v, int index, const VoiceSetup& u, const TapSet& taps, const RenderSettings& s,
-                       float* wetLeft, float* wetRight, int n);
+                       float* wetLeft, float* wetRight, int n, int from);
 
     double sampleRate = 44100.0;
     int frames = 0;      // frames of history a tap may reach: 15 s plus one
@@ -124,7 +127,7 @@ private:
     double maxReadDelay = 0.0;
 
     std::vector<float> lineLeft, lineRight;
-    std::vector<float> scratchLeft, scratchRight;
+    std::vector<float> scratchLeft, scratchRight, fadeScratch;
     std::array<std::vector<float>, 2 * maxDarkGroup> darkScratch;
     DarkVoice darkGroup[maxDarkGroup] {};
     int darkGroupSize = 0;

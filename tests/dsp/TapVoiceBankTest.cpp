@@ -316,3 +316,286 @@ TEST (TapVoiceBank, RenderingDoesNotAllocate)
     }
     EXPECT_EQ (counter.count(), 0u);
 }
+
+namespace
+{
+// The voice rules written out plainly, one sample and one voice at a time,
+// with the interpolation in its polynomial form and an unwrapped history:
+// the reference the optimised voice loop must match.
+struct ReferenceBank
+{
+    std::vector<float> histL, histR; // every sample ever written
+    std::array<TapVoice, TapSet::maxTaps> voices {};
+    int cursor = 0;
+
+    void startFrom (const TapSet& taps)
+    {
+        for (int i = 0; i < taps.count; ++i)
+        {
+            auto& v = voices[static_cast<std::size_t> (i)];
+            const double d = taps.taps[static_cast<std::size_t> (i)].timeMs * sr / 1000.0;
+            v.active = true;
+            v.targetDelay = v.readDelay = v.fadeDelay = d;
+            v.gainTarget = v.gain = taps.taps[static_cast<std::size_t> (i)].gain;
+            v.waveDiffTarget = v.waveDiff = taps.taps[static_cast<std::size_t> (i)].waveDiff;
+        }
+    }
+
+    void update (const TapSet& taps, bool timing, bool snapping)
+    {
+        for (int i = 0; i < TapSet::maxTaps; ++i)
+        {
+            auto& v = voices[static_cast<std::size_t> (i)];
+            if (i >= taps.count)
+            {
+                v.gainTarget = 0.0f;
+                continue;
+            }
+            const auto& t = taps.taps[static_cast<std::size_t> (i)];
+            v.gainTarget = t.gain;
+            v.waveDiffTarget = t.waveDiff;
+            const double d = t.timeMs * sr / 1000.0;
+            if (! v.active)
+            {
+                v = TapVoice {};
+                v.active = true;
+                v.targetDelay = v.readDelay = v.fadeDelay = d;
+                v.gainTarget = t.gain;
+                v.waveDiffTarget = v.waveDiff = t.waveDiff;
+            }
+            else if (! snapping)
+            {
+                v.targetDelay = d;
+                if (timing)
+                    (v.fading ? v.refadeQueued : v.fadeQueued) = true;
+            }
+        }
+        if (snapping)
+            return;
+        int fading = 0;
+        for (const auto& v : voices)
+            fading += v.fading ? 1 : 0;
+        if (fading > 15)
+            return;
+        const int first = cursor;
+        for (int k = 0; k < TapSet::maxTaps && fading < 16; ++k)
+        {
+            const int i = (first + k) % TapSet::maxTaps;
+            auto& v = voices[static_cast<std::size_t> (i)];
+            if (v.active && v.fadeQueued && ! v.fading && v.gainTarget > 0.00001f)
+            {
+                v.fadeQueued = false;
+                v.fadeDelay = v.targetDelay;
+                v.fadePos = 0.0f;
+                v.fading = true;
+                ++fading;
+                cursor = (i + 1) % TapSet::maxTaps;
+            }
+        }
+    }
+
+    float at (const std::vector<float>& h, long frame) const
+    {
+        return frame >= 0 && frame < static_cast<long> (h.size()) ? h[static_cast<std::size_t> (frame)] : 0.0f;
+    }
+
+    float read (const std::vector<float>& h, long x, double d) const
+    {
+        const double y = static_cast<double> (x) - d;
+        const double fl = std::floor (y);
+        const auto i = static_cast<long> (fl);
+        const auto f = static_cast<float> (y - fl);
+        const float xm1 = at (h, i - 1), x0 = at (h, i), x1 = at (h, i + 1), x2 = at (h, i + 2);
+        const float c1 = (x1 - xm1) / 2.0f;
+        const float c2 = xm1 - 2.5f * x0 + 2.0f * x1 - 0.5f * x2;
+        const float c3 = (x2 - xm1) / 2.0f + 1.5f * (x0 - x1);
+        return x0 + f * c1 + f * f * c2 + f * f * f * c3;
+    }
+
+    void process (const TapSet& taps, const TapVoiceBank::RenderSettings& s, const float* inL, const float* inR,
+                  float* outL, float* outR, int n)
+    {
+        const long w0 = static_cast<long> (histL.size());
+        histL.insert (histL.end(), inL, inL + n);
+        histR.insert (histR.end(), inR, inR + n);
+        std::fill (outL, outL + n, 0.0f);
+        std::fill (outR, outR + n, 0.0f);
+        const float r = 1.0f / (0.01f * static_cast<float> (sr));
+        const double k = 1.0 - std::exp (-1.0 / (0.02 * sr));
+        const float scale = 5.0f * static_cast<float> (sr) / 1000.0f;
+
+        for (int t = 0; t < TapSet::maxTaps; ++t)
+        {
+            auto& v = voices[static_cast<std::size_t> (t)];
+            if (! v.active && ! (v.gainTarget > 0.00001f))
+                continue;
+            float a = 0.0f;
+            const bool dark = s.wear && s.wearAmount > 0.0f;
+            if (dark)
+            {
+                const int c = std::max (s.tapCount, 1);
+                const float q = static_cast<float> (std::min (t, c - 1)) * (c <= 31 ? 32.0f / static_cast<float> (c) : 1.0f);
+                const float fc = std::max (20.0f, 20000.0f * std::pow (10.0f, -4.0f * (s.wearAmount / 100.0f) * q / 20.0f));
+                a = static_cast<float> (1.0 - std::exp (-2.0 * 3.14159265358979323846 * fc / sr));
+            }
+            const float p = s.pingPongAmount / 100.0f;
+            const float gl = s.pingPong ? (t % 2 == 0 ? 1.0f : 1.0f - p) : 1.0f;
+            const float gr = s.pingPong ? (t % 2 == 0 ? 1.0f - p : 1.0f) : 1.0f;
+            if (! v.fading && ! v.fadeQueued && std::fabs (v.targetDelay - v.readDelay) < 0.01)
+                v.readDelay = v.targetDelay;
+            if (std::fabs (v.waveDiffTarget - v.waveDiff) < 0.01f / scale)
+                v.waveDiff = v.waveDiffTarget;
+
+            for (int i = 0; i < n; ++i)
+            {
+                const long x = w0 + i;
+                if (t < s.tapCount && i == s.jumpIndex)
+                {
+                    const double d = taps.taps[static_cast<std::size_t> (t)].timeMs * sr / 1000.0;
+                    v.targetDelay = v.readDelay = v.fadeDelay = d;
+                    v.fadePos = 0.0f;
+                    v.fading = v.refadeQueued = v.fadeQueued = false;
+                    v.wearLeft = v.wearRight = 0.0f;
+                }
+                if (v.gain < v.gainTarget)
+                    v.gain = std::min (v.gain + r, v.gainTarget);
+                else
+                    v.gain = std::max (v.gain - r, v.gainTarget);
+                if (v.gain <= 0.00001f && v.gainTarget <= 0.00001f)
+                {
+                    v.active = false;
+                    v.wearLeft = v.wearRight = 0.0f;
+                }
+                if (v.fading)
+                {
+                    v.fadePos += r;
+                    if (v.fadePos >= 1.0f)
+                    {
+                        v.fadePos = 1.0f;
+                        v.readDelay = v.fadeDelay;
+                        v.fading = false;
+                        if (v.refadeQueued)
+                        {
+                            v.refadeQueued = false;
+                            v.fadeDelay = v.targetDelay;
+                            v.fadePos = 0.0f;
+                            v.fading = true;
+                        }
+                    }
+                }
+                else if (! v.fadeQueued)
+                {
+                    v.readDelay += (v.targetDelay - v.readDelay) * k;
+                }
+                v.waveDiff += (v.waveDiffTarget - v.waveDiff) * static_cast<float> (k);
+                const double o = s.pingPong ? 0.0 : static_cast<double> (v.waveDiff * scale);
+                const auto dl = [] (double d) { return d - std::min (d, 0.0); };
+                const auto dr = [o] (double d) { return d - std::min (d, o); };
+                float vl = read (histL, x, dl (v.readDelay));
+                float vr = read (histR, x, dr (v.readDelay));
+                if (v.fading)
+                {
+                    vl += (read (histL, x, dl (v.fadeDelay)) - vl) * v.fadePos;
+                    vr += (read (histR, x, dr (v.fadeDelay)) - vr) * v.fadePos;
+                }
+                float ol = vl * v.gain, orr = vr * v.gain;
+                if (dark)
+                {
+                    v.wearLeft += (ol - v.wearLeft) * a;
+                    v.wearRight += (orr - v.wearRight) * a;
+                    ol = v.wearLeft;
+                    orr = v.wearRight;
+                }
+                outL[i] += ol * gl;
+                outR[i] += orr * gr;
+            }
+        }
+    }
+};
+} // namespace
+
+TEST (TapVoiceBank, OptimisedLoopMatchesThePlainPerSampleRules)
+{
+    // Glides, crossfades (with refades and the 16-voice cap), gain ramps,
+    // dropped taps, a snap jump, Wave offsets, ping-pong and wear, in blocks
+    // of varying size: the optimised loop gives the same output as the
+    // plain rules, to float rounding.
+    TapVoiceBank bank;
+    ReferenceBank reference;
+    bank.prepare (sr, 512);
+    auto taps = evenTaps (40, 9.7f, 0.6f);
+    for (int i = 0; i < 40; ++i)
+        taps.taps[static_cast<std::size_t> (i)].waveDiff = 0.3f * std::sin (static_cast<float> (i));
+    bank.startFrom (taps);
+    reference.startFrom (taps);
+
+    std::uint32_t seed = 12345u;
+    const auto noiseSample = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<float> (seed >> 8) / 8388608.0f - 1.0f;
+    };
+
+    const int sizes[] = { 512, 37, 200, 1, 333, 512, 64 };
+    std::vector<float> inL (512), inR (512), al (512), ar (512), bl (512), br (512);
+    double worst = 0.0;
+    for (int step = 0; step < 120; ++step)
+    {
+        const int n = sizes[step % 7];
+        for (int i = 0; i < n; ++i)
+        {
+            inL[static_cast<std::size_t> (i)] = noiseSample();
+            inR[static_cast<std::size_t> (i)] = noiseSample();
+        }
+
+        TapVoiceBank::RenderSettings s;
+        bool timing = false, snapping = false;
+        switch (step % 10)
+        {
+            case 1: // timing change: crossfades
+                for (int i = 0; i < taps.count; ++i)
+                    taps.taps[static_cast<std::size_t> (i)].timeMs += 0.37f;
+                timing = true;
+                break;
+            case 4: // twist-like change: glides
+                for (int i = 0; i < taps.count; ++i)
+                    taps.taps[static_cast<std::size_t> (i)].timeMs *= 1.01f;
+                break;
+            case 6: // fewer taps, then more again
+                taps.count = taps.count == 40 ? 25 : 40;
+                break;
+            case 8: // new offsets
+                for (int i = 0; i < taps.count; ++i)
+                    taps.taps[static_cast<std::size_t> (i)].waveDiff *= -0.9f;
+                break;
+            default:
+                break;
+        }
+        if (step == 55)
+        {
+            snapping = true;
+            for (int i = 0; i < taps.count; ++i)
+                taps.taps[static_cast<std::size_t> (i)].timeMs = 200.0f - taps.taps[static_cast<std::size_t> (i)].timeMs * 0.5f;
+            s.jumpIndex = n / 2;
+        }
+        s.tapCount = taps.count;
+        s.wear = step >= 30;
+        s.wearAmount = 70.0f;
+        s.pingPong = step >= 70 && step < 100;
+        s.pingPongAmount = 80.0f;
+
+        bank.update (taps, timing, snapping);
+        if (! snapping)
+            bank.scheduleCrossfades();
+        bank.write (inL.data(), inR.data(), n);
+        bank.render (taps, s, al.data(), ar.data(), n);
+        reference.update (taps, timing, snapping);
+        reference.process (taps, s, inL.data(), inR.data(), bl.data(), br.data(), n);
+
+        for (int i = 0; i < n; ++i)
+        {
+            worst = std::max (worst, static_cast<double> (std::fabs (al[static_cast<std::size_t> (i)] - bl[static_cast<std::size_t> (i)])));
+            worst = std::max (worst, static_cast<double> (std::fabs (ar[static_cast<std::size_t> (i)] - br[static_cast<std::size_t> (i)])));
+        }
+    }
+    EXPECT_LT (worst, 1e-5);
+}
