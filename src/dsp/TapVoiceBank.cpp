@@ -71,6 +71,12 @@ struct CachedRead
         }
         return weights.apply (base + (i - at));
     }
+
+    // The same read position in the other channel's line.
+    float alsoRead (const float* line, const float* otherLine, int i) const
+    {
+        return weights.apply (otherLine + (base - line) + (i - at));
+    }
 };
 } // namespace
 
@@ -567,13 +573,18 @@ void TapVoiceBank::renderMoving (TapVoice& v, int index, const VoiceSetup& u, co
         v.waveDiff += (v.waveDiffTarget - v.waveDiff) * glideF;
         const double offset = s.pingPong ? 0.0 : static_cast<double> (v.waveDiff * u.offsetScale);
 
-        float valueL = mainL.read (L, blockStart, ringFrames, leftDelay (v.readDelay), i);
-        float valueR = mainR.read (R, blockStart, ringFrames, rightDelay (v.readDelay, offset), i);
+        // Without a right-channel offset both channels read at one position.
+        const double dl = leftDelay (v.readDelay);
+        const double dr = rightDelay (v.readDelay, offset);
+        float valueL = mainL.read (L, blockStart, ringFrames, dl, i);
+        float valueR = dr == dl ? mainL.alsoRead (L, R, i) : mainR.read (R, blockStart, ringFrames, dr, i);
 
         if (v.fading)
         {
-            const float secondL = fadeL.read (L, blockStart, ringFrames, leftDelay (v.fadeDelay), i);
-            const float secondR = fadeR.read (R, blockStart, ringFrames, rightDelay (v.fadeDelay, offset), i);
+            const double fl = leftDelay (v.fadeDelay);
+            const double fr = rightDelay (v.fadeDelay, offset);
+            const float secondL = fadeL.read (L, blockStart, ringFrames, fl, i);
+            const float secondR = fr == fl ? fadeL.alsoRead (L, R, i) : fadeR.read (R, blockStart, ringFrames, fr, i);
             valueL += (secondL - valueL) * v.fadePos;
             valueR += (secondR - valueR) * v.fadePos;
         }
