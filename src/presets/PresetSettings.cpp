@@ -1,0 +1,120 @@
+#include "presets/PresetSettings.h"
+
+#include "presets/PresetLibrary.h"
+#include "presets/SafeFileWrite.h"
+
+#include <mutex>
+
+namespace presets
+{
+namespace
+{
+struct FolderOverride
+{
+    std::mutex mutex;
+    juce::File folder;
+};
+
+FolderOverride& folderOverride()
+{
+    static FolderOverride instance;
+    return instance;
+}
+} // namespace
+
+juce::File programFolder()
+{
+    auto& o = folderOverride();
+    const std::lock_guard<std::mutex> lock (o.mutex);
+    if (o.folder != juce::File())
+        return o.folder;
+    return juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory).getChildFile ("TwistDelay");
+}
+
+void setProgramFolderOverride (const juce::File& folder)
+{
+    auto& o = folderOverride();
+    const std::lock_guard<std::mutex> lock (o.mutex);
+    o.folder = folder;
+}
+
+juce::File defaultSettingsFile()
+{
+    return programFolder().getChildFile ("settings.json");
+}
+
+juce::File defaultPresetDirectory()
+{
+    return programFolder().getChildFile ("Presets");
+}
+
+juce::var loadSettings (const juce::File& settingsFile)
+{
+    if (settingsFile.existsAsFile())
+    {
+        auto parsed = juce::JSON::parse (settingsFile.loadFileAsString());
+        if (parsed.getDynamicObject() != nullptr)
+            return parsed;
+    }
+    return juce::var (new juce::DynamicObject());
+}
+
+bool saveSettings (const juce::File& settingsFile, const juce::var& settings)
+{
+    if (settingsFile == juce::File() || settingsFile.getParentDirectory().createDirectory().failed())
+        return false;
+    return replaceFileWithText (settingsFile, juce::JSON::toString (settings, false, 15));
+}
+
+juce::File getCustomPresetFolder (const juce::File& settingsFile)
+{
+    const auto value = loadSettings (settingsFile).getProperty ("presetFolder", {});
+    if (! value.isString())
+        return {};
+
+    const auto path = value.toString();
+    if (path.isEmpty() || ! juce::File::isAbsolutePath (path))
+        return {};
+    return juce::File (path);
+}
+
+void setCustomPresetFolder (const juce::File& folder, const juce::File& settingsFile)
+{
+    auto settings = loadSettings (settingsFile);
+    settings.getDynamicObject()->setProperty ("presetFolder", folder.getFullPathName());
+    saveSettings (settingsFile, settings);
+}
+
+juce::String getDefaultPatchId (const juce::File& settingsFile)
+{
+    const auto settings = loadSettings (settingsFile);
+    if (! settings.hasProperty ("defaultPatchId"))
+        return fallbackPatchId;
+    return settings.getProperty ("defaultPatchId", {}).toString();
+}
+
+void setDefaultPatchId (const juce::String& id, const juce::File& settingsFile)
+{
+    auto settings = loadSettings (settingsFile);
+    settings.getDynamicObject()->setProperty ("defaultPatchId", id);
+    saveSettings (settingsFile, settings);
+}
+
+const Patch* resolveDefaultPatch (const PresetLibrary& library, const juce::File& settingsFile)
+{
+    const auto id = getDefaultPatchId (settingsFile);
+    if (const auto* patch = library.findById (id))
+        return patch;
+    if (id != fallbackPatchId)
+        return library.findById (fallbackPatchId);
+    return nullptr;
+}
+
+juce::File userPresetDirectory (const juce::File& settingsFile)
+{
+    const auto custom = getCustomPresetFolder (settingsFile);
+    if (custom != juce::File() && custom.isDirectory())
+        return custom;
+    return defaultPresetDirectory();
+}
+} // namespace presets

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+namespace presets
+{
+class PresetLibrary;
+struct Patch;
+
+// The per-user settings file ("settings.json" in the program's folder) and
+// the folders derived from it. Every call reads or writes the file; nothing
+// is cached. Message thread only.
+//
+// Known keys: "presetFolder" (full path of a custom user preset folder) and
+// "defaultPatchId" (the patch a new instance loads). Other keys are kept
+// when the file is rewritten.
+
+// The id of the patch used when no other default is stored or found.
+inline constexpr const char* fallbackPatchId = "Traditional/INIT PATCH";
+
+// The program's folder: "TwistDelay" in the user application-data directory.
+juce::File programFolder();
+
+// Points the program's folder somewhere else (tests use a temporary folder so
+// that they never touch the user's own files); an empty File restores the
+// real location.
+void setProgramFolderOverride (const juce::File& folder);
+
+juce::File defaultSettingsFile();
+
+// "Presets" in the program's folder. Not created here.
+juce::File defaultPresetDirectory();
+
+// The settings object: the file's JSON object, or a new empty object when
+// the file is missing, unreadable or holds anything but an object.
+juce::var loadSettings (const juce::File& settingsFile);
+
+// Writes the object in one step, creating the folder if needed; false on failure.
+bool saveSettings (const juce::File& settingsFile, const juce::var& settings);
+
+// The stored custom preset folder, or an empty File when none (or no
+// absolute path) is stored. Does not check that the folder exists.
+juce::File getCustomPresetFolder (const juce::File& settingsFile);
+void setCustomPresetFolder (const juce::File& folder, const juce::File& settingsFile);
+
+// The stored default patch id, fallbackPatchId when none is stored.
+juce::String getDefaultPatchId (const juce::File& settingsFile);
+void setDefaultPatchId (const juce::String& id, const juce::File& settingsFile);
+
+// The stored default patch, else the fallback patch, else null.
+const Patch* resolveDefaultPatch (const PresetLibrary& library, const juce::File& settingsFile);
+
+// The custom preset folder when it names an existing directory, otherwise
+// the default preset directory.
+juce::File userPresetDirectory (const juce::File& settingsFile);
+} // namespace presets
