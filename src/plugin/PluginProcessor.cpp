@@ -55,6 +55,9 @@ MassDelayAudioProcessor::MassDelayAudioProcessor()
     }
 
     apvts.addParameterListener ("tapCnt", this);
+
+    // Presets, the default patch, seeds and the first history entry.
+    runStartupSequence();
 }
 
 MassDelayAudioProcessor::~MassDelayAudioProcessor()
@@ -326,24 +329,6 @@ void MassDelayAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, ju
         start += n;
         hostPosition += static_cast<double> (n) / sampleRate * static_cast<double> (current.bpm) / 60.0;
     }
-}
-
-//==============================================================================
-void MassDelayAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
-{
-    const auto state = apvts.copyState();
-    if (auto xml = state.createXml())
-        copyXmlToBinary (*xml, destData);
-}
-
-void MassDelayAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
-{
-    auto xml = getXmlFromBinary (data, sizeInBytes);
-    if (xml == nullptr || ! xml->hasTagName (apvts.state.getType()))
-        return;
-
-    apvts.replaceState (juce::ValueTree::fromXml (*xml));
-    patchGeneration.fetch_add (1, std::memory_order_acq_rel);
 }
 
 juce::AudioProcessorEditor* MassDelayAudioProcessor::createEditor()

@@ -2,6 +2,10 @@
 
 #include "dsp/ParamBlock.h"
 #include "plugin/ParameterTable.h"
+#include "presets/AccordionLayoutState.h"
+#include "presets/PresetLibrary.h"
+#include "presets/RandomHistory.h"
+#include "presets/RandomMatrixState.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -93,6 +97,65 @@ public:
     static constexpr double minTempo = 1.0;
     static constexpr double maxTempo = 999.0;
 
+    //==============================================================================
+    // State, presets, modulation seeds and the Random action
+    // (PluginProcessorState.cpp). Message thread, except getStateInformation,
+    // which hosts may call from any thread.
+
+    // Every parameter to its default, then the patch's values; clears the
+    // signal memory and starts a new patch generation. Values that are not
+    // finite numbers are ignored, the rest clamped to 0..1.
+    void applyPatch (const presets::Patch& patch);
+
+    // Every parameter's normalised value by ID, in parameter order.
+    juce::var captureParamsVar() const;
+
+    // The custom preset folder of the settings file when it exists, else the
+    // default one.
+    juce::File getPresetDirectory() const;
+
+    const juce::String& getCurrentPatchName() const { return currentPatchName; }
+    const juce::String& getCurrentPatchFolder() const { return currentPatchFolder; }
+
+    presets::PresetLibrary& getPresetLibrary() { return presetLibrary; }
+    RandomMatrixState& getRandomMatrix() { return randomMatrix; }
+    AccordionLayoutState& getAccordionLayout() { return accordionLayout; }
+    const RandomHistory& getRandomHistory() const { return randomHistory; }
+
+    // The LFO seeds and their "SeedState" child in the state.
+    void syncSeedsToState();
+    void readSeedsFromState();
+    void rerollTremLfoSeed();
+    void rerollWaveLfoSeed();
+    void rerollPitchLfoSeed();
+    void rerollLfoSeeds();
+    std::uint32_t getTremLfoSeed() const { return tremLfoSeed.load (std::memory_order_relaxed); }
+    std::uint32_t getWaveLfoSeed() const { return waveLfoSeed.load (std::memory_order_relaxed); }
+    std::uint32_t getPitchLfoSeed() const { return pitchLfoSeed.load (std::memory_order_relaxed); }
+
+    // The Random action: every parameter whose matrix flag is on gets a
+    // uniform random value (floats in the normalised domain, every integer
+    // step and both switch positions equally likely); then new seeds and a
+    // history entry. No patch generation: the changes glide or crossfade.
+    void randomizeParameters (juce::Random& rng);
+    void randomizeParameters() { randomizeParameters (juce::Random::getSystemRandom()); }
+
+    // The random history: push the current state, or replace the state with
+    // the previous or next entry (a whole-state change, like a preset load).
+    void pushRandomGeneration();
+    void randomStepBack();
+    void randomStepForward();
+
+    // Root property that getStateInformation writes. States without it come
+    // from older builds, whose ping-pong depth counted only with ppOn on.
+    static constexpr const char* stateFormatProperty = "stateFormat";
+    static constexpr int stateFormat = 1;
+
+    // Whether a new instance applies the default patch of the settings file.
+    // On in the product; test programs turn it off so that their processors
+    // start from the parameter defaults.
+    static void setApplyDefaultPatchAtStartup (bool shouldApply);
+
 private:
     void captureHostPosition();
     void processChunk (juce::AudioBuffer<float>& buffer, int start, int numSamples);
@@ -112,9 +175,10 @@ private:
     double sampleRate = 44100.0;
     int preparedBlockSize = 0;
 
-    std::uint32_t tremLfoSeed = 0xC0DEFADEu;
-    std::uint32_t waveLfoSeed = 0x5EED0001u;
-    std::uint32_t pitchLfoSeed = 0x27D4EB2Fu;
+    // Written by the message thread (rerolls, restores), read by the audio thread.
+    std::atomic<std::uint32_t> tremLfoSeed { 0xC0DEFADEu };
+    std::atomic<std::uint32_t> waveLfoSeed { 0x5EED0001u };
+    std::atomic<std::uint32_t> pitchLfoSeed { 0x27D4EB2Fu };
 
     std::atomic<float> lastTempo { 120.0f };
     double hostTempo = 120.0;
@@ -129,6 +193,23 @@ private:
     SnapPhase snapPhase = SnapPhase::Idle;
     float snapLevel = 1.0f;
     bool snapping = false;
+
+    //==============================================================================
+    // State, presets and the random history (PluginProcessorState.cpp).
+    void runStartupSequence();
+    void writeSeedsInto (juce::ValueTree& state) const;
+    void sanitiseParameterValues (juce::ValueTree& state) const;
+    void replaceWholeState (const juce::ValueTree& newState);
+
+    // Held by every writer of the state tree outside the framework and by the
+    // state save, which hosts may run on another thread. Never on the audio thread.
+    juce::CriticalSection stateLock;
+    RandomMatrixState randomMatrix { apvts, &stateLock };
+    AccordionLayoutState accordionLayout { apvts, &stateLock };
+    RandomHistory randomHistory;
+    presets::PresetLibrary presetLibrary;
+    juce::String currentPatchName { "INIT" };
+    juce::String currentPatchFolder;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MassDelayAudioProcessor)
 };
