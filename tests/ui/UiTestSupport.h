@@ -79,6 +79,13 @@ inline const juce::ModifierKeys ctrl { juce::ModifierKeys::ctrlModifier };
 inline const juce::ModifierKeys command { juce::ModifierKeys::commandModifier };
 inline const juce::ModifierKeys rightButton { juce::ModifierKeys::rightButtonModifier };
 
+// Largest difference of the three colour channels.
+inline int colourDistance (juce::Colour a, juce::Colour b)
+{
+    return std::max ({ std::abs (a.getRed() - b.getRed()), std::abs (a.getGreen() - b.getGreen()),
+                       std::abs (a.getBlue() - b.getBlue()) });
+}
+
 // Renders c (with its children) at 1x onto an opaque background.
 inline juce::Image render (juce::Component& c, juce::Colour background = juce::Colours::black)
 {
@@ -87,6 +94,40 @@ inline juce::Image render (juce::Component& c, juce::Colour background = juce::C
     g.fillAll (background);
     c.paintEntireComponent (g, true);
     return image;
+}
+
+// Renders c at the given scale (thin lines become whole pixels to sample).
+inline juce::Image renderScaled (juce::Component& c, float scale, juce::Colour background)
+{
+    const int w = juce::roundToInt (static_cast<float> (c.getWidth()) * scale);
+    const int h = juce::roundToInt (static_cast<float> (c.getHeight()) * scale);
+    juce::Image image (juce::Image::ARGB, std::max (w, 1), std::max (h, 1), true);
+    juce::Graphics g (image);
+    g.fillAll (background);
+    g.addTransform (juce::AffineTransform::scale (scale));
+    c.paintEntireComponent (g, true);
+    return image;
+}
+
+// The pixel of the area that differs most from background (the full-coverage
+// colour of text or an icon drawn there).
+inline juce::Colour strongestInk (const juce::Image& image, juce::Rectangle<int> area, juce::Colour background)
+{
+    juce::Colour best = background;
+    int bestDistance = -1;
+    area = area.getIntersection (image.getBounds());
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+        {
+            const auto c = image.getPixelAt (x, y);
+            const int d = colourDistance (c, background);
+            if (d > bestDistance)
+            {
+                bestDistance = d;
+                best = c;
+            }
+        }
+    return best;
 }
 
 // Draws with fn onto an opaque image of the given size.
@@ -98,13 +139,6 @@ inline juce::Image draw (int w, int h, const std::function<void (juce::Graphics&
     g.fillAll (background);
     fn (g);
     return image;
-}
-
-// Largest difference of the three colour channels.
-inline int colourDistance (juce::Colour a, juce::Colour b)
-{
-    return std::max ({ std::abs (a.getRed() - b.getRed()), std::abs (a.getGreen() - b.getGreen()),
-                       std::abs (a.getBlue() - b.getBlue()) });
 }
 
 // Bounding box of the pixels that differ from background.
