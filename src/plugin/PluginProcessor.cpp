@@ -1,6 +1,7 @@
 #include "plugin/PluginProcessor.h"
 
 #include "dsp/ParamMapping.h"
+#include "plugin/NoteGrid.h"
 
 #include <cmath>
 
@@ -90,15 +91,54 @@ void MassDelayAudioProcessor::prepareToPlay (double newSampleRate, int samplesPe
 {
     sampleRate = newSampleRate > 0.0 ? newSampleRate : 44100.0;
     preparedBlockSize = juce::jmax (1, samplesPerBlock);
+    const auto sr = static_cast<float> (sampleRate);
+    const auto block = static_cast<std::size_t> (preparedBlockSize);
+
+    // Every buffer the audio thread touches reaches its final size here;
+    // larger host blocks are processed in pieces of this size.
+    voiceBank.prepare (sampleRate, preparedBlockSize);
+    for (auto* b : { &sendLeft, &sendRight, &wetLeft, &wetRight })
+        b->assign (block, 0.0f);
+
+    echoFilterLeft.prepare (sr);
+    echoFilterRight.prepare (sr);
+
+    tapEngine.compute (current, nullptr, nullptr, tapSet);
+    voiceBank.startFrom (tapSet);
 
     snapPhase = SnapPhase::Idle;
     snapLevel = 1.0f;
     snapping = false;
+
+    tremolo.prepare (sr);
+    tremolo.reset();
+    pitchStage.prepare (sr);
+    pitchStage.reset();
+    tapeStage.prepare (sr);
+    tapeStage.reset();
+
+    // A reset asked for before this point has just happened.
+    resetRequested.store (false, std::memory_order_release);
 }
 
 void MassDelayAudioProcessor::releaseResources() {}
 
-void MassDelayAudioProcessor::resetDSPState() {}
+void MassDelayAudioProcessor::resetDSPState()
+{
+    // Whole-state replacements run on the message thread while a block may be
+    // running; the audio thread clears its memory before its next block.
+    resetRequested.store (true, std::memory_order_release);
+}
+
+void MassDelayAudioProcessor::clearSignalMemory()
+{
+    voiceBank.reset();
+    echoFilterLeft.reset();
+    echoFilterRight.reset();
+    tremolo.reset();
+    pitchStage.reset();
+    tapeStage.reset();
+}
 
 //==============================================================================
 bool MassDelayAudioProcessor::advanceSnapEnvelope (float& level, SnapPhase& phase, float step)
@@ -268,6 +308,11 @@ void MassDelayAudioProcessor::beginBlock()
 {
     readParams();
 
+    echoFilterLeft.setHP (current.hpHz);
+    echoFilterLeft.setLP (current.lpHz);
+    echoFilterRight.setHP (current.hpHz);
+    echoFilterRight.setLP (current.lpHz);
+
     DirtyFlags dirty;
     if (hasPrevious)
     {
@@ -289,24 +334,231 @@ void MassDelayAudioProcessor::beginBlock()
     }
     lastSeenGeneration = generation;
     lastDirty = dirty;
+
+    if (dirty.any() || generationChanged)
+        tapEngine.compute (current, nullptr, nullptr, tapSet);
 }
 
-void MassDelayAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, int start, int numSamples)
+void MassDelayAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, int start, int n)
 {
+    if (resetRequested.exchange (false, std::memory_order_acq_rel))
+        clearSignalMemory();
+
     beginBlock();
 
-    const float step = static_cast<float> (1.0 / (0.004 * sampleRate));
-    for (int i = 0; i < numSamples && snapPhase != SnapPhase::Idle; ++i)
-    {
-        if (advanceSnapEnvelope (snapLevel, snapPhase, step))
-            snapping = false;
-    }
-
-    // Mono in, stereo out: both outputs carry the input.
     const int numIn = getTotalNumInputChannels();
     const int numOut = getTotalNumOutputChannels();
-    if (numIn == 1 && numOut >= 2)
-        buffer.copyFrom (1, start, buffer, 0, start, numSamples);
+    const bool stereoIn = numIn >= 2;
+
+    // Voices follow the new tap set; changed delays crossfade after timing
+    // changes and glide otherwise.
+    voiceBank.update (tapSet, lastDirty.timing, snapping);
+    if (! snapping)
+        voiceBank.scheduleCrossfades();
+
+    // Where in this block the snap fade-out reaches silence: the taps jump there.
+    const float snapStep = static_cast<float> (1.0 / (0.004 * sampleRate));
+    int jumpIndex = -1;
+    if (snapping && snapPhase == SnapPhase::FadeOut)
+    {
+        float level = snapLevel;
+        for (int i = 0; i < n; ++i)
+        {
+            level -= snapStep;
+            if (level <= 0.0f)
+            {
+                jumpIndex = i;
+                snapping = false;
+                break;
+            }
+        }
+    }
+
+    // Input: a sample that is not a finite number counts as silence, on the
+    // dry path as well as into the line.
+    float* inLeft = buffer.getWritePointer (0, start);
+    float* inRight = stereoIn ? buffer.getWritePointer (1, start) : inLeft;
+    for (int ch = 0; ch < juce::jmin (numIn, 2); ++ch)
+    {
+        float* x = buffer.getWritePointer (ch, start);
+        for (int i = 0; i < n; ++i)
+            if (! std::isfinite (x[i]))
+                x[i] = 0.0f;
+    }
+
+    // Send through the tape stage into the line.
+    std::copy (inLeft, inLeft + n, sendLeft.begin());
+    std::copy (inRight, inRight + n, sendRight.begin());
+    if (current.tapeOn)
+    {
+        tapeStage.setOdMode (current.tapeOd);
+        tapeStage.setSoar (current.tapeIn);
+        tapeStage.setSoften (current.tapeLpf);
+        tapeStage.setHeadBump (current.headBump);
+        tapeStage.setFlutter (current.flutter);
+        tapeStage.setFlutterSpeed (current.flutterSpeed);
+        tapeStage.setOutputGain (current.tapeOut);
+        tapeStage.setWet (current.tapeMix);
+        tapeStage.processStereo (sendLeft.data(), sendRight.data(), n);
+    }
+    else
+    {
+        tapeStage.setWet (0.0f);
+    }
+    voiceBank.write (sendLeft.data(), sendRight.data(), n);
+
+    // Every sounding tap into the wet sum, then the echo filters.
+    TapVoiceBank::RenderSettings settings;
+    settings.tapCount = tapSet.count;
+    settings.wear = current.tapeOn;
+    settings.wearAmount = current.tapeWear;
+    settings.pingPong = current.pingPongAmount > 0.0f && stereoIn;
+    settings.pingPongAmount = current.pingPongAmount;
+    settings.jumpIndex = jumpIndex;
+    voiceBank.render (tapSet, settings, wetLeft.data(), wetRight.data(), n);
+    echoFilterLeft.process (wetLeft.data(), n);
+    echoFilterRight.process (wetRight.data(), n);
+
+    runWetEffects (n);
+
+    // Snap envelope, dry/wet mix and master gain.
+    const float master = current.masterDb <= -60.0f ? 0.0f : std::pow (10.0f, current.masterDb / 20.0f);
+    const float wetShare = current.mixBypass ? 0.0f : current.mix / 100.0f;
+    float peak = 0.0f;
+    for (int i = 0; i < n; ++i)
+    {
+        advanceSnapEnvelope (snapLevel, snapPhase, snapStep);
+        const float l = (wetLeft[static_cast<std::size_t> (i)] * snapLevel * wetShare + inLeft[i] * (1.0f - wetShare)) * master;
+        inLeft[i] = l;
+        peak = std::max (peak, std::abs (l));
+        if (stereoIn)
+        {
+            const float r = (wetRight[static_cast<std::size_t> (i)] * snapLevel * wetShare + inRight[i] * (1.0f - wetShare)) * master;
+            inRight[i] = r;
+            peak = std::max (peak, std::abs (r));
+        }
+    }
+
+    // A mono input feeds both sides of a stereo output; nothing is written to
+    // channels the host did not hand over as outputs.
+    int written = stereoIn ? 2 : 1;
+    if (! stereoIn && numOut >= 2)
+    {
+        buffer.copyFrom (1, start, buffer, 0, start, n);
+        written = 2;
+    }
+    for (int ch = written; ch < numOut; ++ch)
+        buffer.clear (ch, start, n);
+
+    // The meter keeps the largest peak until it takes it.
+    float held = outputPeak.load (std::memory_order_relaxed);
+    while (peak > held && ! outputPeak.compare_exchange_weak (held, peak, std::memory_order_acq_rel))
+    {
+    }
+
+    publishSnapshot();
+}
+
+void MassDelayAudioProcessor::runWetEffects (int n)
+{
+    using params::idx;
+    const auto rawOf = [this] (int i) {
+        const float x = raw[static_cast<std::size_t> (i)]->load (std::memory_order_relaxed);
+        return std::isfinite (x) ? x : params::table[static_cast<std::size_t> (i)].defaultValue;
+    };
+
+    if (current.pitchOn)
+    {
+        const float k = current.pitch2x ? 2.0f : 1.0f;
+        auto& ps = pitchStage;
+        ps.cents = current.pitchOffset * k;
+        ps.mix = juce::jlimit (0.0f, 1.0f, current.pitchMix / 100.0f);
+        ps.lfoRate = current.pitchRateHz * k;
+        ps.lfoDepth = juce::jlimit (0.0f, 1.0f, current.pitchDepth / 100.0f);
+        ps.depthScale = k;
+        ps.lfoShape = juce::jlimit (0, 6, current.pitchShape);
+        ps.lfoSeed = pitchLfoSeed;
+        ps.wide = current.pitchWide;
+        ps.twistLink = current.pitchTwistLink;
+        ps.twistAmount = current.twist;
+        ps.twistCents = current.pitchTwistCents;
+        ps.bendOn = current.lengthBendCents != 0.0f;
+        ps.bendCents = std::abs (current.lengthBendCents);
+        ps.bendUp = current.lengthBendCents > 0.0f;
+        ps.regen = juce::jlimit (0.0f, 100.0f, current.pitchRegen);
+        ps.regenScale = 0.9f;
+        if (current.pitchSync && hostTempoValid)
+        {
+            ps.sync = true;
+            ps.noteIndex = mapping::syncedRateIndex (rawOf (idx ("pitchRt")));
+            ps.ppq = hostPosition;
+            ps.bpm = hostTempo;
+        }
+        else
+        {
+            ps.sync = false;
+            ps.noteIndex = 5;
+            ps.ppq = 0.0;
+            ps.bpm = 120.0;
+        }
+        ps.processStereo (wetLeft.data(), wetRight.data(), n, current.endMs);
+    }
+
+    if (current.tremOn)
+    {
+        tremolo.setRate (current.tremRateHz);
+        tremolo.setDepth (current.tremDepth);
+        tremolo.setShape (current.tremShape);
+        tremolo.seed = tremLfoSeed;
+        tremolo.setPhaseOffset (current.tremPhaseDeg);
+        tremolo.setLROffset (current.tremOffsetDeg);
+        const auto sr = static_cast<float> (sampleRate);
+        if (current.tremSync && hostTempoValid && hostPlaying)
+        {
+            const int index = mapping::syncedRateIndex (rawOf (idx ("tremR")));
+            tremolo.setSync (true, hostPosition, hostTempo, index,
+                             current.tremPhaseDeg / 360.0f * NoteGrid::beatMultipliers[index], sr);
+        }
+        else
+        {
+            tremolo.setSync (false, 0.0, 120.0, 5, 0.0f, sr);
+        }
+        tremolo.processStereo (wetLeft.data(), wetRight.data(), n);
+    }
+    else
+    {
+        tremolo.setDepth (0.0f);
+    }
+
+    // Width: 7.5 keeps the image, 0 folds the echoes to mono, 15 doubles the side.
+    const float midGain = current.noMid ? 0.0f : 0.5f;
+    const float sideGain = 0.5f * current.widen / 7.5f;
+    for (int i = 0; i < n; ++i)
+    {
+        const auto idxS = static_cast<std::size_t> (i);
+        const float l = wetLeft[idxS];
+        const float r = wetRight[idxS];
+        const float mid = (l + r) * midGain;
+        const float side = (l - r) * sideGain;
+        wetLeft[idxS] = mid + side;
+        wetRight[idxS] = mid - side;
+    }
+}
+
+void MassDelayAudioProcessor::publishSnapshot()
+{
+    TapSnapshot snapshot {};
+    snapshot.count = juce::jmin (tapSet.count, TapSet::maxTaps);
+    std::copy (tapSet.taps.begin(), tapSet.taps.begin() + snapshot.count, snapshot.taps.begin());
+    snapshotChannel.write (snapshot);
+}
+
+MassDelayAudioProcessor::TapSnapshot MassDelayAudioProcessor::getTapSnapshot()
+{
+    TapSnapshot snapshot {};
+    if (snapshotChannel.tryRead (snapshot))
+        lastGoodSnapshot = snapshot;
+    return lastGoodSnapshot;
 }
 
 void MassDelayAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)

@@ -1,6 +1,13 @@
 #pragma once
 
+#include "dsp/Filter.h"
 #include "dsp/ParamBlock.h"
+#include "dsp/PitchChorus.h"
+#include "dsp/SeqLock.h"
+#include "dsp/TapEngine.h"
+#include "dsp/TapVoiceBank.h"
+#include "dsp/TapeDegradation.h"
+#include "dsp/Tremolo.h"
 #include "plugin/ParameterTable.h"
 #include "presets/AccordionLayoutState.h"
 #include "presets/PresetLibrary.h"
@@ -12,6 +19,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 // The plug-in's audio processor: owns the parameter state, turns the raw
 // parameter values into one ParamBlock per block, decides what changed and
@@ -73,8 +81,21 @@ public:
     // Fills the current record from the raw parameter values.
     void readParams();
 
-    // Clears all signal memory.
+    // Clears all signal memory. Safe from any thread while audio runs: the
+    // audio thread performs the clearing at the start of its next block.
     void resetDSPState();
+
+    // The tap set as the audio thread last published it.
+    using TapSnapshot = TapSet;
+    TapSnapshot getTapSnapshot();
+
+    // The largest absolute output sample since the meter last took it;
+    // taking it starts a new measurement.
+    float takeOutputPeak() { return outputPeak.exchange (0.0f, std::memory_order_acq_rel); }
+    float getOutputPeak() const { return outputPeak.load (std::memory_order_acquire); }
+
+    // The voices as the audio thread left them (inspection from tests).
+    const TapVoiceBank& getVoiceBank() const { return voiceBank; }
 
     float getLastTempo() const { return lastTempo.load (std::memory_order_relaxed); }
     int getPatchGeneration() const { return patchGeneration.load (std::memory_order_acquire); }
@@ -160,6 +181,9 @@ private:
     void captureHostPosition();
     void processChunk (juce::AudioBuffer<float>& buffer, int start, int numSamples);
     void beginBlock();
+    void clearSignalMemory();
+    void runWetEffects (int numSamples);
+    void publishSnapshot();
 
     juce::AudioProcessorValueTreeState apvts;
 
@@ -193,6 +217,20 @@ private:
     SnapPhase snapPhase = SnapPhase::Idle;
     float snapLevel = 1.0f;
     bool snapping = false;
+
+    // The delay engine.
+    TapEngine tapEngine;
+    TapSet tapSet;
+    TapVoiceBank voiceBank;
+    Filter echoFilterLeft, echoFilterRight;
+    dsp::Tremolo tremolo;
+    dsp::PitchChorus pitchStage;
+    dsp::TapeDegradation tapeStage;
+    std::vector<float> sendLeft, sendRight, wetLeft, wetRight;
+    std::atomic<bool> resetRequested { false };
+    std::atomic<float> outputPeak { 0.0f };
+    SeqLock<TapSnapshot> snapshotChannel;
+    TapSnapshot lastGoodSnapshot {};
 
     //==============================================================================
     // State, presets and the random history (PluginProcessorState.cpp).

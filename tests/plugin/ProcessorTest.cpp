@@ -366,15 +366,19 @@ TEST (SnapEnvelope, ReverseAndPatchChangesRunAFourMillisecondFadeEachWay)
 }
 
 //==============================================================================
-// Audio path: the input passes through unchanged until the engine exists.
-TEST (AudioPath, StereoPassesThroughUnchangedWithoutAllocating)
+// Audio path.
+TEST (AudioPath, DryOnlyMixReturnsTheInputExactlyWithoutAllocating)
 {
     ProcessorFixture f;
+    f.set ("mix", 0.0f);
+    f.set ("tp", 1.0f);
+    f.set ("trem", 1.0f);
+    f.set ("pitchOn", 1.0f);
+    f.runBlock(); // first block out of the way
     auto buffer = noise (2, ProcessorFixture::blockSize, 1);
     const auto original = buffer;
     juce::MidiBuffer midi;
 
-    f.runBlock(); // first block out of the way
     std::size_t allocations = 0;
     {
         testsupport::AllocationCounter counter;
@@ -387,27 +391,39 @@ TEST (AudioPath, StereoPassesThroughUnchangedWithoutAllocating)
 
 TEST (AudioPath, OversizedBlockRunsInPreparedPiecesWithoutAllocating)
 {
-    ProcessorFixture f;
-    f.playHead.bpm = 120.0;
-    f.playHead.ppq = 8.0;
-    f.runBlock();
+    // The same audio in one block four times the prepared size, or in
+    // prepared-size blocks, gives the same output and the same transport.
+    ProcessorFixture whole, pieces;
+    for (auto* f : { &whole, &pieces })
+    {
+        f->playHead.bpm = 120.0;
+        f->playHead.ppq = 8.0;
+        f->set ("trem", 1.0f);
+        f->set ("tremSync", 1.0f);
+        f->runBlock();
+        f->set ("rev", 1.0f); // a snap that spans the pieces
+    }
 
-    f.set ("rev", 1.0f); // a snap that spans the pieces
-    auto buffer = noise (2, ProcessorFixture::blockSize * 4, 2);
-    const auto original = buffer;
+    auto big = noise (2, ProcessorFixture::blockSize * 4, 2);
+    auto split = big;
     juce::MidiBuffer midi;
     std::size_t allocations = 0;
     {
         testsupport::AllocationCounter counter;
-        f.proc->processBlock (buffer, midi);
+        whole.proc->processBlock (big, midi);
         allocations = counter.count();
     }
     EXPECT_EQ (allocations, 0u);
-    EXPECT_TRUE (identical (buffer, original, 2));
-    // The transport advanced by the whole block, piece by piece.
-    EXPECT_NEAR (f.proc->getHostPosition(), 8.0 + 2048.0 / 48000.0 * 2.0, 1e-9);
-    // The snap took 384 of the 2048 samples and is over.
-    EXPECT_EQ (f.proc->getSnapPhase(), SnapPhase::Idle);
+    EXPECT_NEAR (whole.proc->getHostPosition(), 8.0 + 2048.0 / 48000.0 * 2.0, 1e-9);
+
+    for (int k = 0; k < 4; ++k)
+    {
+        juce::AudioBuffer<float> piece (split.getArrayOfWritePointers(), 2, k * ProcessorFixture::blockSize, ProcessorFixture::blockSize);
+        pieces.playHead.ppq = 8.0 + k * ProcessorFixture::blockSize / 48000.0 * 2.0;
+        pieces.proc->processBlock (piece, midi);
+    }
+    EXPECT_TRUE (identical (big, split, 2));
+    EXPECT_EQ (whole.proc->getSnapPhase(), SnapPhase::Idle);
 }
 
 struct LayoutCase
@@ -440,7 +456,7 @@ INSTANTIATE_TEST_SUITE_P (Layouts, BusLayouts, ::testing::Values (
     LayoutCase { "no output", juce::AudioChannelSet::stereo(), juce::AudioChannelSet::disabled(), false }),
     testsupport::NameFromWhat());
 
-TEST (AudioPath, MonoInStereoOutWritesBothOutputs)
+TEST (AudioPath, MonoInStereoOutWritesTwoIdenticalOutputs)
 {
     MassDelayAudioProcessor proc;
     juce::AudioProcessor::BusesLayout layout;
@@ -448,19 +464,24 @@ TEST (AudioPath, MonoInStereoOutWritesBothOutputs)
     layout.outputBuses.add (juce::AudioChannelSet::stereo());
     ASSERT_TRUE (proc.setBusesLayout (layout));
     proc.prepareToPlay (44100.0, 256);
+    auto& ppW = *proc.getValueTreeState().getParameter ("ppW");
+    ppW.setValueNotifyingHost (1.0f); // no effect on a mono input
 
-    auto buffer = noise (2, 256, 3);
-    const auto input = buffer;
-    for (int i = 0; i < 256; ++i)
-        buffer.setSample (1, i, 12345.0f); // whatever the host left in the output-only channel
     juce::MidiBuffer midi;
-    proc.processBlock (buffer, midi);
-
-    for (int i = 0; i < 256; ++i)
+    float energy = 0.0f;
+    for (int block = 0; block < 40; ++block)
     {
-        ASSERT_EQ (buffer.getSample (0, i), input.getSample (0, i));
-        ASSERT_EQ (buffer.getSample (1, i), input.getSample (0, i));
+        auto buffer = noise (2, 256, 3 + block);
+        for (int i = 0; i < 256; ++i)
+            buffer.setSample (1, i, 12345.0f); // whatever the host left in the output-only channel
+        proc.processBlock (buffer, midi);
+        for (int i = 0; i < 256; ++i)
+        {
+            ASSERT_EQ (buffer.getSample (0, i), buffer.getSample (1, i)) << block << " " << i;
+            energy += std::abs (buffer.getSample (0, i));
+        }
     }
+    EXPECT_GT (energy, 0.0f);
 }
 
 TEST (AudioPath, MonoToMonoTouchesOnlyItsChannel)
@@ -471,6 +492,7 @@ TEST (AudioPath, MonoToMonoTouchesOnlyItsChannel)
     layout.outputBuses.add (juce::AudioChannelSet::mono());
     ASSERT_TRUE (proc.setBusesLayout (layout));
     proc.prepareToPlay (44100.0, 128);
+    proc.getValueTreeState().getParameter ("mix")->setValueNotifyingHost (0.0f);
 
     auto buffer = noise (1, 128, 4);
     const auto input = buffer;
