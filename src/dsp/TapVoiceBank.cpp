@@ -91,6 +91,8 @@ void TapVoiceBank::prepare (double newSampleRate, int maxBlockSize)
     // frame this block has already overwritten.
     ringFrames = frames + maxBlock + 3;
     maxReadDelay = static_cast<double> (frames);
+    glideCoeff = 1.0 - std::exp (-1.0 / (0.02 * sampleRate));
+    wearTapCount = -1;
     guard = maxBlock + 4;
 
     lineLeft.assign (static_cast<std::size_t> (ringFrames + guard), 0.0f);
@@ -224,19 +226,13 @@ TapVoiceBank::VoiceSetup TapVoiceBank::setUpVoice (TapVoice& v, int index, const
     VoiceSetup u;
     const auto sr = static_cast<float> (sampleRate);
     u.ramp = 1.0f / (0.01f * sr);
-    u.glide = 1.0 - std::exp (-1.0 / (0.02 * sampleRate));
+    u.glide = glideCoeff;
     u.offsetScale = 5.0f * sr / 1000.0f;
 
     // Tape Wear: later taps are darker.
     u.dark = s.wear && s.wearAmount > 0.0f;
     if (u.dark)
-    {
-        const int c = std::max (s.tapCount, 1);
-        const float scale = c <= 31 ? 32.0f / static_cast<float> (c) : 1.0f;
-        const float q = static_cast<float> (std::min (index, c - 1)) * scale;
-        const float fc = std::max (20.0f, 20000.0f * std::pow (10.0f, -4.0f * (s.wearAmount / 100.0f) * q / 20.0f));
-        u.wearCoeff = static_cast<float> (1.0 - std::exp (-twoPi * static_cast<double> (fc) / sampleRate));
-    }
+        u.wearCoeff = wearCoeffs[static_cast<std::size_t> (index)];
 
     // Ping-pong alternates taps between the sides, starting left.
     const float p = s.pingPongAmount / 100.0f;
@@ -361,11 +357,30 @@ void TapVoiceBank::flushDarkGroup (float* wetLeft, float* wetRight, int n)
     darkGroupSize = 0;
 }
 
+void TapVoiceBank::updateWearCoefficients (int tapCount, float wearAmount)
+{
+    if (tapCount == wearTapCount && wearAmount == wearAmountInUse)
+        return;
+    wearTapCount = tapCount;
+    wearAmountInUse = wearAmount;
+
+    const int c = std::max (tapCount, 1);
+    const float scale = c <= 31 ? 32.0f / static_cast<float> (c) : 1.0f;
+    for (int index = 0; index < numVoices; ++index)
+    {
+        const float q = static_cast<float> (std::min (index, c - 1)) * scale;
+        const float fc = std::max (20.0f, 20000.0f * std::pow (10.0f, -4.0f * (wearAmount / 100.0f) * q / 20.0f));
+        wearCoeffs[static_cast<std::size_t> (index)] = static_cast<float> (1.0 - std::exp (-twoPi * static_cast<double> (fc) / sampleRate));
+    }
+}
+
 void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* wetLeft, float* wetRight, int n)
 {
     std::fill (wetLeft, wetLeft + n, 0.0f);
     std::fill (wetRight, wetRight + n, 0.0f);
     darkGroupSize = 0;
+    if (s.wear && s.wearAmount > 0.0f)
+        updateWearCoefficients (s.tapCount, s.wearAmount);
 
     for (int t = 0; t < numVoices; ++t)
     {

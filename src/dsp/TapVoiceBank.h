@@ -105,6 +105,9 @@ private:
     static constexpr int maxDarkGroup = 4;
 
     VoiceSetup setUpVoice (TapVoice& v, int index, const RenderSettings& s, int n) const;
+    // The darkening coefficient of every voice, recomputed when the tap count
+    // or the wear amount changes.
+    void updateWearCoefficients (int tapCount, float wearAmount);
     double leftDelay (double d) const;
     double rightDelay (double d, double offset) const;
     // Interpolated, gain-scaled output of a steady voice; returns the first
@@ -125,6 +128,10 @@ private:
     int writeIndex = 0;
     int blockStart = 0;  // write index at the start of the last recorded block
     double maxReadDelay = 0.0;
+    double glideCoeff = 0.0;
+    std::array<float, numVoices> wearCoeffs {};
+    int wearTapCount = -1;
+    float wearAmountInUse = -1.0f;
 
     std::vector<float> lineLeft, lineRight;
     std::vector<float> scratchLeft, scratchRight, fadeScratch;
