@@ -14,6 +14,8 @@ packages=(
     libgtest-dev googletest libbenchmark-dev
     # hosts and displays the tests use
     lilv-utils xvfb xauth
+    # fonts for rendered text (widget tests, twist-snapshot)
+    fonts-dejavu-core
 )
 
 missing=()

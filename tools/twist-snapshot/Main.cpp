@@ -1,0 +1,114 @@
+// twist-snapshot: renders one of the editor's components to PNG files, at 1x
+// and 2x scale by default, without opening a window.
+//
+//     twist-snapshot <mode> <output-folder> [--scale N]...
+//     twist-snapshot --list
+//
+// writes <output-folder>/<mode>@1x.png and <mode>@2x.png (or the given scales).
+
+#include "SnapshotModes.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <iostream>
+
+namespace
+{
+int usage()
+{
+    std::cerr << "usage: twist-snapshot <mode> <output-folder> [--scale N]...\n"
+                 "       twist-snapshot --list\n";
+    return 2;
+}
+
+const SnapshotMode* findMode (const juce::String& name)
+{
+    for (const auto& mode : snapshotModes())
+        if (name == mode.name)
+            return &mode;
+    return nullptr;
+}
+
+bool writePng (const juce::Image& image, const juce::File& file)
+{
+    file.deleteFile();
+    juce::FileOutputStream out (file);
+    juce::PNGImageFormat png;
+    return out.openedOk() && png.writeImageToStream (image, out);
+}
+} // namespace
+
+int main (int argc, char* argv[])
+{
+    juce::StringArray args;
+    for (int i = 1; i < argc; ++i)
+        args.add (argv[i]);
+
+    if (args.contains ("--list"))
+    {
+        for (const auto& mode : snapshotModes())
+            std::cout << mode.name << "\t" << mode.description << "\n";
+        return 0;
+    }
+
+    juce::Array<int> scales;
+    juce::StringArray positional;
+    for (int i = 0; i < args.size(); ++i)
+    {
+        if (args[i] == "--scale" && i + 1 < args.size())
+        {
+            const int scale = args[++i].getIntValue();
+            if (scale < 1 || scale > 4)
+                return usage();
+            scales.addIfNotAlreadyThere (scale);
+        }
+        else if (args[i].startsWith ("-"))
+        {
+            return usage();
+        }
+        else
+        {
+            positional.add (args[i]);
+        }
+    }
+    if (positional.size() != 2)
+        return usage();
+    if (scales.isEmpty())
+        scales = { 1, 2 };
+
+    const auto* mode = findMode (positional[0]);
+    if (mode == nullptr)
+    {
+        std::cerr << "twist-snapshot: unknown mode '" << positional[0] << "' (see --list)\n";
+        return 2;
+    }
+
+    const juce::File folder (juce::File::getCurrentWorkingDirectory().getChildFile (positional[1]));
+    if (! folder.createDirectory())
+    {
+        std::cerr << "twist-snapshot: cannot create " << folder.getFullPathName() << "\n";
+        return 1;
+    }
+
+    juce::ScopedJuceInitialiser_GUI juceRuntime;
+    int failures = 0;
+    {
+        auto component = mode->create();
+        for (const int scale : scales)
+        {
+            const auto image = component->createComponentSnapshot (component->getLocalBounds(), true,
+                                                                   static_cast<float> (scale));
+            const auto file = folder.getChildFile (juce::String (mode->name) + "@" + juce::String (scale) + "x.png");
+            if (writePng (image, file))
+            {
+                std::cout << file.getFullPathName() << " (" << image.getWidth() << " x " << image.getHeight() << ")\n";
+            }
+            else
+            {
+                std::cerr << "twist-snapshot: cannot write " << file.getFullPathName() << "\n";
+                ++failures;
+            }
+        }
+    }
+    return failures == 0 ? 0 : 1;
+}
