@@ -182,6 +182,25 @@ INSTANTIATE_TEST_SUITE_P (
         SnapCase { "Phase snaps up to 135", Kind::Integer, true, 0.0f, 360.0, 0.33, 135.0 }),
     testsupport::NameFromWhat());
 
+TEST (MdSliderSnap, AClickLandsOnTheGridAndIsPulledByTheDetentLikeADrag)
+{
+    MdSlider synced (Kind::DelayTime);
+    synced.setRange (0.0, 1000.0, 0.001);
+    synced.setBounds (0, 0, 200, 20);
+    synced.syncMode = true;
+    MdSlider::hostBpm = 120.0f;
+    Mouse (synced).click (10.0f + 180.0f * 0.47f, 10.0f);
+    MdSlider::hostBpm = 0.0f;
+    EXPECT_NEAR (synced.getValue(), 500.0, 0.002);
+
+    MdSlider detent (Kind::Decimal);
+    detent.setRange (-100.0, 100.0, 0.0);
+    detent.setBounds (0, 0, 200, 20);
+    detent.detentWidth = 20.0;
+    Mouse (detent).click (10.0f + 180.0f * 0.55f, 10.0f); // raw 10
+    EXPECT_NEAR (detent.getValue(), 5.0, 1.0e-3);
+}
+
 TEST (MdSliderSnapToSyncNote, MovesOnlyWhenSyncedWithATempo)
 {
     MdSlider slider (Kind::LfoRate);
