@@ -5,7 +5,6 @@
 #include <juce_events/juce_events.h>
 
 #include <cmath>
-#include <functional>
 
 namespace
 {
@@ -93,58 +92,44 @@ void fullLoad (Bench& b)
     b.set ("ppW", 70.0f);
 }
 
-void BM_StaticTaps64 (benchmark::State& state)
+// Warms up with the given settings, then times one block per iteration,
+// calling `eachBlock` before it.
+template <typename Setup, typename EachBlock>
+void run (benchmark::State& state, Setup setup, EachBlock eachBlock)
 {
     Bench b;
-    staticTaps (b);
+    setup (b);
     for (int i = 0; i < 50; ++i)
         b.process();
+    int step = 0;
     for (auto _ : state)
+    {
+        eachBlock (b, step++);
         b.process();
+    }
     report (state);
+}
+
+void BM_StaticTaps64 (benchmark::State& state)
+{
+    run (state, staticTaps, [] (Bench&, int) {});
 }
 
 void BM_FullLoad (benchmark::State& state)
 {
-    Bench b;
-    fullLoad (b);
-    for (int i = 0; i < 50; ++i)
-        b.process();
-    for (auto _ : state)
-        b.process();
-    report (state);
+    run (state, fullLoad, [] (Bench&, int) {});
 }
 
 // `s` changes every block: every voice keeps queueing crossfades.
 void BM_CrossfadeStorm (benchmark::State& state)
 {
-    Bench b;
-    staticTaps (b);
-    for (int i = 0; i < 50; ++i)
-        b.process();
-    int step = 0;
-    for (auto _ : state)
-    {
-        b.set ("s", 360.0f + static_cast<float> (step++ % 40));
-        b.process();
-    }
-    report (state);
+    run (state, staticTaps, [] (Bench& b, int step) { b.set ("s", 360.0f + static_cast<float> (step % 40)); });
 }
 
 // Twist moves every block: every voice glides.
 void BM_TwistSweep (benchmark::State& state)
 {
-    Bench b;
-    staticTaps (b);
-    for (int i = 0; i < 50; ++i)
-        b.process();
-    int step = 0;
-    for (auto _ : state)
-    {
-        b.set ("g", static_cast<float> (step++ % 200 - 100));
-        b.process();
-    }
-    report (state);
+    run (state, staticTaps, [] (Bench& b, int step) { b.set ("g", static_cast<float> (step % 200 - 100)); });
 }
 } // namespace
 

@@ -50,6 +50,32 @@ inline ReadPoint readPoint (int x, double delay, int ringFrames)
         start -= ringFrames;
     return { start, part > 0.0 ? static_cast<float> (1.0 - part) : 0.0f };
 }
+// One step of a voice's gain ramp; true once the voice has gone quiet.
+inline bool stepGain (TapVoice& v, float ramp)
+{
+    if (v.gain < v.gainTarget)
+        v.gain = std::min (v.gain + ramp, v.gainTarget);
+    else if (v.gain > v.gainTarget)
+        v.gain = std::max (v.gain - ramp, v.gainTarget);
+    return v.gain <= silent && v.gainTarget <= silent;
+}
+
+// A crossfade has reached its new delay; a target that moved meanwhile
+// starts the next one at once.
+inline void completeCrossfade (TapVoice& v)
+{
+    v.fadePos = 1.0f;
+    v.readDelay = v.fadeDelay;
+    v.fading = false;
+    if (v.refadeQueued)
+    {
+        v.refadeQueued = false;
+        v.fadeDelay = v.targetDelay;
+        v.fadePos = 0.0f;
+        v.fading = true;
+    }
+}
+
 // One read of the line, remembered while its delay stays the same: the frame
 // advances with the sample and the weights are reused.
 struct CachedRead
@@ -298,11 +324,7 @@ int TapVoiceBank::interpolateSteady (TapVoice& v, const VoiceSetup& u, float* tl
     int quietFrom = n;
     for (int i = 0; i < n; ++i)
     {
-        if (v.gain < v.gainTarget)
-            v.gain = std::min (v.gain + u.ramp, v.gainTarget);
-        else if (v.gain > v.gainTarget)
-            v.gain = std::max (v.gain - u.ramp, v.gainTarget);
-        if (quietFrom == n && v.gain <= silent && v.gainTarget <= silent)
+        if (stepGain (v, u.ramp) && quietFrom == n)
         {
             v.active = false;
             quietFrom = i;
@@ -492,13 +514,10 @@ int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetL
 
     for (int i = 0; i < count; ++i)
     {
-        if (v.gain < v.gainTarget)
-            v.gain = std::min (v.gain + u.ramp, v.gainTarget);
-        else if (v.gain > v.gainTarget)
-            v.gain = std::max (v.gain - u.ramp, v.gainTarget);
+        const bool quiet = stepGain (v, u.ramp);
         float outL = mainL[i] * v.gain;
         float outR = mainR[i] * v.gain;
-        if (v.gain <= silent && v.gainTarget <= silent)
+        if (quiet)
         {
             v.active = false;
             v.wearLeft = v.wearRight = 0.0f;
@@ -516,17 +535,7 @@ int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetL
 
     v.fadePos = fp;
     if (completes)
-    {
-        v.readDelay = v.fadeDelay;
-        v.fading = false;
-        if (v.refadeQueued)
-        {
-            v.refadeQueued = false;
-            v.fadeDelay = v.targetDelay;
-            v.fadePos = 0.0f;
-            v.fading = true;
-        }
-    }
+        completeCrossfade (v);
     return count;
 }
 
@@ -553,11 +562,7 @@ void TapVoiceBank::renderMoving (TapVoice& v, int index, const VoiceSetup& u, co
             v.wearLeft = v.wearRight = 0.0f;
         }
 
-        if (v.gain < v.gainTarget)
-            v.gain = std::min (v.gain + u.ramp, v.gainTarget);
-        else if (v.gain > v.gainTarget)
-            v.gain = std::max (v.gain - u.ramp, v.gainTarget);
-        if (v.gain <= silent && v.gainTarget <= silent)
+        if (stepGain (v, u.ramp))
         {
             v.active = false;
             v.wearLeft = v.wearRight = 0.0f;
@@ -567,18 +572,7 @@ void TapVoiceBank::renderMoving (TapVoice& v, int index, const VoiceSetup& u, co
         {
             v.fadePos += u.ramp;
             if (v.fadePos >= 1.0f)
-            {
-                v.fadePos = 1.0f;
-                v.readDelay = v.fadeDelay;
-                v.fading = false;
-                if (v.refadeQueued)
-                {
-                    v.refadeQueued = false;
-                    v.fadeDelay = v.targetDelay;
-                    v.fadePos = 0.0f;
-                    v.fading = true;
-                }
-            }
+                completeCrossfade (v);
         }
         else if (! v.fadeQueued)
         {

@@ -208,16 +208,20 @@ void MassDelayAudioProcessor::captureHostPosition()
     hostPlaying = position->getIsPlaying();
 }
 
+float MassDelayAudioProcessor::rawValue (int index) const
+{
+    // A non-finite raw value (from automation or typed text) reads as the
+    // parameter's default, so it never reaches the engine.
+    const auto i = static_cast<std::size_t> (index);
+    const float x = raw[i]->load (std::memory_order_relaxed);
+    return std::isfinite (x) ? x : params::table[i].defaultValue;
+}
+
 void MassDelayAudioProcessor::readParams()
 {
     using params::idx;
 
-    // A non-finite raw value (from automation or typed text) reads as the
-    // parameter's default, so it never reaches the engine.
-    const auto v = [this] (int i) {
-        const float x = raw[static_cast<std::size_t> (i)]->load (std::memory_order_relaxed);
-        return std::isfinite (x) ? x : params::table[static_cast<std::size_t> (i)].defaultValue;
-    };
+    const auto v = [this] (int i) { return rawValue (i); };
     const auto on = [&v] (int i) { return v (i) > 0.5f; };
     const auto integer = [&v] (int i) { return static_cast<int> (v (i)); };
 
@@ -462,10 +466,6 @@ void MassDelayAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, in
 void MassDelayAudioProcessor::runWetEffects (int n)
 {
     using params::idx;
-    const auto rawOf = [this] (int i) {
-        const float x = raw[static_cast<std::size_t> (i)]->load (std::memory_order_relaxed);
-        return std::isfinite (x) ? x : params::table[static_cast<std::size_t> (i)].defaultValue;
-    };
 
     if (current.pitchOn)
     {
@@ -490,7 +490,7 @@ void MassDelayAudioProcessor::runWetEffects (int n)
         if (current.pitchSync && hostTempoValid)
         {
             ps.sync = true;
-            ps.noteIndex = mapping::syncedRateIndex (rawOf (idx ("pitchRt")));
+            ps.noteIndex = mapping::syncedRateIndex (rawValue (idx ("pitchRt")));
             ps.ppq = hostPosition;
             ps.bpm = hostTempo;
         }
@@ -515,7 +515,7 @@ void MassDelayAudioProcessor::runWetEffects (int n)
         const auto sr = static_cast<float> (sampleRate);
         if (current.tremSync && hostTempoValid && hostPlaying)
         {
-            const int index = mapping::syncedRateIndex (rawOf (idx ("tremR")));
+            const int index = mapping::syncedRateIndex (rawValue (idx ("tremR")));
             tremolo.setSync (true, hostPosition, hostTempo, index,
                              current.tremPhaseDeg / 360.0f * NoteGrid::beatMultipliers[index], sr);
         }

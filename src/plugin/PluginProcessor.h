@@ -154,6 +154,11 @@ public:
     std::uint32_t getWaveLfoSeed() const { return waveLfoSeed.load (std::memory_order_relaxed); }
     std::uint32_t getPitchLfoSeed() const { return pitchLfoSeed.load (std::memory_order_relaxed); }
 
+    // Chosen seeds instead of drawn ones, for programs that must replay the
+    // same modulation (the command-line renderer's --seed); the "SeedState"
+    // child follows.
+    void setLfoSeeds (std::uint32_t tremSeed, std::uint32_t waveSeed, std::uint32_t pitchSeed);
+
     // The Random action: every parameter whose matrix flag is on gets a
     // uniform random value (floats in the normalised domain, every integer
     // step and both switch positions equally likely); then new seeds and a
@@ -179,6 +184,7 @@ public:
 
 private:
     void captureHostPosition();
+    float rawValue (int index) const;
     void processChunk (juce::AudioBuffer<float>& buffer, int start, int numSamples);
     void beginBlock();
     void clearSignalMemory();
