@@ -281,6 +281,14 @@ void MassDelayAudioProcessor::rerollLfoSeeds()
     rerollPitchLfoSeed();
 }
 
+void MassDelayAudioProcessor::setLfoSeeds (std::uint32_t tremSeed, std::uint32_t waveSeed, std::uint32_t pitchSeed)
+{
+    tremLfoSeed.store (tremSeed);
+    waveLfoSeed.store (waveSeed);
+    pitchLfoSeed.store (pitchSeed);
+    syncSeedsToState();
+}
+
 //==============================================================================
 void MassDelayAudioProcessor::randomizeParameters (juce::Random& rng)
 {
