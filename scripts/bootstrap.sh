@@ -12,8 +12,9 @@ packages=(
     libxrandr-dev libxrender-dev libflac-dev
     # tests and benchmarks
     libgtest-dev googletest libbenchmark-dev
-    # hosts and displays the tests use
-    lilv-utils xvfb xauth
+    # hosts and displays the tests use (ardour: the headless DAW the
+    # Ardour tests render through)
+    lilv-utils xvfb xauth ardour
     # fonts for rendered text (widget tests, twist-snapshot)
     fonts-dejavu-core
 )
