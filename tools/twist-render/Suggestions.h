@@ -1,0 +1,26 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <vector>
+
+// "Did you mean" for mistyped names: ranks candidates by edit distance,
+// ignoring case, over each candidate's keys (an id and, say, its display name).
+namespace suggestions
+{
+struct Candidate
+{
+    juce::String value;      // what is suggested
+    juce::StringArray keys;  // what the query is compared with
+};
+
+// The values of the (at most) maxCount candidates closest to the query, the
+// closest first; a key that contains the query counts as one edit away.
+juce::StringArray closest (const juce::String& query, const std::vector<Candidate>& candidates, int maxCount = 3);
+
+// "did you mean A, B or C?", or an empty string for no suggestions.
+juce::String didYouMean (const juce::StringArray& suggestions);
+
+// Levenshtein distance between two strings, in characters.
+int editDistance (const juce::String& a, const juce::String& b);
+} // namespace suggestions
