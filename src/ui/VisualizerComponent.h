@@ -1,0 +1,219 @@
+#pragma once
+
+#include "dsp/TapEngine.h"
+#include "ui/MdButton.h"
+#include "ui/MdSlider.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+// The tap display: the taps on a time line, the decay envelope with its
+// handles, the window length strip along the bottom and the overlays on top.
+// This file holds the display model: the state the editor hands in on every
+// refresh, the coordinates, the curve and handle mathematics and the
+// children's places.
+class VisualizerComponent : public juce::Component
+{
+public:
+    using TapSnapshot = TapSet;
+
+    enum class ActiveHud
+    {
+        None = 0,
+        Eq = 1,
+        Decay = 2,
+        TapeChain = 4,
+        TapeMix = 5,
+        Bump = 6,
+        Flutter = 7,
+        Mix = 9,
+        Master = 10,
+        Pitch = 11,
+        Start = 12,
+        Wear = 13,
+        Width = 14,
+        Falloff = 15
+    };
+
+    // What the editor fills from the parameters on every refresh.
+    struct VisualizerState
+    {
+        bool waveOn = false;
+        bool tapeOn = false;
+        bool tremOn = false;
+        bool pingPongOn = false;
+        float waveRateHz = 0.0f;
+        float waveDepth = 0.0f;
+        float wavePhaseDeg = 0.0f;
+        float waveOffsetDeg = 0.0f;
+        int waveShape = 0;
+        float tremRateHz = 0.0f;
+        float tremDepth = 0.0f;
+        int tremShape = 0;
+        float tremPhaseDeg = 0.0f;
+        float tremOffsetDeg = 0.0f;
+        float tapeLpf = 0.0f;
+        float predelayMs = 0.0f;
+        float widen = 0.0f;
+        bool noMid = false;
+        float pingPongAmount = 0.0f;
+        float decayCurve = -70.0f;
+        int decayMode = 0;
+        int decaySteps = 4;
+        float decayFalloff = 25.0f;
+        float decayHandleY = 0.5f;
+        float wearHandleY = 0.5f;
+        ActiveHud activeHud = ActiveHud::None;
+        std::uint32_t waveSeed = 0x5EED0001u;
+        std::uint32_t tremSeed = 0xC0DEFADEu;
+        float twist = 0.0f;
+        float hpHz = 0.0f;
+        float lpHz = 0.0f;
+        float lengthMs = 2400.0f;
+        float tapeMix = 0.0f;
+        float tapeOut = 0.0f;
+        float tapeIn = 0.0f;
+        float flutter = 0.0f;
+        float flutterSpeed = 0.0f;
+        float tapeWear = 0.0f;
+        float headBump = 0.0f;
+        float flutterPhase = 0.0f;
+        float hudClock = 0.0f;
+        float mix = 80.0f;
+        float master = 0.0f;
+        float alphaBoost = 1.0f;
+        float pitchRateHz = 0.0f;
+        float pitchDepth = 0.0f;
+        float pitchCents = 0.0f;
+        float pitchMix = 0.0f;
+        float pitchRegen = 0.0f;
+        bool pitch2x = false;
+        juce::String touchedParamId;
+
+        // Every field except noMid, the two handle fractions, flutterPhase and
+        // hudClock is equal (floats exactly; NaN never equals).
+        bool samePaintInputs (const VisualizerState& other) const;
+    };
+
+    struct Coords
+    {
+        float plotWidth = 0.0f;
+        float plotHeight = 0.0f;
+        float x0 = 14.0f;
+        float xSpan = 0.0f;
+        float viewSpanMs = 1.0f;
+        float viewStartMs = 0.0f;
+
+        float top () const noexcept { return 0.09f * plotHeight; }         // 0 dB line
+        float curveFloorY () const noexcept { return plotHeight - 22.0f; } // -45 dB line
+        float timeToX (float ms) const noexcept { return (ms - viewStartMs) / viewSpanMs * xSpan + x0; }
+    };
+
+    VisualizerComponent ();
+    ~VisualizerComponent () override;
+
+    void attachDecay (juce::AudioProcessorValueTreeState&);
+    void attachWear (juce::AudioProcessorValueTreeState&);
+    void attachFalloff (juce::AudioProcessorValueTreeState&);
+    void attachLength (juce::AudioProcessorValueTreeState&);
+
+    void setTaps (const TapSnapshot&);
+    void setTimelineMaxMs (float ms);
+    void setState (const VisualizerState&);
+
+    void showHud (ActiveHud);
+    void hideAllHuds ();
+    ActiveHud getShownHud () const noexcept { return shownHud; }
+
+    const VisualizerState& getState () const noexcept { return state; }
+    const TapSnapshot& getTaps () const noexcept { return taps; }
+    float getTimelineMaxMs () const noexcept { return timelineMaxMs; }
+
+    //==============================================================================
+    // Coordinates and curves.
+    static Coords computeCoords (juce::Rectangle<int> bounds, float timelineMaxMs);
+    Coords computeCoords () const { return computeCoords (getLocalBounds (), timelineMaxMs); }
+
+    // Display fraction of a linear amplitude: 1 at 0 dB and above, 0 at -45 dB and below.
+    static float ampToT (float amplitude);
+    static float ampToDisplayT (float amplitude) { return ampToT (amplitude); }
+    // y of a display fraction; a negative floor means the -45 dB line.
+    static float tToY (float t, const Coords&, float floor = -1.0f);
+    static float ampToY (float amplitude, const Coords& c, float floor = -1.0f)
+    {
+        return tToY (ampToT (amplitude), c, floor);
+    }
+
+    // Window position (0 first tap, 1 window end) of a timeline fraction.
+    float windowPosOfTimelineFrac (float f) const;
+
+    float ghostAmp (float p) const;
+    float falloffGainAt (float p) const;
+    float decayLineYFrac (float p, const Coords&, float floor) const;
+
+    float wearKneeAge () const { return wearKneeAgeFor (state.tapeWear); }
+    static float wearKneeAgeFor (float wear);
+    float wearRolloff (float p) const { return wearRolloffFor (p, wearKneeAge ()); }
+    static float wearRolloffFor (float p, float knee);
+    float wearCurveYFrac (float p, const Coords&, float floor) const;
+    float tapWearDeadMix (float p) const;
+    float wearDeadMix (float p) const { return tapWearDeadMix (p); }
+
+    static float falloffKneeXFrac (float falloff, float predelayMs, float lengthMs, float timelineMaxMs);
+    float falloffLineX (const Coords&) const;
+    static float falloffSpanFromXFrac (float f, float predelayMs, float lengthMs, float timelineMaxMs);
+
+    juce::Point<float> handleOnCurve (float xFrac, bool onWearCurve, const Coords&) const;
+    juce::Point<float> decayHandlePos (const Coords&) const;
+    juce::Point<float> wearHandlePos (const Coords&) const;
+    juce::Point<float> startHandlePos (const Coords&) const;
+
+    //==============================================================================
+    void resized () override;
+    void paint (juce::Graphics&) override;
+
+    MdSlider& getDecaySlider () noexcept { return decaySlider; }
+    MdSlider& getWearSlider () noexcept { return wearSlider; }
+    MdSlider& getFalloffSlider () noexcept { return falloffSlider; }
+    MdSlider& getLengthSlider () noexcept { return lengthSlider; }
+    MdButton& getDecayModeButton () noexcept { return decayModeButton; }
+    juce::Label& getStepsLabel () noexcept { return stepsLabel; }
+
+    // The predelay parameter (pd), set by the editor.
+    juce::RangedAudioParameter* predelayParam = nullptr;
+
+    // Each is called with "pd".
+    std::function<void (const juce::String&)> onParamDragStart;
+    std::function<void (const juce::String&)> onParamDragEnd;
+    std::function<void (const juce::String&)> onParamHoverStart;
+    std::function<void (const juce::String&)> onParamHoverEnd;
+
+    // Text of the decay-mode button for a mode (clamped to 0..2).
+    static juce::String decayModeText (int mode);
+
+private:
+    using SliderAttachment = juce::AudioProcessorValueTreeState::SliderAttachment;
+
+    static void setUpAxisSlider (MdSlider&, juce::Slider::SliderStyle, double minimum, double maximum, double step);
+
+    juce::AudioProcessorValueTreeState* apvts = nullptr;
+    TapSnapshot taps{};
+    float timelineMaxMs = 2400.0f;
+    VisualizerState state;
+    ActiveHud shownHud = ActiveHud::None;
+
+    MdSlider decaySlider{MdSlider::Kind::Curve};
+    MdSlider wearSlider{MdSlider::Kind::Percent};
+    MdSlider falloffSlider{MdSlider::Kind::Percent};
+    MdSlider lengthSlider{MdSlider::Kind::LengthExp};
+    std::unique_ptr<SliderAttachment> decayAttachment, wearAttachment, falloffAttachment, lengthAttachment;
+
+    MdButton decayModeButton{"Smooth"};
+    juce::Label stepsLabel;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VisualizerComponent)
+};
