@@ -1,0 +1,501 @@
+#include "plugin/PluginEditor.h"
+
+#include "ui/Col.h"
+#include "ui/Helper.h"
+#include "ui/IconPainters.h"
+#include "ui/ValueEntryBox.h"
+
+#include <algorithm>
+#include <cmath>
+
+MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProcessor& p)
+    : AudioProcessorEditor (p)
+    , processor (p)
+    , apvts (p.getValueTreeState ())
+    , massControl (p.getValueTreeState ())
+{
+    setLookAndFeel (&lookAndFeel);
+    setResizable (false, false);
+
+    // Title.
+    titleLabel.setText (juce::String ("Twist Delay").toUpperCase (), juce::dontSendNotification);
+    titleLabel.setFont (MdLookAndFeel::monoFont (13.0f).withExtraKerningFactor (0.35f));
+    titleLabel.setColour (juce::Label::textColourId, juce::Colour (0xfff2c64b));
+    addAndMakeVisible (titleLabel);
+
+    // Options (its panel arrives with the options family).
+    optionsButton.setClickingTogglesState (true);
+    addAndMakeVisible (optionsButton);
+
+    // Tap count.
+    tapCountBox.setRange (1, 64);
+    tapCountBox.setValue (juce::jlimit (1, 64, static_cast<int> (raw ("tapCnt"))));
+    tapCountBox.onChange = [this] (int count) { setParam ("tapCnt", static_cast<float> (count)); };
+    tapCountBox.onDragStart = [this] { draggedParamId = "tapCnt"; };
+    tapCountBox.onDragEnd = [this] { draggedParamId.clear (); };
+    addAndMakeVisible (tapCountBox);
+
+    // Visualizer.
+    addAndMakeVisible (visualizer);
+    visualizer.attachDecay (apvts);
+    visualizer.attachWear (apvts);
+    visualizer.attachFalloff (apvts);
+    visualizer.attachLength (apvts);
+    const std::pair<MdSlider*, const char*> handleSliders[] = {{&visualizer.getDecaySlider (), "dcv"},
+                                                               {&visualizer.getWearSlider (), "tDarken"},
+                                                               {&visualizer.getFalloffSlider (), "dcFall"}};
+    for (const auto& [slider, id] : handleSliders)
+    {
+        slider->paramId = id;
+        slider->onDragStart = [this] (const juce::String& pid) { setDragged (pid); };
+        slider->onDragEnd = [this] (const juce::String& pid) { clearDragged (pid); };
+    }
+    visualizer.predelayParam = apvts.getParameter ("pd");
+    visualizer.onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
+    visualizer.onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
+    visualizer.onParamHoverStart = [this] (const juce::String& id) { setHovered (id); };
+    visualizer.onParamHoverEnd = [this] (const juce::String& id) { clearHovered (id); };
+
+    // Mix slider.
+    mixSlider.setSliderStyle (juce::Slider::LinearVertical);
+    mixSlider.setTextBoxStyle (juce::Slider::NoTextBox, false, 0, 0);
+    mixSlider.setRange (0.0, 100.0, 1.0);
+    mixSlider.resetValue = 80.0;
+    mixSlider.paramId = "mix";
+    mixSlider.onDragStart = [this] (const juce::String& id) { setDragged (id); };
+    mixSlider.onDragEnd = [this] (const juce::String& id) { clearDragged (id); };
+    mixSlider.onHoverEnter = [this] (const juce::String& id) { setHovered (id); };
+    mixSlider.onHoverExit = [this] (const juce::String& id) { clearHovered (id); };
+    addAndMakeVisible (mixSlider);
+    mixAttachment = std::make_unique<SliderAttachment> (apvts, "mix", mixSlider);
+
+    // Captions.
+    Helper::styleLabel (mixLabel, "MIX", Col::t1, 10.0f);
+    mixLabel.setJustificationType (juce::Justification::centred);
+    mixLabel.setBorderSize ({});
+    mixLabel.setMinimumHorizontalScale (0.8f);
+    mixLabel.setFont (mixLabel.getFont ().withStyle (juce::Font::underlined));
+    mixLabel.onClick = [this] { setParam ("mixByp", raw ("mixByp") > 0.5f ? 0.0f : 1.0f); };
+    addAndMakeVisible (mixLabel);
+
+    Helper::styleLabel (outLabel, "OUT", Col::t1, 10.0f);
+    outLabel.setJustificationType (juce::Justification::centred);
+    outLabel.setBorderSize ({});
+    outLabel.setMinimumHorizontalScale (0.8f);
+    addAndMakeVisible (outLabel);
+
+    // Twist.
+    massControl.onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
+    massControl.onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
+    addAndMakeVisible (massControl);
+
+    // Main buttons.
+    using Config = ButtonGrid::Config;
+    buttonGrid.setButtons (
+        {Config{"TAP SYNC", {}, IconPainters::sync, MdButton::Accent::am, "mu", {}},
+         Config{"TAP-FLIP", {}, IconPainters::flip, MdButton::Accent::am, "flipped", {}},
+         Config{"TWIST-REV", {}, IconPainters::twistRev, MdButton::Accent::am, "rev", {}},
+         Config{"RAND", {}, IconPainters::dice, MdButton::Accent::am, {}, [this] { randomize (); }}});
+    const auto gridButtons = buttonGrid.getButtons ();
+    for (auto* button : gridButtons)
+        button->chrome = true;
+    if (gridButtons.size () == 4)
+    {
+        gridButtons[0]->bold = true;
+        gridButtons[3]->alignLeft = true;
+        for (size_t i = 0; i < 3; ++i)
+            buttonGridAttachments.push_back (
+                std::make_unique<ButtonAttachment> (apvts, gridButtons[i]->paramId, *gridButtons[i]));
+    }
+    addAndMakeVisible (buttonGrid);
+
+    // History arrows.
+    historyBackButton.iconPainter = [] (juce::Graphics& g, juce::Rectangle<float> r, juce::Colour c)
+    { return drawHistoryChevron (g, r, c, true); };
+    historyForwardButton.iconPainter = [] (juce::Graphics& g, juce::Rectangle<float> r, juce::Colour c)
+    { return drawHistoryChevron (g, r, c, false); };
+    historyBackButton.onClick = [this]
+    {
+        processor.randomStepBack ();
+        updateHistoryArrows ();
+    };
+    historyForwardButton.onClick = [this]
+    {
+        processor.randomStepForward ();
+        updateHistoryArrows ();
+    };
+    addAndMakeVisible (historyBackButton);
+    addAndMakeVisible (historyForwardButton);
+    updateHistoryArrows ();
+
+    // Effect sections (added to the content as their family arrives).
+    sectionContent = std::make_unique<juce::Component> ();
+    sectionViewport.setViewedComponent (sectionContent.get (), false);
+    sectionViewport.setScrollBarsShown (true, false);
+    addAndMakeVisible (sectionViewport);
+
+    // Outside-click catcher for the options panel.
+    clickCatcher.onClick = [this]
+    {
+        optionsButton.setToggleState (false, juce::dontSendNotification);
+        clickCatcher.setActive (false);
+    };
+    addChildComponent (clickCatcher);
+
+    startTimerHz (30);
+    setSize (editorWidth, maxHeight);
+    updateWindowHeight ();
+}
+
+MassDelayAudioProcessorEditor::~MassDelayAudioProcessorEditor ()
+{
+    // An open value-entry box would commit into widgets that are going away.
+    ValueEntryBox::dismissAll (this);
+    stopTimer ();
+    setLookAndFeel (nullptr);
+}
+
+//==============================================================================
+float MassDelayAudioProcessorEditor::raw (const char* id) const
+{
+    if (auto* v = apvts.getRawParameterValue (id))
+        return v->load ();
+    return 0.0f;
+}
+
+void MassDelayAudioProcessorEditor::setParam (const char* id, float value)
+{
+    if (auto* p = apvts.getParameter (id))
+        p->setValueNotifyingHost (p->convertTo0to1 (value));
+}
+
+float MassDelayAudioProcessorEditor::drawHistoryChevron (juce::Graphics& g, juce::Rectangle<float> r, juce::Colour c,
+                                                         bool pointsLeft)
+{
+    const float b = 0.22f * r.getHeight ();
+    const float m = 0.5f * b;
+    const float cx = r.getCentreX ();
+    const float cy = r.getCentreY ();
+    const float dir = pointsLeft ? 1.0f : -1.0f;
+
+    juce::Path chevron;
+    chevron.startNewSubPath (cx + dir * m, cy - b);
+    chevron.lineTo (cx - dir * m, cy);
+    chevron.lineTo (cx + dir * m, cy + b);
+    g.setColour (c);
+    g.strokePath (chevron, juce::PathStrokeType (1.6f));
+    return r.getWidth ();
+}
+
+void MassDelayAudioProcessorEditor::updateHistoryArrows ()
+{
+    const auto& history = processor.getRandomHistory ();
+    const bool back = history.canStepBack ();
+    const bool forward = history.canStepForward ();
+    historyBackButton.setEnabled (back);
+    historyForwardButton.setEnabled (forward);
+    historyBackButton.setAlpha (back ? 1.0f : 0.35f);
+    historyForwardButton.setAlpha (forward ? 1.0f : 0.35f);
+}
+
+void MassDelayAudioProcessorEditor::randomize ()
+{
+    const auto buttons = buttonGrid.getButtons ();
+    if (buttons.size () == 4)
+    {
+        auto* rand = buttons[3];
+        rand->setToggleState (true, juce::dontSendNotification);
+        juce::Component::SafePointer<MdButton> safeRand (rand);
+        juce::Timer::callAfterDelay (360,
+                                     [safeRand]
+                                     {
+                                         if (safeRand != nullptr)
+                                             safeRand->setToggleState (false, juce::dontSendNotification);
+                                     });
+    }
+
+    // Parameters from the random matrix, new seeds and a history entry.
+    processor.randomizeParameters ();
+    syncBaselineValid = false;
+    updateHistoryArrows ();
+}
+
+int MassDelayAudioProcessorEditor::windowHeightFor (int sectionsBottom)
+{
+    return sectionsBottom < maxHeight - 21 ? sectionsBottom + 21 : maxHeight;
+}
+
+void MassDelayAudioProcessorEditor::updateWindowHeight ()
+{
+    const int target = windowHeightFor (sectionTop + sectionContentHeight);
+    if (target != getHeight ())
+        setSize (getWidth (), target);
+}
+
+//==============================================================================
+void MassDelayAudioProcessorEditor::resized ()
+{
+    auto area = getLocalBounds ();
+    area.removeFromLeft (12);
+    area.removeFromRight (12);
+    area.removeFromTop (11);
+    area.removeFromBottom (9);
+
+    // Takes a row of the given height (or what is left) from the top.
+    auto row = [&area] (int height) { return area.removeFromTop (std::min (height, area.getHeight ())); };
+    auto gap = [&row] (int height) { row (height); };
+
+    auto header = row (24);
+    titleLabel.setBounds (header.removeFromLeft (std::min (220, header.getWidth ())));
+    optionsButton.setBounds (header.removeFromRight (std::min (72, header.getWidth ())));
+
+    gap (4);
+    auto presetRow = row (26);
+    if (tapCountBox.isVisible ())
+    {
+        tapCountBox.setBounds (presetRow.removeFromRight (std::min (90, presetRow.getWidth ())));
+        presetRow.removeFromRight (std::min (4, presetRow.getWidth ()));
+    }
+    // presetRow is the preset panel's place.
+
+    gap (4);
+    const auto visualizerArea = row (160);
+    visualizer.setBounds (visualizerArea);
+
+    const int right = visualizerArea.getRight ();
+    const int e = visualizerArea.getHeight () - 48;
+    const int f = std::min (e, 11);
+    const int travel = std::max (e - f, 0);
+    const int captionY = visualizerArea.getY () + e - f + 4;
+    mixLabel.setBounds (right - 52, captionY, 24, std::max (f, 0));
+    outLabel.setBounds (right - 28, captionY, 24, std::max (f, 0));
+    mixSlider.setBounds (right - 51, visualizerArea.getY () + 4, 22, travel);
+    // (right - 27, visualizerArea.getY() + 4, 22, travel) is the master fader's place.
+
+    const int thumb = getLookAndFeel ().getSliderThumbRadius (mixSlider);
+    mixTrackArea =
+        mixSlider.getBounds ().toFloat ().reduced (0.0f, static_cast<float> (thumb)).getSmallestIntegerContainer ();
+    if (mixTrackArea.getHeight () < 0)
+        mixTrackArea = {};
+
+    gap (4);
+    massControl.setBounds (row (64));
+    gap (4);
+    row (16); // filter range slider
+    gap (4);
+    row (24); // main controls row
+    gap (4);
+    const auto gridArea = row (19);
+    buttonGrid.setBounds (gridArea);
+
+    const int g = gridArea.getX () + (gridArea.getWidth () / 4) * 4;
+    historyForwardButton.setBounds (g - 25, gridArea.getY () + 3, 20, 13);
+    historyBackButton.setBounds (g - 48, gridArea.getY () + 3, 20, 13);
+
+    area.removeFromTop (std::min (26 - 19, area.getHeight ()));
+    sectionViewport.setBounds (area);
+
+    // Sections inside the viewport.
+    const int scrollBar = sectionViewport.getScrollBarThickness ();
+    juce::ignoreUnused (scrollBar);
+    int y = 0;
+    sectionContentHeight = y - 4;
+    sectionTop = sectionViewport.getY ();
+    sectionContent->setBounds (0, 0, area.getWidth (),
+                               std::max (sectionContentHeight, sectionViewport.getHeight ()) + 12);
+
+    clickCatcher.setBounds (getLocalBounds ());
+}
+
+//==============================================================================
+void MassDelayAudioProcessorEditor::paint (juce::Graphics& g)
+{
+    const auto bounds = getLocalBounds ().toFloat ();
+    g.setColour (Col::bg0);
+    g.fillRoundedRectangle (bounds, 9.0f);
+    g.setColour (Col::b0);
+    g.drawRoundedRectangle (bounds, 9.0f, 0.5f);
+
+    const auto well = sectionViewport.getBounds ().toFloat ();
+    g.setColour (Col::bgSunken);
+    g.fillRoundedRectangle (well, 6.0f);
+    g.setGradientFill (juce::ColourGradient (juce::Colours::black.withAlpha (0.6f), 0.0f, well.getY () - 4.0f,
+                                             juce::Colours::transparentBlack, 0.0f, well.getY (), false));
+    g.fillRect (well.getX (), well.getY () - 4.0f, well.getWidth (), 4.0f);
+    g.setColour (juce::Colours::black.withAlpha (0.8f));
+    g.fillRect (well.getX (), well.getY () - 2.0f, well.getWidth (), 2.0f);
+    g.setColour (juce::Colours::white.withAlpha (0.06f));
+    g.fillRect (well.getX (), well.getY (), well.getWidth (), 1.0f);
+
+    if (titleGlow > 0.0f)
+    {
+        const auto font = titleLabel.getFont ();
+        const auto text = titleLabel.getBorderSize ().subtractedFrom (titleLabel.getBounds ()).toFloat ();
+        juce::GlyphArrangement glyphs;
+        glyphs.addFittedText (font, titleLabel.getText (), text.getX (), text.getY (), text.getWidth (),
+                              text.getHeight (), titleLabel.getJustificationType (), 1,
+                              titleLabel.getMinimumHorizontalScale ());
+        juce::Path outline;
+        glyphs.createPath (outline);
+        g.setColour (juce::Colour (0xffebe004).withAlpha (titleGlow * 0.55f));
+        g.strokePath (outline, juce::PathStrokeType (titleGlow * 1.5f + 0.5f));
+    }
+}
+
+void MassDelayAudioProcessorEditor::paintOverChildren (juce::Graphics& g)
+{
+    const auto area = mixTrackArea.toFloat ();
+    if (area.getWidth () > 0.0f && area.getHeight () > 0.0f)
+    {
+        g.setColour (Col::t1.withAlpha (0.5f));
+        const float x = area.getX () - 3.0f;
+        for (const float y :
+             {area.getBottom () - 0.5f, area.getY () + area.getHeight () / 2.0f - 0.5f, area.getY () - 0.5f})
+            g.fillRect (x, y, 4.0f, 1.0f);
+    }
+
+    g.setColour (Col::t2.withAlpha (0.5f));
+    g.setFont (MdLookAndFeel::monoFont (8.0f));
+    g.drawText ("1.649", juce::Rectangle<int> (getWidth () - 40, getHeight () - 14, 35, 12),
+                juce::Justification::centredRight, false);
+}
+
+//==============================================================================
+VisualizerComponent::VisualizerState MassDelayAudioProcessorEditor::readDisplayState () const
+{
+    VisualizerComponent::VisualizerState s;
+    auto on = [this] (const char* id) { return raw (id) > 0.5f; };
+    auto lfoRate = [this] (const char* id) { return 0.15f * std::pow (53.333f, raw (id) / 1000.0f); };
+
+    s.waveOn = on ("wo");
+    s.tapeOn = on ("tp");
+    s.tremOn = on ("trem");
+    s.pingPongOn = raw ("ppW") > 0.0f;
+    s.waveRateHz = lfoRate ("lrs");
+    s.waveDepth = raw ("lfoDp");
+    s.wavePhaseDeg = raw ("woPh");
+    s.waveOffsetDeg = raw ("woOff");
+    s.waveShape = static_cast<int> (raw ("lsh"));
+    s.tremRateHz = lfoRate ("tremR");
+    s.tremDepth = raw ("tremD");
+    s.tremShape = static_cast<int> (raw ("tremSh"));
+    s.tremPhaseDeg = raw ("tremPh");
+    s.tremOffsetDeg = raw ("tremOff");
+    s.tapeLpf = raw ("sat");
+    s.predelayMs = raw ("pd");
+    s.widen = raw ("spread");
+    s.noMid = on ("sideOnly");
+    s.pingPongAmount = raw ("ppW");
+
+    const float d = raw ("dcv");
+    if (d >= 0.0f && d <= 200.0f)
+    {
+        s.decayCurve = -100.0f * std::cos (juce::MathConstants<float>::pi * d / 200.0f);
+    }
+    else
+    {
+        const float w = std::min (d > 200.0f ? d - 200.0f : std::abs (d), 100.0f);
+        const float v = 40.0f * (1.0f - std::cos (juce::MathConstants<float>::halfPi * w / 100.0f));
+        s.decayCurve = d > 200.0f ? 100.0f + v : -100.0f - v;
+    }
+    s.decayMode = static_cast<int> (raw ("dcMode"));
+    s.decaySteps = static_cast<int> (raw ("dcSteps"));
+    s.decayFalloff = raw ("dcFall");
+    s.waveSeed = processor.getWaveLfoSeed ();
+    s.tremSeed = processor.getTremLfoSeed ();
+    s.twist = raw ("g");
+    s.hpHz = 20.0f * std::pow (200.0f, raw ("hp") / 1000.0f);
+    s.lpHz = 500.0f * std::pow (44.0f, raw ("lp") / 1000.0f);
+    s.lengthMs = std::round (10.0f * std::pow (1400.0f, raw ("fb") / 1000.0f));
+    s.tapeMix = raw ("tpWet");
+    s.tapeOut = raw ("td");
+    s.tapeIn = raw ("tBoost");
+    s.flutter = raw ("flutter");
+    s.flutterSpeed = raw ("flutSpd");
+    s.tapeWear = raw ("tDarken");
+    s.headBump = raw ("headBump");
+    s.mix = raw ("mix");
+    s.master = raw ("mout");
+    const float pitchRt = raw ("pitchRt");
+    s.pitchRateHz = pitchRt <= 0.0f
+                        ? 0.0f
+                        : 0.01f * std::pow (800.0f, std::pow (juce::jlimit (0.0f, 1.0f, pitchRt / 1000.0f), 0.61f));
+    s.pitchDepth = raw ("pitchDp");
+    s.pitchCents = raw ("pitchCt");
+    s.pitchMix = raw ("pitchMix");
+    s.pitchRegen = raw ("pitchFbk");
+    s.pitch2x = on ("pitch2x");
+    return s;
+}
+
+VisualizerComponent::ActiveHud MassDelayAudioProcessorEditor::chooseHud () const
+{
+    using Hud = VisualizerComponent::ActiveHud;
+    const auto& id = draggedParamId;
+    if (id == "hp" || id == "lp")
+        return Hud::Eq;
+    if (id == "dcv" || id == "dcSteps" || id == "dcMode")
+        return Hud::Decay;
+    if (id == "tBoost" || id == "sat" || id == "td")
+        return Hud::TapeChain;
+    if (id == "tpWet")
+        return Hud::TapeMix;
+    if (id == "headBump")
+        return Hud::Bump;
+    if (id == "flutter" || id == "flutSpd")
+        return Hud::Flutter;
+    if (id == "pitchRt" || id == "pitchDp" || id == "pitchCt" || id == "pitchFbk" || id == "pitchMix")
+        return Hud::Pitch;
+    if (id == "tDarken")
+        return Hud::Wear;
+    if (id == "spread")
+        return Hud::Width;
+    if (id == "dcFall")
+        return Hud::Falloff;
+
+    // The readouts also follow the mouse when nothing is dragged.
+    const auto& readout = id.isNotEmpty () ? id : hoveredParamId;
+    if (readout == "pd")
+        return Hud::Start;
+    if (readout == "mix")
+        return Hud::Mix;
+    if (readout == "mout")
+        return Hud::Master;
+    return Hud::None;
+}
+
+void MassDelayAudioProcessorEditor::timerCallback ()
+{
+    visualizer.setTaps (processor.getTapSnapshot ());
+    visualizer.setTimelineMaxMs (std::round (10.0f * std::pow (1400.0f, raw ("fb") / 1000.0f)) + raw ("pd"));
+
+    auto state = readDisplayState ();
+
+    if (tapCountBox.isVisible () && draggedParamId != "tapCnt")
+        tapCountBox.setValue (juce::jlimit (1, 64, static_cast<int> (raw ("tapCnt"))));
+
+    flutterPhase +=
+        0.02f * std::pow (raw ("flutter") / 100.0f, 2.0f) * std::pow (2.0f, (raw ("flutSpd") - 50.0f) / 25.0f);
+    flutterPhase -= std::floor (flutterPhase);
+    hudClock += 0.03f;
+    if (hudClock >= 1024.0f)
+        hudClock -= 1024.0f;
+    state.flutterPhase = flutterPhase;
+    state.hudClock = hudClock;
+
+    MdSlider::hostBpm = static_cast<float> (processor.getHostTempo ());
+
+    state.activeHud = chooseHud ();
+    using Hud = VisualizerComponent::ActiveHud;
+    if (state.activeHud == Hud::TapeChain || state.activeHud == Hud::TapeMix || state.activeHud == Hud::Bump ||
+        state.activeHud == Hud::Flutter || state.activeHud == Hud::Pitch)
+        state.touchedParamId = draggedParamId;
+
+    state.alphaBoost = (draggedParamId == "mix" || draggedParamId == "mout") ? 1.5f : 1.0f;
+
+    const auto steps = juce::String (static_cast<int> (raw ("dcSteps"))) + " steps";
+    if (visualizer.getStepsLabel ().getText () != steps)
+        visualizer.getStepsLabel ().setText (steps, juce::dontSendNotification);
+
+    visualizer.setState (state);
+}

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "plugin/PluginProcessor.h"
+#include "ui/ButtonGrid.h"
+#include "ui/ClickCatcher.h"
+#include "ui/ClickableLabel.h"
+#include "ui/MassControl.h"
+#include "ui/MdButton.h"
+#include "ui/MdLookAndFeel.h"
+#include "ui/MdSlider.h"
+#include "ui/TapCountBox.h"
+#include "ui/VisualizerComponent.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
+#include <vector>
+
+// The plug-in's window: 460 pixels wide, as tall as the expanded effect
+// sections need (at most 788). Owns every panel, lays them out in one
+// column, binds the controls to their parameters, routes the panels'
+// callbacks to the processor and remembers which parameter is being dragged
+// or hovered, for the overlays.
+class MassDelayAudioProcessorEditor : public juce::AudioProcessorEditor, private juce::Timer
+{
+public:
+    static constexpr int editorWidth = 460;
+    static constexpr int maxHeight = 788;
+
+    explicit MassDelayAudioProcessorEditor (MassDelayAudioProcessor&);
+    ~MassDelayAudioProcessorEditor () override;
+
+    void paint (juce::Graphics&) override;
+    void paintOverChildren (juce::Graphics&) override;
+    void resized () override;
+
+    // The Random action of the RAND button.
+    void randomize ();
+
+    void updateWindowHeight ();
+    // The window height for the sections' bottom edge s (sectionTop plus
+    // their total height): s + 21, or the maximum once s reaches 767.
+    static int windowHeightFor (int sectionsBottom);
+    void updateHistoryArrows ();
+
+    // The history arrows' chevrons (left for back, right for forward).
+    static float drawHistoryChevron (juce::Graphics&, juce::Rectangle<float> r, juce::Colour, bool pointsLeft);
+
+    // One refresh as the 30 Hz timer runs it (also used by renderers that
+    // show the editor without a message loop).
+    void refresh () { timerCallback (); }
+
+    const juce::String& getDraggedParamId () const noexcept { return draggedParamId; }
+    const juce::String& getHoveredParamId () const noexcept { return hoveredParamId; }
+
+    // The members, for tests and renderers.
+    ClickableLabel& getTitleLabel () noexcept { return titleLabel; }
+    MdButton& getOptionsButton () noexcept { return optionsButton; }
+    TapCountBox& getTapCountBox () noexcept { return tapCountBox; }
+    VisualizerComponent& getVisualizer () noexcept { return visualizer; }
+    MassControl& getMassControl () noexcept { return massControl; }
+    ButtonGrid& getButtonGrid () noexcept { return buttonGrid; }
+    MdButton& getHistoryBackButton () noexcept { return historyBackButton; }
+    MdButton& getHistoryForwardButton () noexcept { return historyForwardButton; }
+    MdSlider& getMixSlider () noexcept { return mixSlider; }
+    ClickableLabel& getMixLabel () noexcept { return mixLabel; }
+    juce::Label& getOutLabel () noexcept { return outLabel; }
+    juce::Viewport& getSectionViewport () noexcept { return sectionViewport; }
+    ClickCatcher& getClickCatcher () noexcept { return clickCatcher; }
+    juce::Rectangle<int> getMixTrackArea () const noexcept { return mixTrackArea; }
+
+private:
+    using SliderAttachment = juce::AudioProcessorValueTreeState::SliderAttachment;
+    using ButtonAttachment = juce::AudioProcessorValueTreeState::ButtonAttachment;
+
+    void timerCallback () override;
+
+    float raw (const char* id) const;
+    void setParam (const char* id, float value);
+    void setDragged (const juce::String& id) { draggedParamId = id; }
+    void clearDragged (const juce::String&) { draggedParamId.clear (); }
+    void setHovered (const juce::String& id) { hoveredParamId = id; }
+    void clearHovered (const juce::String&) { hoveredParamId.clear (); }
+
+    VisualizerComponent::VisualizerState readDisplayState () const;
+    VisualizerComponent::ActiveHud chooseHud () const;
+
+    MassDelayAudioProcessor& processor;
+    juce::AudioProcessorValueTreeState& apvts;
+
+    MdLookAndFeel lookAndFeel;
+    ClickableLabel titleLabel;
+    MdButton optionsButton{"Options", MdButton::Accent::am};
+    TapCountBox tapCountBox;
+    VisualizerComponent visualizer;
+    MassControl massControl;
+    ButtonGrid buttonGrid;
+    std::vector<std::unique_ptr<ButtonAttachment>> buttonGridAttachments;
+    MdButton historyBackButton{{}, MdButton::Accent::am};
+    MdButton historyForwardButton{{}, MdButton::Accent::am};
+    MdSlider mixSlider{MdSlider::Kind::Decimal};
+    std::unique_ptr<SliderAttachment> mixAttachment;
+    ClickableLabel mixLabel;
+    juce::Label outLabel;
+    juce::Rectangle<int> mixTrackArea;
+    juce::Viewport sectionViewport;
+    std::unique_ptr<juce::Component> sectionContent;
+    int sectionTop = 0;
+    int sectionContentHeight = -4;
+    ClickCatcher clickCatcher;
+    juce::String draggedParamId;
+    juce::String hoveredParamId;
+    float titleGlow = 0.0f;
+
+    // Refresh state.
+    bool syncBaselineValid = false;
+    float flutterPhase = 0.0f;
+    float hudClock = 0.0f;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MassDelayAudioProcessorEditor)
+};
