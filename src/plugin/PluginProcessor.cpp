@@ -2,6 +2,7 @@
 
 #include "dsp/ParamMapping.h"
 #include "plugin/NoteGrid.h"
+#include "plugin/PluginEditor.h"
 
 #include <cmath>
 
@@ -585,7 +586,7 @@ void MassDelayAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, ju
 
 juce::AudioProcessorEditor* MassDelayAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor (*this);
+    return new MassDelayAudioProcessorEditor (*this);
 }
 
 //==============================================================================
