@@ -20,6 +20,8 @@ TEST (Concurrency, StateChangesAndSnapshotReadsWhileAudioRuns)
 
     juce::MemoryBlock blob;
     proc.getStateInformation (blob);
+    const auto& patches = proc.getPresetLibrary().getPatches();
+    ASSERT_FALSE (patches.empty());
 
     std::atomic<bool> stop { false };
     std::atomic<bool> finite { true };
@@ -43,8 +45,6 @@ TEST (Concurrency, StateChangesAndSnapshotReadsWhileAudioRuns)
         }
     });
 
-    const auto& patches = proc.getPresetLibrary().getPatches();
-    ASSERT_FALSE (patches.empty());
     juce::Random rng (11);
     for (int round = 0; round < 60; ++round)
     {
