@@ -1,0 +1,124 @@
+#include "ToolRun.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <string>
+#include <vector>
+
+
+namespace tooltest
+{
+namespace
+{
+// Reads everything from fd until end of file (or, for a terminal, until
+// the other side is closed).
+juce::String drain (int fd)
+{
+    juce::MemoryOutputStream text;
+    char chunk[4096];
+    for (;;)
+    {
+        const auto n = read (fd, chunk, sizeof (chunk));
+        if (n > 0)
+            text.write (chunk, static_cast<size_t> (n));
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else
+            break;
+    }
+    return text.toString();
+}
+} // namespace
+
+juce::File toolBinary()
+{
+    return juce::File (TWIST_RENDER_BINARY);
+}
+
+RunResult runTool (const juce::StringArray& args, const RunOptions& options)
+{
+    const auto binary = toolBinary().getFullPathName().toStdString();
+    std::vector<std::string> argStrings { binary };
+    for (const auto& a : args)
+        argStrings.push_back (a.toStdString());
+    std::vector<char*> argv;
+    for (auto& a : argStrings)
+        argv.push_back (a.data());
+    argv.push_back (nullptr);
+
+    // Everything the child needs is made before fork: after it, the child
+    // only calls what is safe in a copy of a threaded process.
+    std::vector<std::string> envStrings;
+    for (char** e = environ; *e != nullptr; ++e)
+    {
+        const std::string entry (*e);
+        const auto key = entry.substr (0, entry.find ('='));
+        if (key != "DISPLAY" && options.environment.count (juce::String (key)) == 0)
+            envStrings.push_back (entry);
+    }
+    for (const auto& [key, value] : options.environment)
+        if (value.isNotEmpty())
+            envStrings.push_back ((key + "=" + value).toStdString());
+    std::vector<char*> envp;
+    for (auto& e : envStrings)
+        envp.push_back (e.data());
+    envp.push_back (nullptr);
+
+    const auto outFile = juce::File::createTempFile (".out");
+    const auto errFile = juce::File::createTempFile (".err");
+    const auto outPath = outFile.getFullPathName().toStdString();
+    const auto errPath = errFile.getFullPathName().toStdString();
+    const auto directory = options.workingDirectory.getFullPathName().toStdString();
+
+    int master = -1;
+    int slave = -1;
+    if (options.stderrOnTerminal && openpty (&master, &slave, nullptr, nullptr, nullptr) != 0)
+        return {};
+
+    const pid_t pid = fork();
+    if (pid < 0)
+        return {};
+    if (pid == 0)
+    {
+        if (! directory.empty() && chdir (directory.c_str()) != 0)
+            _exit (126);
+        const int in = open ("/dev/null", O_RDONLY);
+        const int out = open (outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = options.stderrOnTerminal ? slave : open (errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in < 0 || out < 0 || err < 0)
+            _exit (126);
+        dup2 (in, STDIN_FILENO);
+        dup2 (out, STDOUT_FILENO);
+        dup2 (err, STDERR_FILENO);
+        if (master >= 0)
+            close (master);
+        execve (argv[0], argv.data(), envp.data());
+        _exit (127);
+    }
+
+    RunResult result;
+    if (options.stderrOnTerminal)
+    {
+        close (slave);
+        result.err = drain (master); // ends when the program has closed the terminal
+        close (master);
+    }
+
+    int status = 0;
+    while (waitpid (pid, &status, 0) < 0 && errno == EINTR)
+    {
+    }
+    result.exitCode = WIFEXITED (status) ? WEXITSTATUS (status) : 128 + WTERMSIG (status);
+    result.out = outFile.loadFileAsString();
+    if (! options.stderrOnTerminal)
+        result.err = errFile.loadFileAsString();
+    outFile.deleteFile();
+    errFile.deleteFile();
+    return result;
+}
+} // namespace tooltest
