@@ -1,11 +1,11 @@
-# make run   bootstrap, build every format, install the plug-ins
+# make run   bootstrap, build every format, install the plug-ins, render the demos into out/
 # make test  bootstrap, build, run the whole test suite
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: run test bootstrap configure build install bench clean
+.PHONY: run test bootstrap configure build install demos bench clean
 
-run: install
+run: install demos
 
 test: build
 	@scripts/run-tests.sh $(BUILD)
@@ -21,6 +21,9 @@ build: configure
 
 install: build
 	@scripts/install-plugins.sh $(BUILD)
+
+demos: build
+	@scripts/render-demos.sh $(BUILD) out
 
 bench: build
 	@$(BUILD)/bench/dsp_bench --benchmark_counters_tabular=true
