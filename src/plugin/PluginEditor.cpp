@@ -11,14 +11,14 @@
 MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProcessor& p)
     : AudioProcessorEditor (p)
     , processor (p)
-    , apvts (p.getValueTreeState ())
-    , massControl (p.getValueTreeState ())
+    , apvts (p.getValueTreeState())
+    , massControl (p.getValueTreeState())
 {
     setLookAndFeel (&lookAndFeel);
     setResizable (false, false);
 
     // Title.
-    titleLabel.setText (juce::String ("Twist Delay").toUpperCase (), juce::dontSendNotification);
+    titleLabel.setText (juce::String ("Twist Delay").toUpperCase(), juce::dontSendNotification);
     titleLabel.setFont (MdLookAndFeel::monoFont (13.0f).withExtraKerningFactor (0.35f));
     titleLabel.setColour (juce::Label::textColourId, juce::Colour (0xfff2c64b));
     addAndMakeVisible (titleLabel);
@@ -32,7 +32,7 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     tapCountBox.setValue (juce::jlimit (1, 64, static_cast<int> (raw ("tapCnt"))));
     tapCountBox.onChange = [this] (int count) { setParam ("tapCnt", static_cast<float> (count)); };
     tapCountBox.onDragStart = [this] { draggedParamId = "tapCnt"; };
-    tapCountBox.onDragEnd = [this] { draggedParamId.clear (); };
+    tapCountBox.onDragEnd = [this] { draggedParamId.clear(); };
     addAndMakeVisible (tapCountBox);
 
     // Visualizer.
@@ -41,9 +41,9 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     visualizer.attachWear (apvts);
     visualizer.attachFalloff (apvts);
     visualizer.attachLength (apvts);
-    const std::pair<MdSlider*, const char*> handleSliders[] = {{&visualizer.getDecaySlider (), "dcv"},
-                                                               {&visualizer.getWearSlider (), "tDarken"},
-                                                               {&visualizer.getFalloffSlider (), "dcFall"}};
+    const std::pair<MdSlider*, const char*> handleSliders[] = { { &visualizer.getDecaySlider(), "dcv" },
+                                                               { &visualizer.getWearSlider(), "tDarken" },
+                                                               { &visualizer.getFalloffSlider(), "dcFall" } };
     for (const auto& [slider, id] : handleSliders)
     {
         slider->paramId = id;
@@ -74,7 +74,7 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     mixLabel.setJustificationType (juce::Justification::centred);
     mixLabel.setBorderSize ({});
     mixLabel.setMinimumHorizontalScale (0.8f);
-    mixLabel.setFont (mixLabel.getFont ().withStyle (juce::Font::underlined));
+    mixLabel.setFont (mixLabel.getFont().withStyle (juce::Font::underlined));
     mixLabel.onClick = [this] { setParam ("mixByp", raw ("mixByp") > 0.5f ? 0.0f : 1.0f); };
     addAndMakeVisible (mixLabel);
 
@@ -92,14 +92,14 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     // Main buttons.
     using Config = ButtonGrid::Config;
     buttonGrid.setButtons (
-        {Config{"TAP SYNC", {}, IconPainters::sync, MdButton::Accent::am, "mu", {}},
-         Config{"TAP-FLIP", {}, IconPainters::flip, MdButton::Accent::am, "flipped", {}},
-         Config{"TWIST-REV", {}, IconPainters::twistRev, MdButton::Accent::am, "rev", {}},
-         Config{"RAND", {}, IconPainters::dice, MdButton::Accent::am, {}, [this] { randomize (); }}});
-    const auto gridButtons = buttonGrid.getButtons ();
+        { Config { "TAP SYNC", {}, IconPainters::sync, MdButton::Accent::am, "mu", {} },
+         Config { "TAP-FLIP", {}, IconPainters::flip, MdButton::Accent::am, "flipped", {} },
+         Config { "TWIST-REV", {}, IconPainters::twistRev, MdButton::Accent::am, "rev", {} },
+         Config { "RAND", {}, IconPainters::dice, MdButton::Accent::am, {}, [this] { randomize(); } } });
+    const auto gridButtons = buttonGrid.getButtons();
     for (auto* button : gridButtons)
         button->chrome = true;
-    if (gridButtons.size () == 4)
+    if (gridButtons.size() == 4)
     {
         gridButtons[0]->bold = true;
         gridButtons[3]->alignLeft = true;
@@ -116,21 +116,21 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     { return drawHistoryChevron (g, r, c, false); };
     historyBackButton.onClick = [this]
     {
-        processor.randomStepBack ();
-        updateHistoryArrows ();
+        processor.randomStepBack();
+        updateHistoryArrows();
     };
     historyForwardButton.onClick = [this]
     {
-        processor.randomStepForward ();
-        updateHistoryArrows ();
+        processor.randomStepForward();
+        updateHistoryArrows();
     };
     addAndMakeVisible (historyBackButton);
     addAndMakeVisible (historyForwardButton);
-    updateHistoryArrows ();
+    updateHistoryArrows();
 
     // Effect sections (added to the content as their family arrives).
-    sectionContent = std::make_unique<juce::Component> ();
-    sectionViewport.setViewedComponent (sectionContent.get (), false);
+    sectionContent = std::make_unique<juce::Component>();
+    sectionViewport.setViewedComponent (sectionContent.get(), false);
     sectionViewport.setScrollBarsShown (true, false);
     addAndMakeVisible (sectionViewport);
 
@@ -144,14 +144,14 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
 
     startTimerHz (30);
     setSize (editorWidth, maxHeight);
-    updateWindowHeight ();
+    updateWindowHeight();
 }
 
-MassDelayAudioProcessorEditor::~MassDelayAudioProcessorEditor ()
+MassDelayAudioProcessorEditor::~MassDelayAudioProcessorEditor()
 {
     // An open value-entry box would commit into widgets that are going away.
     ValueEntryBox::dismissAll (this);
-    stopTimer ();
+    stopTimer();
     setLookAndFeel (nullptr);
 }
 
@@ -159,7 +159,7 @@ MassDelayAudioProcessorEditor::~MassDelayAudioProcessorEditor ()
 float MassDelayAudioProcessorEditor::raw (const char* id) const
 {
     if (auto* v = apvts.getRawParameterValue (id))
-        return v->load ();
+        return v->load();
     return 0.0f;
 }
 
@@ -172,10 +172,10 @@ void MassDelayAudioProcessorEditor::setParam (const char* id, float value)
 float MassDelayAudioProcessorEditor::drawHistoryChevron (juce::Graphics& g, juce::Rectangle<float> r, juce::Colour c,
                                                          bool pointsLeft)
 {
-    const float b = 0.22f * r.getHeight ();
+    const float b = 0.22f * r.getHeight();
     const float m = 0.5f * b;
-    const float cx = r.getCentreX ();
-    const float cy = r.getCentreY ();
+    const float cx = r.getCentreX();
+    const float cy = r.getCentreY();
     const float dir = pointsLeft ? 1.0f : -1.0f;
 
     juce::Path chevron;
@@ -184,24 +184,24 @@ float MassDelayAudioProcessorEditor::drawHistoryChevron (juce::Graphics& g, juce
     chevron.lineTo (cx + dir * m, cy + b);
     g.setColour (c);
     g.strokePath (chevron, juce::PathStrokeType (1.6f));
-    return r.getWidth ();
+    return r.getWidth();
 }
 
-void MassDelayAudioProcessorEditor::updateHistoryArrows ()
+void MassDelayAudioProcessorEditor::updateHistoryArrows()
 {
-    const auto& history = processor.getRandomHistory ();
-    const bool back = history.canStepBack ();
-    const bool forward = history.canStepForward ();
+    const auto& history = processor.getRandomHistory();
+    const bool back = history.canStepBack();
+    const bool forward = history.canStepForward();
     historyBackButton.setEnabled (back);
     historyForwardButton.setEnabled (forward);
     historyBackButton.setAlpha (back ? 1.0f : 0.35f);
     historyForwardButton.setAlpha (forward ? 1.0f : 0.35f);
 }
 
-void MassDelayAudioProcessorEditor::randomize ()
+void MassDelayAudioProcessorEditor::randomize()
 {
-    const auto buttons = buttonGrid.getButtons ();
-    if (buttons.size () == 4)
+    const auto buttons = buttonGrid.getButtons();
+    if (buttons.size() == 4)
     {
         auto* rand = buttons[3];
         rand->setToggleState (true, juce::dontSendNotification);
@@ -215,9 +215,9 @@ void MassDelayAudioProcessorEditor::randomize ()
     }
 
     // Parameters from the random matrix, new seeds and a history entry.
-    processor.randomizeParameters ();
+    processor.randomizeParameters();
     syncBaselineValid = false;
-    updateHistoryArrows ();
+    updateHistoryArrows();
 }
 
 int MassDelayAudioProcessorEditor::windowHeightFor (int sectionsBottom)
@@ -225,36 +225,36 @@ int MassDelayAudioProcessorEditor::windowHeightFor (int sectionsBottom)
     return sectionsBottom < maxHeight - 21 ? sectionsBottom + 21 : maxHeight;
 }
 
-void MassDelayAudioProcessorEditor::updateWindowHeight ()
+void MassDelayAudioProcessorEditor::updateWindowHeight()
 {
     const int target = windowHeightFor (sectionTop + sectionContentHeight);
-    if (target != getHeight ())
-        setSize (getWidth (), target);
+    if (target != getHeight())
+        setSize (getWidth(), target);
 }
 
 //==============================================================================
-void MassDelayAudioProcessorEditor::resized ()
+void MassDelayAudioProcessorEditor::resized()
 {
-    auto area = getLocalBounds ();
+    auto area = getLocalBounds();
     area.removeFromLeft (12);
     area.removeFromRight (12);
     area.removeFromTop (11);
     area.removeFromBottom (9);
 
     // Takes a row of the given height (or what is left) from the top.
-    auto row = [&area] (int height) { return area.removeFromTop (std::min (height, area.getHeight ())); };
+    auto row = [&area] (int height) { return area.removeFromTop (std::min (height, area.getHeight())); };
     auto gap = [&row] (int height) { row (height); };
 
     auto header = row (24);
-    titleLabel.setBounds (header.removeFromLeft (std::min (220, header.getWidth ())));
-    optionsButton.setBounds (header.removeFromRight (std::min (72, header.getWidth ())));
+    titleLabel.setBounds (header.removeFromLeft (std::min (220, header.getWidth())));
+    optionsButton.setBounds (header.removeFromRight (std::min (72, header.getWidth())));
 
     gap (4);
     auto presetRow = row (26);
-    if (tapCountBox.isVisible ())
+    if (tapCountBox.isVisible())
     {
-        tapCountBox.setBounds (presetRow.removeFromRight (std::min (90, presetRow.getWidth ())));
-        presetRow.removeFromRight (std::min (4, presetRow.getWidth ()));
+        tapCountBox.setBounds (presetRow.removeFromRight (std::min (90, presetRow.getWidth())));
+        presetRow.removeFromRight (std::min (4, presetRow.getWidth()));
     }
     // presetRow is the preset panel's place.
 
@@ -262,20 +262,20 @@ void MassDelayAudioProcessorEditor::resized ()
     const auto visualizerArea = row (160);
     visualizer.setBounds (visualizerArea);
 
-    const int right = visualizerArea.getRight ();
-    const int e = visualizerArea.getHeight () - 48;
+    const int right = visualizerArea.getRight();
+    const int e = visualizerArea.getHeight() - 48;
     const int f = std::min (e, 11);
     const int travel = std::max (e - f, 0);
-    const int captionY = visualizerArea.getY () + e - f + 4;
+    const int captionY = visualizerArea.getY() + e - f + 4;
     mixLabel.setBounds (right - 52, captionY, 24, std::max (f, 0));
     outLabel.setBounds (right - 28, captionY, 24, std::max (f, 0));
-    mixSlider.setBounds (right - 51, visualizerArea.getY () + 4, 22, travel);
+    mixSlider.setBounds (right - 51, visualizerArea.getY() + 4, 22, travel);
     // (right - 27, visualizerArea.getY() + 4, 22, travel) is the master fader's place.
 
-    const int thumb = getLookAndFeel ().getSliderThumbRadius (mixSlider);
+    const int thumb = getLookAndFeel().getSliderThumbRadius (mixSlider);
     mixTrackArea =
-        mixSlider.getBounds ().toFloat ().reduced (0.0f, static_cast<float> (thumb)).getSmallestIntegerContainer ();
-    if (mixTrackArea.getHeight () < 0)
+        mixSlider.getBounds().toFloat().reduced (0.0f, static_cast<float> (thumb)).getSmallestIntegerContainer();
+    if (mixTrackArea.getHeight() < 0)
         mixTrackArea = {};
 
     gap (4);
@@ -288,53 +288,53 @@ void MassDelayAudioProcessorEditor::resized ()
     const auto gridArea = row (19);
     buttonGrid.setBounds (gridArea);
 
-    const int g = gridArea.getX () + (gridArea.getWidth () / 4) * 4;
-    historyForwardButton.setBounds (g - 25, gridArea.getY () + 3, 20, 13);
-    historyBackButton.setBounds (g - 48, gridArea.getY () + 3, 20, 13);
+    const int g = gridArea.getX() + (gridArea.getWidth() / 4) * 4;
+    historyForwardButton.setBounds (g - 25, gridArea.getY() + 3, 20, 13);
+    historyBackButton.setBounds (g - 48, gridArea.getY() + 3, 20, 13);
 
-    area.removeFromTop (std::min (26 - 19, area.getHeight ()));
+    area.removeFromTop (std::min (26 - 19, area.getHeight()));
     sectionViewport.setBounds (area);
 
     // Sections inside the viewport.
-    const int scrollBar = sectionViewport.getScrollBarThickness ();
+    const int scrollBar = sectionViewport.getScrollBarThickness();
     juce::ignoreUnused (scrollBar);
     int y = 0;
     sectionContentHeight = y - 4;
-    sectionTop = sectionViewport.getY ();
-    sectionContent->setBounds (0, 0, area.getWidth (),
-                               std::max (sectionContentHeight, sectionViewport.getHeight ()) + 12);
+    sectionTop = sectionViewport.getY();
+    sectionContent->setBounds (0, 0, area.getWidth(),
+                               std::max (sectionContentHeight, sectionViewport.getHeight()) + 12);
 
-    clickCatcher.setBounds (getLocalBounds ());
+    clickCatcher.setBounds (getLocalBounds());
 }
 
 //==============================================================================
 void MassDelayAudioProcessorEditor::paint (juce::Graphics& g)
 {
-    const auto bounds = getLocalBounds ().toFloat ();
+    const auto bounds = getLocalBounds().toFloat();
     g.setColour (Col::bg0);
     g.fillRoundedRectangle (bounds, 9.0f);
     g.setColour (Col::b0);
     g.drawRoundedRectangle (bounds, 9.0f, 0.5f);
 
-    const auto well = sectionViewport.getBounds ().toFloat ();
+    const auto well = sectionViewport.getBounds().toFloat();
     g.setColour (Col::bgSunken);
     g.fillRoundedRectangle (well, 6.0f);
-    g.setGradientFill (juce::ColourGradient (juce::Colours::black.withAlpha (0.6f), 0.0f, well.getY () - 4.0f,
-                                             juce::Colours::transparentBlack, 0.0f, well.getY (), false));
-    g.fillRect (well.getX (), well.getY () - 4.0f, well.getWidth (), 4.0f);
+    g.setGradientFill (juce::ColourGradient (juce::Colours::black.withAlpha (0.6f), 0.0f, well.getY() - 4.0f,
+                                             juce::Colours::transparentBlack, 0.0f, well.getY(), false));
+    g.fillRect (well.getX(), well.getY() - 4.0f, well.getWidth(), 4.0f);
     g.setColour (juce::Colours::black.withAlpha (0.8f));
-    g.fillRect (well.getX (), well.getY () - 2.0f, well.getWidth (), 2.0f);
+    g.fillRect (well.getX(), well.getY() - 2.0f, well.getWidth(), 2.0f);
     g.setColour (juce::Colours::white.withAlpha (0.06f));
-    g.fillRect (well.getX (), well.getY (), well.getWidth (), 1.0f);
+    g.fillRect (well.getX(), well.getY(), well.getWidth(), 1.0f);
 
     if (titleGlow > 0.0f)
     {
-        const auto font = titleLabel.getFont ();
-        const auto text = titleLabel.getBorderSize ().subtractedFrom (titleLabel.getBounds ()).toFloat ();
+        const auto font = titleLabel.getFont();
+        const auto text = titleLabel.getBorderSize().subtractedFrom (titleLabel.getBounds()).toFloat();
         juce::GlyphArrangement glyphs;
-        glyphs.addFittedText (font, titleLabel.getText (), text.getX (), text.getY (), text.getWidth (),
-                              text.getHeight (), titleLabel.getJustificationType (), 1,
-                              titleLabel.getMinimumHorizontalScale ());
+        glyphs.addFittedText (font, titleLabel.getText(), text.getX(), text.getY(), text.getWidth(),
+                              text.getHeight(), titleLabel.getJustificationType(), 1,
+                              titleLabel.getMinimumHorizontalScale());
         juce::Path outline;
         glyphs.createPath (outline);
         g.setColour (juce::Colour (0xffebe004).withAlpha (titleGlow * 0.55f));
@@ -344,24 +344,24 @@ void MassDelayAudioProcessorEditor::paint (juce::Graphics& g)
 
 void MassDelayAudioProcessorEditor::paintOverChildren (juce::Graphics& g)
 {
-    const auto area = mixTrackArea.toFloat ();
-    if (area.getWidth () > 0.0f && area.getHeight () > 0.0f)
+    const auto area = mixTrackArea.toFloat();
+    if (area.getWidth() > 0.0f && area.getHeight() > 0.0f)
     {
         g.setColour (Col::t1.withAlpha (0.5f));
-        const float x = area.getX () - 3.0f;
+        const float x = area.getX() - 3.0f;
         for (const float y :
-             {area.getBottom () - 0.5f, area.getY () + area.getHeight () / 2.0f - 0.5f, area.getY () - 0.5f})
+             { area.getBottom() - 0.5f, area.getY() + area.getHeight() / 2.0f - 0.5f, area.getY() - 0.5f })
             g.fillRect (x, y, 4.0f, 1.0f);
     }
 
     g.setColour (Col::t2.withAlpha (0.5f));
     g.setFont (MdLookAndFeel::monoFont (8.0f));
-    g.drawText ("1.649", juce::Rectangle<int> (getWidth () - 40, getHeight () - 14, 35, 12),
+    g.drawText ("1.649", juce::Rectangle<int> (getWidth() - 40, getHeight() - 14, 35, 12),
                 juce::Justification::centredRight, false);
 }
 
 //==============================================================================
-VisualizerComponent::VisualizerState MassDelayAudioProcessorEditor::readDisplayState () const
+VisualizerComponent::VisualizerState MassDelayAudioProcessorEditor::readDisplayState() const
 {
     VisualizerComponent::VisualizerState s;
     auto on = [this] (const char* id) { return raw (id) > 0.5f; };
@@ -401,8 +401,8 @@ VisualizerComponent::VisualizerState MassDelayAudioProcessorEditor::readDisplayS
     s.decayMode = static_cast<int> (raw ("dcMode"));
     s.decaySteps = static_cast<int> (raw ("dcSteps"));
     s.decayFalloff = raw ("dcFall");
-    s.waveSeed = processor.getWaveLfoSeed ();
-    s.tremSeed = processor.getTremLfoSeed ();
+    s.waveSeed = processor.getWaveLfoSeed();
+    s.tremSeed = processor.getTremLfoSeed();
     s.twist = raw ("g");
     s.hpHz = 20.0f * std::pow (200.0f, raw ("hp") / 1000.0f);
     s.lpHz = 500.0f * std::pow (44.0f, raw ("lp") / 1000.0f);
@@ -428,7 +428,7 @@ VisualizerComponent::VisualizerState MassDelayAudioProcessorEditor::readDisplayS
     return s;
 }
 
-VisualizerComponent::ActiveHud MassDelayAudioProcessorEditor::chooseHud () const
+VisualizerComponent::ActiveHud MassDelayAudioProcessorEditor::chooseHud() const
 {
     using Hud = VisualizerComponent::ActiveHud;
     const auto& id = draggedParamId;
@@ -454,7 +454,7 @@ VisualizerComponent::ActiveHud MassDelayAudioProcessorEditor::chooseHud () const
         return Hud::Falloff;
 
     // The readouts also follow the mouse when nothing is dragged.
-    const auto& readout = id.isNotEmpty () ? id : hoveredParamId;
+    const auto& readout = id.isNotEmpty() ? id : hoveredParamId;
     if (readout == "pd")
         return Hud::Start;
     if (readout == "mix")
@@ -464,14 +464,14 @@ VisualizerComponent::ActiveHud MassDelayAudioProcessorEditor::chooseHud () const
     return Hud::None;
 }
 
-void MassDelayAudioProcessorEditor::timerCallback ()
+void MassDelayAudioProcessorEditor::timerCallback()
 {
-    visualizer.setTaps (processor.getTapSnapshot ());
+    visualizer.setTaps (processor.getTapSnapshot());
     visualizer.setTimelineMaxMs (std::round (10.0f * std::pow (1400.0f, raw ("fb") / 1000.0f)) + raw ("pd"));
 
-    auto state = readDisplayState ();
+    auto state = readDisplayState();
 
-    if (tapCountBox.isVisible () && draggedParamId != "tapCnt")
+    if (tapCountBox.isVisible() && draggedParamId != "tapCnt")
         tapCountBox.setValue (juce::jlimit (1, 64, static_cast<int> (raw ("tapCnt"))));
 
     flutterPhase +=
@@ -483,9 +483,9 @@ void MassDelayAudioProcessorEditor::timerCallback ()
     state.flutterPhase = flutterPhase;
     state.hudClock = hudClock;
 
-    MdSlider::hostBpm = static_cast<float> (processor.getHostTempo ());
+    MdSlider::hostBpm = static_cast<float> (processor.getHostTempo());
 
-    state.activeHud = chooseHud ();
+    state.activeHud = chooseHud();
     using Hud = VisualizerComponent::ActiveHud;
     if (state.activeHud == Hud::TapeChain || state.activeHud == Hud::TapeMix || state.activeHud == Hud::Bump ||
         state.activeHud == Hud::Flutter || state.activeHud == Hud::Pitch)
@@ -494,8 +494,8 @@ void MassDelayAudioProcessorEditor::timerCallback ()
     state.alphaBoost = (draggedParamId == "mix" || draggedParamId == "mout") ? 1.5f : 1.0f;
 
     const auto steps = juce::String (static_cast<int> (raw ("dcSteps"))) + " steps";
-    if (visualizer.getStepsLabel ().getText () != steps)
-        visualizer.getStepsLabel ().setText (steps, juce::dontSendNotification);
+    if (visualizer.getStepsLabel().getText() != steps)
+        visualizer.getStepsLabel().setText (steps, juce::dontSendNotification);
 
     visualizer.setState (state);
 }

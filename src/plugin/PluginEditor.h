@@ -29,77 +29,77 @@ public:
     static constexpr int maxHeight = 788;
 
     explicit MassDelayAudioProcessorEditor (MassDelayAudioProcessor&);
-    ~MassDelayAudioProcessorEditor () override;
+    ~MassDelayAudioProcessorEditor() override;
 
     void paint (juce::Graphics&) override;
     void paintOverChildren (juce::Graphics&) override;
-    void resized () override;
+    void resized() override;
 
     // The Random action of the RAND button.
-    void randomize ();
+    void randomize();
 
-    void updateWindowHeight ();
+    void updateWindowHeight();
     // The window height for the sections' bottom edge s (sectionTop plus
     // their total height): s + 21, or the maximum once s reaches 767.
     static int windowHeightFor (int sectionsBottom);
-    void updateHistoryArrows ();
+    void updateHistoryArrows();
 
     // The history arrows' chevrons (left for back, right for forward).
     static float drawHistoryChevron (juce::Graphics&, juce::Rectangle<float> r, juce::Colour, bool pointsLeft);
 
     // One refresh as the 30 Hz timer runs it (also used by renderers that
     // show the editor without a message loop).
-    void refresh () { timerCallback (); }
+    void refresh() { timerCallback(); }
 
-    const juce::String& getDraggedParamId () const noexcept { return draggedParamId; }
-    const juce::String& getHoveredParamId () const noexcept { return hoveredParamId; }
+    const juce::String& getDraggedParamId() const noexcept { return draggedParamId; }
+    const juce::String& getHoveredParamId() const noexcept { return hoveredParamId; }
 
     // The members, for tests and renderers.
-    ClickableLabel& getTitleLabel () noexcept { return titleLabel; }
-    MdButton& getOptionsButton () noexcept { return optionsButton; }
-    TapCountBox& getTapCountBox () noexcept { return tapCountBox; }
-    VisualizerComponent& getVisualizer () noexcept { return visualizer; }
-    MassControl& getMassControl () noexcept { return massControl; }
-    ButtonGrid& getButtonGrid () noexcept { return buttonGrid; }
-    MdButton& getHistoryBackButton () noexcept { return historyBackButton; }
-    MdButton& getHistoryForwardButton () noexcept { return historyForwardButton; }
-    MdSlider& getMixSlider () noexcept { return mixSlider; }
-    ClickableLabel& getMixLabel () noexcept { return mixLabel; }
-    juce::Label& getOutLabel () noexcept { return outLabel; }
-    juce::Viewport& getSectionViewport () noexcept { return sectionViewport; }
-    ClickCatcher& getClickCatcher () noexcept { return clickCatcher; }
-    juce::Rectangle<int> getMixTrackArea () const noexcept { return mixTrackArea; }
+    ClickableLabel& getTitleLabel() noexcept { return titleLabel; }
+    MdButton& getOptionsButton() noexcept { return optionsButton; }
+    TapCountBox& getTapCountBox() noexcept { return tapCountBox; }
+    VisualizerComponent& getVisualizer() noexcept { return visualizer; }
+    MassControl& getMassControl() noexcept { return massControl; }
+    ButtonGrid& getButtonGrid() noexcept { return buttonGrid; }
+    MdButton& getHistoryBackButton() noexcept { return historyBackButton; }
+    MdButton& getHistoryForwardButton() noexcept { return historyForwardButton; }
+    MdSlider& getMixSlider() noexcept { return mixSlider; }
+    ClickableLabel& getMixLabel() noexcept { return mixLabel; }
+    juce::Label& getOutLabel() noexcept { return outLabel; }
+    juce::Viewport& getSectionViewport() noexcept { return sectionViewport; }
+    ClickCatcher& getClickCatcher() noexcept { return clickCatcher; }
+    juce::Rectangle<int> getMixTrackArea() const noexcept { return mixTrackArea; }
 
 private:
     using SliderAttachment = juce::AudioProcessorValueTreeState::SliderAttachment;
     using ButtonAttachment = juce::AudioProcessorValueTreeState::ButtonAttachment;
 
-    void timerCallback () override;
+    void timerCallback() override;
 
     float raw (const char* id) const;
     void setParam (const char* id, float value);
     void setDragged (const juce::String& id) { draggedParamId = id; }
-    void clearDragged (const juce::String&) { draggedParamId.clear (); }
+    void clearDragged (const juce::String&) { draggedParamId.clear(); }
     void setHovered (const juce::String& id) { hoveredParamId = id; }
-    void clearHovered (const juce::String&) { hoveredParamId.clear (); }
+    void clearHovered (const juce::String&) { hoveredParamId.clear(); }
 
-    VisualizerComponent::VisualizerState readDisplayState () const;
-    VisualizerComponent::ActiveHud chooseHud () const;
+    VisualizerComponent::VisualizerState readDisplayState() const;
+    VisualizerComponent::ActiveHud chooseHud() const;
 
     MassDelayAudioProcessor& processor;
     juce::AudioProcessorValueTreeState& apvts;
 
     MdLookAndFeel lookAndFeel;
     ClickableLabel titleLabel;
-    MdButton optionsButton{"Options", MdButton::Accent::am};
+    MdButton optionsButton { "Options", MdButton::Accent::am };
     TapCountBox tapCountBox;
     VisualizerComponent visualizer;
     MassControl massControl;
     ButtonGrid buttonGrid;
     std::vector<std::unique_ptr<ButtonAttachment>> buttonGridAttachments;
-    MdButton historyBackButton{{}, MdButton::Accent::am};
-    MdButton historyForwardButton{{}, MdButton::Accent::am};
-    MdSlider mixSlider{MdSlider::Kind::Decimal};
+    MdButton historyBackButton { {}, MdButton::Accent::am };
+    MdButton historyForwardButton { {}, MdButton::Accent::am };
+    MdSlider mixSlider { MdSlider::Kind::Decimal };
     std::unique_ptr<SliderAttachment> mixAttachment;
     ClickableLabel mixLabel;
     juce::Label outLabel;

@@ -37,14 +37,14 @@ juce::Point<float> displace (float x, float y, float e, float w, float h, float 
         const float dy = 1.3f * (y - fy);
         const float f = std::exp (-(dx * dx + dy * dy) / (sigma * sigma));
         const float s = std::sqrt (neg);
-        return {x + (fx - x) * f * s * 0.9f, y + (fy - y) * f * s * 0.98f};
+        return { x + (fx - x) * f * s * 0.9f, y + (fy - y) * f * s * 0.98f };
     }
     if (e > 0.0f)
     {
         const float d = (x - fx) / (0.3f * w);
-        return {fx + (1.0f + 0.5f * e) * (x - fx), y - std::exp (-d * d) * e * h * 0.05f};
+        return { fx + (1.0f + 0.5f * e) * (x - fx), y - std::exp (-d * d) * e * h * 0.05f };
     }
-    return {x, y};
+    return { x, y };
 }
 } // namespace
 
@@ -55,22 +55,22 @@ MassControl::MassControl (juce::AudioProcessorValueTreeState& state)
     startTimerHz (20);
 }
 
-MassControl::~MassControl ()
+MassControl::~MassControl()
 {
-    stopTimer ();
+    stopTimer();
 }
 
-float MassControl::rawG () const
+float MassControl::rawG() const
 {
     if (auto* v = apvts.getRawParameterValue ("g"))
-        return v->load ();
+        return v->load();
     return 0.0f;
 }
 
-bool MassControl::isReversed () const
+bool MassControl::isReversed() const
 {
     auto* v = apvts.getRawParameterValue ("rev");
-    return v != nullptr && v->load () > 0.5f;
+    return v != nullptr && v->load() > 0.5f;
 }
 
 void MassControl::setG (float value)
@@ -83,16 +83,16 @@ juce::Point<float> MassControl::focusFor (float width, float height, float g)
 {
     const float e = g / 100.0f;
     const float neg = std::max (-e, 0.0f);
-    return {(width - 44.0f) * (0.5f + 0.5f * e) + 22.0f, (0.42f + 0.32f * std::pow (neg, 0.7f)) * height};
+    return { (width - 44.0f) * (0.5f + 0.5f * e) + 22.0f, (0.42f + 0.32f * std::pow (neg, 0.7f)) * height };
 }
 
 void MassControl::setFromX (float x)
 {
-    const auto w = static_cast<float> (getWidth ());
+    const auto w = static_cast<float> (getWidth());
     if (w < 1.0f)
         return;
 
-    const float t = isReversed () ? (w - x) / w : x / w;
+    const float t = isReversed() ? (w - x) / w : x / w;
     float v = t < 0.0f ? -100.0f : (std::min (t, 1.0f) * 2.0f - 1.0f) * 100.0f;
     v = juce::jlimit (-100.0f, 100.0f, v);
     if (std::abs (v) <= 1.0f)
@@ -110,7 +110,7 @@ std::vector<MassControl::DotSample> MassControl::computeDots (double timeSeconds
     const float e = g / 100.0f;
     const float neg = std::max (-e, 0.0f);
     const float spacing = 22.0f * std::pow (3.2f, -std::abs (e));
-    if (!(spacing > 0.01f))
+    if (! (spacing > 0.01f))
         return dots;
 
     const float m = juce::jlimit (0.0f, 1.0f, 0.5f * (e + 1.0f));
@@ -140,7 +140,7 @@ std::vector<MassControl::DotSample> MassControl::computeDots (double timeSeconds
 
             if (std::hypot (x1 - fx, y2 - fy) < 12.0f)
             {
-                dots.push_back ({x1, y2, 0.0f, true, true});
+                dots.push_back ({ x1, y2, 0.0f, true, true });
                 continue;
             }
             nearCore = l > 0.4f;
@@ -151,21 +151,21 @@ std::vector<MassControl::DotSample> MassControl::computeDots (double timeSeconds
 
         const float alpha = std::min ((w + 30.0f - u) / 30.0f, 1.0f) * fade;
         if (alpha > 0.03f)
-            dots.push_back ({x, y, alpha, false, nearCore});
+            dots.push_back ({ x, y, alpha, false, nearCore });
     }
     return dots;
 }
 
-void MassControl::accumTick ()
+void MassControl::accumTick()
 {
-    const auto w = static_cast<float> (getWidth ());
-    const auto h = static_cast<float> (getHeight ());
-    const float g = rawG ();
+    const auto w = static_cast<float> (getWidth());
+    const auto h = static_cast<float> (getHeight());
+    const float g = rawG();
     const float neg = std::max (-g / 100.0f, 0.0f);
     const auto focus = focusFor (w, h, g);
-    const auto dots = computeDots (juce::Time::getMillisecondCounterHiRes () / 1000.0, w, h, g, focus.x, focus.y);
+    const auto dots = computeDots (juce::Time::getMillisecondCounterHiRes() / 1000.0, w, h, g, focus.x, focus.y);
     const auto count =
-        std::count_if (dots.begin (), dots.end (), [] (const DotSample& d) { return d.swallowed || d.nearCore; });
+        std::count_if (dots.begin(), dots.end(), [] (const DotSample& d) { return d.swallowed || d.nearCore; });
 
     if (neg > 0.05f)
         energy = energy + static_cast<float> (count) * 0.01f + (1.0f - energy) * 0.02f;
@@ -174,19 +174,19 @@ void MassControl::accumTick ()
     energy = juce::jlimit (0.0f, 1.25f, energy);
 }
 
-void MassControl::timerCallback ()
+void MassControl::timerCallback()
 {
-    accumTick ();
+    accumTick();
     hoverAmount += ((hovered ? 1.0f : 0.0f) - hoverAmount) * 0.15f;
-    repaint ();
+    repaint();
 }
 
 void MassControl::ensureBackground (float scale)
 {
-    const int wi = getWidth ();
-    const int hi = getHeight ();
-    const float g = rawG ();
-    if (background.isValid () && wi == cachedWidth && hi == cachedHeight && scale == cachedScale && g == cachedG)
+    const int wi = getWidth();
+    const int hi = getHeight();
+    const float g = rawG();
+    if (background.isValid() && wi == cachedWidth && hi == cachedHeight && scale == cachedScale && g == cachedG)
         return;
 
     cachedWidth = wi;
@@ -264,31 +264,31 @@ void MassControl::ensureBackground (float scale)
 
 void MassControl::paint (juce::Graphics& g)
 {
-    const auto w = static_cast<float> (getWidth ());
-    const auto h = static_cast<float> (getHeight ());
+    const auto w = static_cast<float> (getWidth());
+    const auto h = static_cast<float> (getHeight());
     if (w < 1.0f || h < 1.0f)
         return;
 
-    const float twist = rawG ();
+    const float twist = rawG();
     const float e = twist / 100.0f;
     const float neg = std::max (-e, 0.0f);
     const auto focus = focusFor (w, h, twist);
-    const double t = juce::Time::getMillisecondCounterHiRes () / 1000.0;
+    const double t = juce::Time::getMillisecondCounterHiRes() / 1000.0;
 
     juce::Path outline;
     outline.addRoundedRectangle (0.0f, 0.0f, w, h, 6.0f);
     g.setColour (Col::twistBg);
     g.fillPath (outline);
 
-    g.saveState ();
+    g.saveState();
     g.reduceClipRegion (outline);
 
-    const float scale = std::max (g.getInternalContext ().getPhysicalPixelScaleFactor (), 1.0f);
+    const float scale = std::max (g.getInternalContext().getPhysicalPixelScaleFactor(), 1.0f);
     ensureBackground (scale);
 
     {
         juce::Graphics::ScopedSaveState mirrored (g);
-        if (isReversed ())
+        if (isReversed())
             g.addTransform (juce::AffineTransform::scale (-1.0f, 1.0f).translated (w, 0.0f));
 
         g.drawImageTransformed (background, juce::AffineTransform::scale (1.0f / scale));
@@ -327,7 +327,7 @@ void MassControl::paint (juce::Graphics& g)
     g.drawText (value, juce::Rectangle<float> (w - 74.0f, 2.0f, 64.0f, 16.0f), juce::Justification::centredRight,
                 false);
 
-    g.restoreState ();
+    g.restoreState();
 
     g.setColour (Col::twistGlow);
     g.drawRoundedRectangle (0.5f, 0.5f, w - 1.0f, h - 1.0f, 6.0f, 1.0f);
@@ -335,8 +335,8 @@ void MassControl::paint (juce::Graphics& g)
 
 void MassControl::drawBokeh (juce::Graphics& g, float twist, float fx, float fy) const
 {
-    const auto w = static_cast<float> (getWidth ());
-    const auto h = static_cast<float> (getHeight ());
+    const auto w = static_cast<float> (getWidth());
+    const auto h = static_cast<float> (getHeight());
     if (hoverAmount <= 0.01f || w <= 0.0f || h <= 0.0f)
         return;
 
@@ -348,16 +348,16 @@ void MassControl::drawBokeh (juce::Graphics& g, float twist, float fx, float fy)
     const float a1 = std::min (0.07f * k * 1.3f, 1.0f);
     const float a2 = std::min (0.15f * k * 1.3f, 1.0f);
     const float sz = 1.0f - 0.25f * c;
-    const auto tau = static_cast<float> (2.0 * std::fmod (juce::Time::getMillisecondCounterHiRes () / 1000.0, 3600.0));
+    const auto tau = static_cast<float> (2.0 * std::fmod (juce::Time::getMillisecondCounterHiRes() / 1000.0, 3600.0));
 
     struct Spot
     {
         float s, r;
         juce::uint32 rgb;
     };
-    static constexpr Spot spots[] = {{-0.7f, 8.0f, 0x96b4ff}, {-0.45f, 6.0f, 0xdca0ff}, {-0.2f, 10.0f, 0xffd2a0},
-                                     {0.3f, 7.0f, 0x96ffc8},  {0.5f, 12.0f, 0xc8b4ff},  {0.75f, 6.0f, 0xffc896},
-                                     {1.2f, 9.0f, 0xb4c8ff},  {1.5f, 14.0f, 0xffbed2},  {1.8f, 7.0f, 0xa0ffbe}};
+    static constexpr Spot spots[] = { { -0.7f, 8.0f, 0x96b4ff }, { -0.45f, 6.0f, 0xdca0ff }, { -0.2f, 10.0f, 0xffd2a0 },
+                                     { 0.3f, 7.0f, 0x96ffc8 },  { 0.5f, 12.0f, 0xc8b4ff },  { 0.75f, 6.0f, 0xffc896 },
+                                     { 1.2f, 9.0f, 0xb4c8ff },  { 1.5f, 14.0f, 0xffbed2 },  { 1.8f, 7.0f, 0xa0ffbe } };
 
     const juce::Point<float> centre (w / 2.0f, h / 2.0f);
     const juce::Point<float> focus (fx, fy);
@@ -410,7 +410,7 @@ void MassControl::drawFlare (juce::Graphics& g, float x, float y, float k, doubl
 void MassControl::mouseDown (const juce::MouseEvent& e)
 {
     if (auto* p = apvts.getParameter ("g"))
-        p->beginChangeGesture ();
+        p->beginChangeGesture();
     if (onParamDragStart)
         onParamDragStart ("g");
     setFromX (e.position.x);
@@ -424,7 +424,7 @@ void MassControl::mouseDrag (const juce::MouseEvent& e)
 void MassControl::mouseUp (const juce::MouseEvent&)
 {
     if (auto* p = apvts.getParameter ("g"))
-        p->endChangeGesture ();
+        p->endChangeGesture();
     if (onParamDragEnd)
         onParamDragEnd ("g");
 }
@@ -433,9 +433,9 @@ void MassControl::mouseDoubleClick (const juce::MouseEvent&)
 {
     if (auto* p = apvts.getParameter ("g"))
     {
-        p->beginChangeGesture ();
+        p->beginChangeGesture();
         p->setValueNotifyingHost (p->convertTo0to1 (0.0f));
-        p->endChangeGesture ();
+        p->endChangeGesture();
     }
 }
 
@@ -491,18 +491,18 @@ void ui::drawSingularity (juce::Graphics& g, float x, float y, float e, float en
         fillRadial (g, x, y, radius, sphere);
         g.setColour (juce::Colour (58, 62, 60).withAlpha (0.6f));
         g.drawEllipse (x - radius, y - radius, 2.0f * radius, 2.0f * radius, 1.0f);
-        g.endTransparencyLayer ();
+        g.endTransparencyLayer();
     }
 }
 
 std::string ui::gfm::signedPercent (float value)
 {
-    if (!std::isfinite (value))
+    if (! std::isfinite (value))
         return "0%";
     const auto n = static_cast<long long> (std::round (juce::jlimit (-1.0e9, 1.0e9, static_cast<double> (value))));
     std::string text = std::to_string (n);
     if (n > 0)
-        text.insert (text.begin (), '+');
+        text.insert (text.begin(), '+');
     text.push_back ('%');
     return text;
 }

@@ -25,7 +25,7 @@ public:
     };
 
     explicit MassControl (juce::AudioProcessorValueTreeState& state);
-    ~MassControl () override;
+    ~MassControl() override;
 
     // Sets g from a mouse x (with the dead zone of +-1 around the centre).
     void setFromX (float x);
@@ -38,13 +38,13 @@ public:
     static juce::Point<float> focusFor (float width, float height, float g);
 
     // One animation step of the singularity's energy.
-    void accumTick ();
-    float getEnergy () const noexcept { return energy; }
-    float getHoverAmount () const noexcept { return hoverAmount; }
+    void accumTick();
+    float getEnergy() const noexcept { return energy; }
+    float getHoverAmount() const noexcept { return hoverAmount; }
 
     // Rebuilds the cached grid picture when g, size or scale changed.
     void ensureBackground (float scale);
-    const juce::Image& getBackground () const noexcept { return background; }
+    const juce::Image& getBackground() const noexcept { return background; }
 
     void paint (juce::Graphics&) override;
 
@@ -60,10 +60,10 @@ public:
     std::function<void (const juce::String&)> onParamDragEnd;
 
 private:
-    void timerCallback () override;
+    void timerCallback() override;
 
-    float rawG () const;
-    bool isReversed () const;
+    float rawG() const;
+    bool isReversed() const;
     void setG (float value);
 
     void drawBokeh (juce::Graphics&, float twist, float focusX, float focusY) const;

@@ -25,12 +25,12 @@ bool VisualizerComponent::VisualizerState::samePaintInputs (const VisualizerStat
     return fields (*this) == fields (o);
 }
 
-VisualizerComponent::VisualizerComponent ()
+VisualizerComponent::VisualizerComponent()
 {
     setOpaque (false);
 }
 
-VisualizerComponent::~VisualizerComponent ()
+VisualizerComponent::~VisualizerComponent()
 {
     decaySlider.setLookAndFeel (nullptr);
     wearSlider.setLookAndFeel (nullptr);
@@ -62,7 +62,7 @@ void VisualizerComponent::attachDecay (juce::AudioProcessorValueTreeState& state
         if (param == nullptr)
             return;
         auto* raw = apvts->getRawParameterValue ("dcMode");
-        const int next = raw != nullptr ? (static_cast<int> (raw->load ()) + 1) % 3 : 1;
+        const int next = raw != nullptr ? (static_cast<int> (raw->load()) + 1) % 3 : 1;
         param->setValueNotifyingHost (param->convertTo0to1 (static_cast<float> (next)));
     };
     addAndMakeVisible (decayModeButton);
@@ -102,14 +102,14 @@ void VisualizerComponent::attachLength (juce::AudioProcessorValueTreeState& stat
 void VisualizerComponent::setTaps (const TapSnapshot& snapshot)
 {
     const int count = juce::jlimit (0, TapSet::maxTaps, snapshot.count);
-    const bool same = count == taps.count && std::memcmp (snapshot.taps.data (), taps.taps.data (),
+    const bool same = count == taps.count && std::memcmp (snapshot.taps.data(), taps.taps.data(),
                                                           static_cast<size_t> (count) * sizeof (TapSet::Entry)) == 0;
     if (same)
         return;
 
     taps = snapshot;
     taps.count = count;
-    repaint ();
+    repaint();
 }
 
 void VisualizerComponent::setTimelineMaxMs (float ms)
@@ -118,7 +118,7 @@ void VisualizerComponent::setTimelineMaxMs (float ms)
     if (v == timelineMaxMs)
         return;
     timelineMaxMs = v;
-    repaint ();
+    repaint();
 }
 
 void VisualizerComponent::setState (const VisualizerState& newState)
@@ -126,7 +126,7 @@ void VisualizerComponent::setState (const VisualizerState& newState)
     const bool unchanged = state.samePaintInputs (newState);
     state = newState;
 
-    const auto c = computeCoords ();
+    const auto c = computeCoords();
     const float height = std::max (c.plotHeight, 1.0f);
     state.decayHandleY = juce::jlimit (0.0f, 1.0f, decayHandlePos (c).y / height);
     state.wearHandleY = juce::jlimit (0.0f, 1.0f, wearHandlePos (c).y / height);
@@ -134,20 +134,20 @@ void VisualizerComponent::setState (const VisualizerState& newState)
     showHud (state.activeHud);
 
     const auto text = decayModeText (state.decayMode);
-    if (decayModeButton.getButtonText () != text)
+    if (decayModeButton.getButtonText() != text)
     {
         decayModeButton.setButtonText (text);
-        decayModeButton.repaint ();
+        decayModeButton.repaint();
     }
     stepsLabel.setVisible (state.decayMode != 0);
 
-    if (!unchanged)
-        repaint ();
+    if (! unchanged)
+        repaint();
 }
 
 juce::String VisualizerComponent::decayModeText (int mode)
 {
-    static const char* const texts[] = {"Smooth", "Step", "Wavey"};
+    static const char* const texts[] = { "Smooth", "Step", "Wavey" };
     return texts[juce::jlimit (0, 2, mode)];
 }
 
@@ -179,7 +179,7 @@ void VisualizerComponent::showHud (ActiveHud code)
     }
 }
 
-void VisualizerComponent::hideAllHuds ()
+void VisualizerComponent::hideAllHuds()
 {
     shownHud = ActiveHud::None;
 }
@@ -188,8 +188,8 @@ void VisualizerComponent::hideAllHuds ()
 VisualizerComponent::Coords VisualizerComponent::computeCoords (juce::Rectangle<int> bounds, float maxMs)
 {
     Coords c;
-    c.plotWidth = std::max (static_cast<float> (bounds.getWidth ()) - 56.0f, 0.0f);
-    c.plotHeight = std::max (static_cast<float> (bounds.getHeight ()) - 40.0f, 0.0f);
+    c.plotWidth = std::max (static_cast<float> (bounds.getWidth()) - 56.0f, 0.0f);
+    c.plotHeight = std::max (static_cast<float> (bounds.getHeight()) - 40.0f, 0.0f);
     c.x0 = 14.0f;
     c.xSpan = c.plotWidth - 18.0f;
     c.viewSpanMs = maxMs;
@@ -207,7 +207,7 @@ float VisualizerComponent::tToY (float t, const Coords& c, float floor)
 {
     // top + (1 - T) (F - top), written so that T = 0 lands exactly on F.
     const float f = floor >= 0.0f ? floor : c.plotHeight - 22.0f;
-    return f - std::min (t, 1.0f) * (f - c.top ());
+    return f - std::min (t, 1.0f) * (f - c.top());
 }
 
 float VisualizerComponent::windowPosOfTimelineFrac (float f) const
@@ -267,9 +267,9 @@ float VisualizerComponent::wearCurveYFrac (float p, const Coords& c, float floor
 
 float VisualizerComponent::tapWearDeadMix (float p) const
 {
-    if (!state.tapeOn || !(state.tapeWear > 0.0f))
+    if (! state.tapeOn || ! (state.tapeWear > 0.0f))
         return 0.0f;
-    return juce::jlimit (0.0f, 1.0f, p / std::max (wearKneeAge () + 0.18f, 0.05f));
+    return juce::jlimit (0.0f, 1.0f, p / std::max (wearKneeAge() + 0.18f, 0.05f));
 }
 
 float VisualizerComponent::falloffKneeXFrac (float falloff, float predelayMs, float lengthMs, float maxMs)
@@ -293,10 +293,10 @@ float VisualizerComponent::falloffSpanFromXFrac (float f, float predelayMs, floa
 juce::Point<float> VisualizerComponent::handleOnCurve (float xFrac, bool onWearCurve, const Coords& c) const
 {
     float f = std::min (xFrac, 1.0f);
-    if (!(f >= 0.02f)) // NaN lands at the left end too
+    if (! (f >= 0.02f)) // NaN lands at the left end too
         f = 0.02f;
     if (f <= 0.02f)
-        return {c.x0 + 0.02f * c.xSpan, 0.0f};
+        return { c.x0 + 0.02f * c.xSpan, 0.0f };
 
     const float floor = c.plotHeight - 22.0f;
     float y = 0.0f;
@@ -307,16 +307,16 @@ juce::Point<float> VisualizerComponent::handleOnCurve (float xFrac, bool onWearC
         if (y <= floor)
             break;
         f -= 0.01f;
-        if (!(f > 0.02f))
+        if (! (f > 0.02f))
             break;
     }
-    return {c.x0 + f * c.xSpan, y};
+    return { c.x0 + f * c.xSpan, y };
 }
 
 juce::Point<float> VisualizerComponent::decayHandlePos (const Coords& c) const
 {
     if (c.xSpan <= 0.0f)
-        return {c.x0, c.plotHeight / 2.0f};
+        return { c.x0, c.plotHeight / 2.0f };
     return handleOnCurve (falloffKneeXFrac (state.decayFalloff, state.predelayMs, state.lengthMs, timelineMaxMs), false,
                           c);
 }
@@ -324,24 +324,24 @@ juce::Point<float> VisualizerComponent::decayHandlePos (const Coords& c) const
 juce::Point<float> VisualizerComponent::wearHandlePos (const Coords& c) const
 {
     if (c.xSpan <= 0.0f || timelineMaxMs <= 0.0f)
-        return {c.x0, c.plotHeight / 2.0f};
-    const float f = (state.predelayMs + state.lengthMs * wearKneeAge ()) / std::max (timelineMaxMs, 1.0f);
+        return { c.x0, c.plotHeight / 2.0f };
+    const float f = (state.predelayMs + state.lengthMs * wearKneeAge()) / std::max (timelineMaxMs, 1.0f);
     return handleOnCurve (f, true, c);
 }
 
 juce::Point<float> VisualizerComponent::startHandlePos (const Coords& c) const
 {
     if (c.xSpan <= 0.0f || timelineMaxMs <= 0.0f)
-        return {c.x0, c.plotHeight / 2.0f};
-    return {c.x0 + c.xSpan * state.predelayMs / timelineMaxMs, c.plotHeight / 2.0f};
+        return { c.x0, c.plotHeight / 2.0f };
+    return { c.x0 + c.xSpan * state.predelayMs / timelineMaxMs, c.plotHeight / 2.0f };
 }
 
 //==============================================================================
-void VisualizerComponent::resized ()
+void VisualizerComponent::resized()
 {
-    const int w = getWidth ();
-    const int h = getHeight ();
-    const auto c = computeCoords ();
+    const int w = getWidth();
+    const int h = getHeight();
+    const auto c = computeCoords();
     const int plotWidth = static_cast<int> (c.plotWidth);
     const int plotHeight = static_cast<int> (c.plotHeight);
 
@@ -360,15 +360,15 @@ void VisualizerComponent::paint (juce::Graphics& g)
 {
     // A plain placeholder until the full tap drawing arrives: the well, the
     // 0 dB and floor lines, the tap bars and the decay curve.
-    const auto c = computeCoords ();
+    const auto c = computeCoords();
     if (c.plotWidth <= 0.0f || c.plotHeight <= 0.0f)
         return;
 
     g.setColour (Col::bg1);
     g.fillRoundedRectangle (0.0f, 0.0f, c.plotWidth, c.plotHeight, 6.0f);
     g.setColour (Col::b2);
-    g.drawHorizontalLine (juce::roundToInt (c.top ()), c.x0, c.x0 + c.xSpan);
-    g.drawHorizontalLine (juce::roundToInt (c.curveFloorY ()), c.x0, c.x0 + c.xSpan);
+    g.drawHorizontalLine (juce::roundToInt (c.top()), c.x0, c.x0 + c.xSpan);
+    g.drawHorizontalLine (juce::roundToInt (c.curveFloorY()), c.x0, c.x0 + c.xSpan);
     if (c.xSpan <= 0.0f || taps.count <= 0)
         return;
 
@@ -378,8 +378,8 @@ void VisualizerComponent::paint (juce::Graphics& g)
         const auto& tap = taps.taps[static_cast<size_t> (i)];
         const float x = c.timeToX (tap.timeMs);
         const float y = ampToY (std::abs (tap.gain), c);
-        if (x >= c.x0 && x <= c.x0 + c.xSpan && y < c.curveFloorY ())
-            g.fillRect (x - 0.75f, y, 1.5f, c.curveFloorY () - y);
+        if (x >= c.x0 && x <= c.x0 + c.xSpan && y < c.curveFloorY())
+            g.fillRect (x - 0.75f, y, 1.5f, c.curveFloorY() - y);
     }
 
     juce::Path curve;

@@ -108,13 +108,13 @@ public:
         float viewSpanMs = 1.0f;
         float viewStartMs = 0.0f;
 
-        float top () const noexcept { return 0.09f * plotHeight; }         // 0 dB line
-        float curveFloorY () const noexcept { return plotHeight - 22.0f; } // -45 dB line
+        float top() const noexcept { return 0.09f * plotHeight; }         // 0 dB line
+        float curveFloorY() const noexcept { return plotHeight - 22.0f; } // -45 dB line
         float timeToX (float ms) const noexcept { return (ms - viewStartMs) / viewSpanMs * xSpan + x0; }
     };
 
-    VisualizerComponent ();
-    ~VisualizerComponent () override;
+    VisualizerComponent();
+    ~VisualizerComponent() override;
 
     void attachDecay (juce::AudioProcessorValueTreeState&);
     void attachWear (juce::AudioProcessorValueTreeState&);
@@ -126,17 +126,17 @@ public:
     void setState (const VisualizerState&);
 
     void showHud (ActiveHud);
-    void hideAllHuds ();
-    ActiveHud getShownHud () const noexcept { return shownHud; }
+    void hideAllHuds();
+    ActiveHud getShownHud() const noexcept { return shownHud; }
 
-    const VisualizerState& getState () const noexcept { return state; }
-    const TapSnapshot& getTaps () const noexcept { return taps; }
-    float getTimelineMaxMs () const noexcept { return timelineMaxMs; }
+    const VisualizerState& getState() const noexcept { return state; }
+    const TapSnapshot& getTaps() const noexcept { return taps; }
+    float getTimelineMaxMs() const noexcept { return timelineMaxMs; }
 
     //==============================================================================
     // Coordinates and curves.
     static Coords computeCoords (juce::Rectangle<int> bounds, float timelineMaxMs);
-    Coords computeCoords () const { return computeCoords (getLocalBounds (), timelineMaxMs); }
+    Coords computeCoords() const { return computeCoords (getLocalBounds(), timelineMaxMs); }
 
     // Display fraction of a linear amplitude: 1 at 0 dB and above, 0 at -45 dB and below.
     static float ampToT (float amplitude);
@@ -155,9 +155,9 @@ public:
     float falloffGainAt (float p) const;
     float decayLineYFrac (float p, const Coords&, float floor) const;
 
-    float wearKneeAge () const { return wearKneeAgeFor (state.tapeWear); }
+    float wearKneeAge() const { return wearKneeAgeFor (state.tapeWear); }
     static float wearKneeAgeFor (float wear);
-    float wearRolloff (float p) const { return wearRolloffFor (p, wearKneeAge ()); }
+    float wearRolloff (float p) const { return wearRolloffFor (p, wearKneeAge()); }
     static float wearRolloffFor (float p, float knee);
     float wearCurveYFrac (float p, const Coords&, float floor) const;
     float tapWearDeadMix (float p) const;
@@ -173,15 +173,15 @@ public:
     juce::Point<float> startHandlePos (const Coords&) const;
 
     //==============================================================================
-    void resized () override;
+    void resized() override;
     void paint (juce::Graphics&) override;
 
-    MdSlider& getDecaySlider () noexcept { return decaySlider; }
-    MdSlider& getWearSlider () noexcept { return wearSlider; }
-    MdSlider& getFalloffSlider () noexcept { return falloffSlider; }
-    MdSlider& getLengthSlider () noexcept { return lengthSlider; }
-    MdButton& getDecayModeButton () noexcept { return decayModeButton; }
-    juce::Label& getStepsLabel () noexcept { return stepsLabel; }
+    MdSlider& getDecaySlider() noexcept { return decaySlider; }
+    MdSlider& getWearSlider() noexcept { return wearSlider; }
+    MdSlider& getFalloffSlider() noexcept { return falloffSlider; }
+    MdSlider& getLengthSlider() noexcept { return lengthSlider; }
+    MdButton& getDecayModeButton() noexcept { return decayModeButton; }
+    juce::Label& getStepsLabel() noexcept { return stepsLabel; }
 
     // The predelay parameter (pd), set by the editor.
     juce::RangedAudioParameter* predelayParam = nullptr;
@@ -201,18 +201,18 @@ private:
     static void setUpAxisSlider (MdSlider&, juce::Slider::SliderStyle, double minimum, double maximum, double step);
 
     juce::AudioProcessorValueTreeState* apvts = nullptr;
-    TapSnapshot taps{};
+    TapSnapshot taps {};
     float timelineMaxMs = 2400.0f;
     VisualizerState state;
     ActiveHud shownHud = ActiveHud::None;
 
-    MdSlider decaySlider{MdSlider::Kind::Curve};
-    MdSlider wearSlider{MdSlider::Kind::Percent};
-    MdSlider falloffSlider{MdSlider::Kind::Percent};
-    MdSlider lengthSlider{MdSlider::Kind::LengthExp};
+    MdSlider decaySlider { MdSlider::Kind::Curve };
+    MdSlider wearSlider { MdSlider::Kind::Percent };
+    MdSlider falloffSlider { MdSlider::Kind::Percent };
+    MdSlider lengthSlider { MdSlider::Kind::LengthExp };
     std::unique_ptr<SliderAttachment> decayAttachment, wearAttachment, falloffAttachment, lengthAttachment;
 
-    MdButton decayModeButton{"Smooth"};
+    MdButton decayModeButton { "Smooth" };
     juce::Label stepsLabel;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VisualizerComponent)

@@ -17,20 +17,20 @@ namespace
 class ProgramFolderSandbox : public ::testing::Environment
 {
 public:
-    void SetUp () override
+    void SetUp() override
     {
         folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
                      .getNonexistentChildFile ("twist-delay-ui-tests-", "", false);
-        ASSERT_TRUE (folder.createDirectory ().wasOk ());
+        ASSERT_TRUE (folder.createDirectory().wasOk());
         presets::setProgramFolderOverride (folder);
         MassDelayAudioProcessor::setApplyDefaultPatchAtStartup (false);
     }
 
-    void TearDown () override
+    void TearDown() override
     {
         presets::setProgramFolderOverride ({});
         MassDelayAudioProcessor::setApplyDefaultPatchAtStartup (true);
-        folder.deleteRecursively ();
+        folder.deleteRecursively();
     }
 
 private:
@@ -41,20 +41,20 @@ private:
 
 struct Editor : public ::testing::Test
 {
-    Editor () { editor.reset (dynamic_cast<MassDelayAudioProcessorEditor*> (processor.createEditor ())); }
+    Editor() { editor.reset (dynamic_cast<MassDelayAudioProcessorEditor*> (processor.createEditor())); }
 
-    ~Editor () override
+    ~Editor() override
     {
-        editor.reset ();
-        ValueEntryBox::dismissAll ();
-        uitest::waitForCallOutsToClose ();
+        editor.reset();
+        ValueEntryBox::dismissAll();
+        uitest::waitForCallOutsToClose();
     }
 
-    float raw (const char* id) { return processor.getValueTreeState ().getRawParameterValue (id)->load (); }
+    float raw (const char* id) { return processor.getValueTreeState().getRawParameterValue (id)->load(); }
 
     void set (const char* id, float value)
     {
-        auto* p = processor.getValueTreeState ().getParameter (id);
+        auto* p = processor.getValueTreeState().getParameter (id);
         p->setValueNotifyingHost (p->convertTo0to1 (value));
     }
 
@@ -66,19 +66,19 @@ struct Editor : public ::testing::Test
 TEST_F (Editor, CreateEditorBuildsTheShellAtItsFixedWidth)
 {
     ASSERT_NE (editor, nullptr);
-    EXPECT_EQ (editor->getWidth (), 460);
-    EXPECT_FALSE (editor->isResizable ());
-    EXPECT_EQ (&editor->getLookAndFeel (), &editor->getTitleLabel ().getLookAndFeel ());
-    EXPECT_EQ (editor->getTitleLabel ().getText (), "TWIST DELAY");
-    EXPECT_EQ (editor->getTitleLabel ().findColour (juce::Label::textColourId), juce::Colour (0xfff2c64b));
-    EXPECT_EQ (editor->getTapCountBox ().getValue (), 64);
-    EXPECT_FALSE (editor->getClickCatcher ().isVisible ());
+    EXPECT_EQ (editor->getWidth(), 460);
+    EXPECT_FALSE (editor->isResizable());
+    EXPECT_EQ (&editor->getLookAndFeel(), &editor->getTitleLabel().getLookAndFeel());
+    EXPECT_EQ (editor->getTitleLabel().getText(), "TWIST DELAY");
+    EXPECT_EQ (editor->getTitleLabel().findColour (juce::Label::textColourId), juce::Colour (0xfff2c64b));
+    EXPECT_EQ (editor->getTapCountBox().getValue(), 64);
+    EXPECT_FALSE (editor->getClickCatcher().isVisible());
 }
 
 TEST_F (Editor, LayoutPlacesEveryMemberInOneColumn)
 {
     // No effect section exists yet: sectionTop 375 and a content height of -4.
-    ASSERT_EQ (editor->getHeight (), 392);
+    ASSERT_EQ (editor->getHeight(), 392);
 
     struct Placed
     {
@@ -86,31 +86,31 @@ TEST_F (Editor, LayoutPlacesEveryMemberInOneColumn)
         juce::Component* component;
         juce::Rectangle<int> bounds;
     };
-    const std::vector<Placed> table{
-        {"titleLabel", &editor->getTitleLabel (), {12, 11, 220, 24}},
-        {"optionsButton", &editor->getOptionsButton (), {376, 11, 72, 24}},
-        {"tapCountBox", &editor->getTapCountBox (), {358, 39, 90, 26}},
-        {"visualizer", &editor->getVisualizer (), {12, 69, 436, 160}},
-        {"mixLabel", &editor->getMixLabel (), {396, 174, 24, 11}},
-        {"outLabel", &editor->getOutLabel (), {420, 174, 24, 11}},
-        {"mixSlider", &editor->getMixSlider (), {397, 73, 22, 101}},
-        {"massControl", &editor->getMassControl (), {12, 233, 436, 64}},
-        {"buttonGrid", &editor->getButtonGrid (), {12, 349, 436, 19}},
-        {"historyForwardButton", &editor->getHistoryForwardButton (), {423, 352, 20, 13}},
-        {"historyBackButton", &editor->getHistoryBackButton (), {400, 352, 20, 13}},
-        {"sectionViewport", &editor->getSectionViewport (), {12, 375, 436, 392 - 375 - 9}},
-        {"clickCatcher", &editor->getClickCatcher (), {0, 0, 460, 392}},
+    const std::vector<Placed> table {
+        { "titleLabel", &editor->getTitleLabel(), { 12, 11, 220, 24 } },
+        { "optionsButton", &editor->getOptionsButton(), { 376, 11, 72, 24 } },
+        { "tapCountBox", &editor->getTapCountBox(), { 358, 39, 90, 26 } },
+        { "visualizer", &editor->getVisualizer(), { 12, 69, 436, 160 } },
+        { "mixLabel", &editor->getMixLabel(), { 396, 174, 24, 11 } },
+        { "outLabel", &editor->getOutLabel(), { 420, 174, 24, 11 } },
+        { "mixSlider", &editor->getMixSlider(), { 397, 73, 22, 101 } },
+        { "massControl", &editor->getMassControl(), { 12, 233, 436, 64 } },
+        { "buttonGrid", &editor->getButtonGrid(), { 12, 349, 436, 19 } },
+        { "historyForwardButton", &editor->getHistoryForwardButton(), { 423, 352, 20, 13 } },
+        { "historyBackButton", &editor->getHistoryBackButton(), { 400, 352, 20, 13 } },
+        { "sectionViewport", &editor->getSectionViewport(), { 12, 375, 436, 392 - 375 - 9 } },
+        { "clickCatcher", &editor->getClickCatcher(), { 0, 0, 460, 392 } },
     };
     for (const auto& p : table)
-        EXPECT_EQ (p.component->getBounds (), p.bounds) << p.name;
+        EXPECT_EQ (p.component->getBounds(), p.bounds) << p.name;
 
     // The mix travel less the thumb radius (11) at each end.
-    EXPECT_EQ (editor->getMixTrackArea (), juce::Rectangle<int> (397, 84, 22, 79));
+    EXPECT_EQ (editor->getMixTrackArea(), juce::Rectangle<int> (397, 84, 22, 79));
 
     // The history arrows lie inside the RAND cell.
-    const auto rand = editor->getButtonGrid ().getButtons ()[3]->getBounds () + editor->getButtonGrid ().getPosition ();
-    EXPECT_TRUE (rand.contains (editor->getHistoryBackButton ().getBounds ()));
-    EXPECT_TRUE (rand.contains (editor->getHistoryForwardButton ().getBounds ()));
+    const auto rand = editor->getButtonGrid().getButtons()[3]->getBounds() + editor->getButtonGrid().getPosition();
+    EXPECT_TRUE (rand.contains (editor->getHistoryBackButton().getBounds()));
+    EXPECT_TRUE (rand.contains (editor->getHistoryForwardButton().getBounds()));
 }
 
 TEST (EditorHeight, GrowsWithTheSectionsUpTo788)
@@ -119,32 +119,32 @@ TEST (EditorHeight, GrowsWithTheSectionsUpTo788)
     {
         int sectionsBottom, height;
     };
-    for (const auto& c : {Case{371, 392}, Case{600, 621}, Case{766, 787}, Case{767, 788}, Case{1400, 788}})
+    for (const auto& c : { Case { 371, 392 }, Case { 600, 621 }, Case { 766, 787 }, Case { 767, 788 }, Case { 1400, 788 } })
         EXPECT_EQ (MassDelayAudioProcessorEditor::windowHeightFor (c.sectionsBottom), c.height) << c.sectionsBottom;
 }
 
 TEST_F (Editor, HistoryArrowsFollowRandomStepBackAndStepForward)
 {
-    auto& back = editor->getHistoryBackButton ();
-    auto& forward = editor->getHistoryForwardButton ();
+    auto& back = editor->getHistoryBackButton();
+    auto& forward = editor->getHistoryForwardButton();
     auto expectArrows = [&] (bool backOn, bool forwardOn, const char* when)
     {
-        EXPECT_EQ (back.isEnabled (), backOn) << when;
-        EXPECT_EQ (forward.isEnabled (), forwardOn) << when;
-        EXPECT_NEAR (back.getAlpha (), backOn ? 1.0f : 0.35f, 0.005f) << when; // alpha is kept in 8 bits
-        EXPECT_NEAR (forward.getAlpha (), forwardOn ? 1.0f : 0.35f, 0.005f) << when;
+        EXPECT_EQ (back.isEnabled(), backOn) << when;
+        EXPECT_EQ (forward.isEnabled(), forwardOn) << when;
+        EXPECT_NEAR (back.getAlpha(), backOn ? 1.0f : 0.35f, 0.005f) << when; // alpha is kept in 8 bits
+        EXPECT_NEAR (forward.getAlpha(), forwardOn ? 1.0f : 0.35f, 0.005f) << when;
     };
     expectArrows (false, false, "fresh instance");
 
     // RAND through a real click on the grid's fourth button.
-    auto* rand = editor->getButtonGrid ().getButtons ()[3];
+    auto* rand = editor->getButtonGrid().getButtons()[3];
     const float twistBefore = raw ("g");
-    const auto seedBefore = processor.getWaveLfoSeed ();
+    const auto seedBefore = processor.getWaveLfoSeed();
     uitest::Mouse (*rand).click (10.0f, 9.0f);
     expectArrows (true, false, "after Random");
-    EXPECT_EQ (processor.getRandomHistory ().size (), 2);
-    EXPECT_NE (processor.getWaveLfoSeed (), seedBefore) << "Random draws new seeds";
-    EXPECT_TRUE (rand->getToggleState ()) << "RAND lights up";
+    EXPECT_EQ (processor.getRandomHistory().size(), 2);
+    EXPECT_NE (processor.getWaveLfoSeed(), seedBefore) << "Random draws new seeds";
+    EXPECT_TRUE (rand->getToggleState()) << "RAND lights up";
     const float twistAfter = raw ("g");
 
     uitest::Mouse (back).click (10.0f, 6.0f);
@@ -156,27 +156,27 @@ TEST_F (Editor, HistoryArrowsFollowRandomStepBackAndStepForward)
     EXPECT_FLOAT_EQ (raw ("g"), twistAfter);
 
     // RAND goes dark again by itself.
-    for (int i = 0; i < 100 && rand->getToggleState (); ++i)
-        uitest::pump ();
-    EXPECT_FALSE (rand->getToggleState ());
+    for (int i = 0; i < 100 && rand->getToggleState(); ++i)
+        uitest::pump();
+    EXPECT_FALSE (rand->getToggleState());
 }
 
 TEST_F (Editor, MixCaptionTogglesTheBypass)
 {
-    uitest::Mouse mouse (editor->getMixLabel ());
-    for (const float expected : {1.0f, 0.0f, 1.0f})
+    uitest::Mouse mouse (editor->getMixLabel());
+    for (const float expected : { 1.0f, 0.0f, 1.0f })
     {
         mouse.click (12.0f, 5.0f);
         EXPECT_FLOAT_EQ (raw ("mixByp"), expected);
     }
-    EXPECT_TRUE (editor->getMixLabel ().getFont ().isUnderlined ());
+    EXPECT_TRUE (editor->getMixLabel().getFont().isUnderlined());
 }
 
 TEST_F (Editor, GridButtonsAndMixSliderAreBoundToTheirParameters)
 {
-    const auto buttons = editor->getButtonGrid ().getButtons ();
-    ASSERT_EQ (buttons.size (), 4u);
-    const char* ids[] = {"mu", "flipped", "rev"};
+    const auto buttons = editor->getButtonGrid().getButtons();
+    ASSERT_EQ (buttons.size(), 4u);
+    const char* ids[] = { "mu", "flipped", "rev" };
     for (size_t i = 0; i < 3; ++i)
     {
         uitest::Mouse (*buttons[i]).click (10.0f, 9.0f);
@@ -185,69 +185,69 @@ TEST_F (Editor, GridButtonsAndMixSliderAreBoundToTheirParameters)
     }
     EXPECT_TRUE (buttons[0]->bold);
     EXPECT_TRUE (buttons[3]->alignLeft);
-    EXPECT_FALSE (buttons[3]->getClickingTogglesState ());
+    EXPECT_FALSE (buttons[3]->getClickingTogglesState());
 
     set ("mix", 35.0f);
-    EXPECT_DOUBLE_EQ (editor->getMixSlider ().getValue (), 35.0);
-    editor->getMixSlider ().setValue (64.0, juce::sendNotificationSync);
+    EXPECT_DOUBLE_EQ (editor->getMixSlider().getValue(), 35.0);
+    editor->getMixSlider().setValue (64.0, juce::sendNotificationSync);
     EXPECT_FLOAT_EQ (raw ("mix"), 64.0f);
-    EXPECT_EQ (editor->getMixSlider ().resetValue, 80.0);
+    EXPECT_EQ (editor->getMixSlider().resetValue, 80.0);
 }
 
 TEST_F (Editor, TypedTapCountIsClampedTo64)
 {
     set ("tapCnt", 20.0f);
-    editor->refresh ();
-    ASSERT_EQ (editor->getTapCountBox ().getValue (), 20);
+    editor->refresh();
+    ASSERT_EQ (editor->getTapCountBox().getValue(), 20);
 
-    uitest::Mouse (editor->getTapCountBox ()).click (40.0f, 13.0f);
+    uitest::Mouse (editor->getTapCountBox()).click (40.0f, 13.0f);
     ASSERT_TRUE (uitest::typeAndClose ("70"));
     EXPECT_FLOAT_EQ (raw ("tapCnt"), 64.0f);
-    EXPECT_EQ (editor->getTapCountBox ().getValue (), 64);
+    EXPECT_EQ (editor->getTapCountBox().getValue(), 64);
 }
 
 TEST_F (Editor, ClosingTheEditorDismissesAnOpenEntryWithoutCommitting)
 {
     set ("tapCnt", 20.0f);
-    editor->refresh ();
-    uitest::Mouse (editor->getTapCountBox ()).click (40.0f, 13.0f);
-    auto* field = uitest::entryField ();
+    editor->refresh();
+    uitest::Mouse (editor->getTapCountBox()).click (40.0f, 13.0f);
+    auto* field = uitest::entryField();
     ASSERT_NE (field, nullptr);
     field->setText ("33", false);
 
-    editor.reset ();
-    EXPECT_TRUE (uitest::waitForCallOutsToClose ());
+    editor.reset();
+    EXPECT_TRUE (uitest::waitForCallOutsToClose());
     EXPECT_FLOAT_EQ (raw ("tapCnt"), 20.0f);
 }
 
 TEST_F (Editor, TracksTheDraggedAndTheHoveredParameter)
 {
-    uitest::Mouse twist (editor->getMassControl ());
+    uitest::Mouse twist (editor->getMassControl());
     twist.down (300.0f, 30.0f);
-    EXPECT_EQ (editor->getDraggedParamId (), "g");
+    EXPECT_EQ (editor->getDraggedParamId(), "g");
     twist.up (300.0f, 30.0f);
-    EXPECT_TRUE (editor->getDraggedParamId ().isEmpty ());
+    EXPECT_TRUE (editor->getDraggedParamId().isEmpty());
 
-    uitest::Mouse taps (editor->getTapCountBox ());
+    uitest::Mouse taps (editor->getTapCountBox());
     taps.down (40.0f, 13.0f);
-    EXPECT_EQ (editor->getDraggedParamId (), "tapCnt");
+    EXPECT_EQ (editor->getDraggedParamId(), "tapCnt");
     taps.drag (40.0f, -7.0f);
     taps.up (40.0f, -7.0f, {}, true);
-    EXPECT_TRUE (editor->getDraggedParamId ().isEmpty ());
+    EXPECT_TRUE (editor->getDraggedParamId().isEmpty());
 
-    uitest::Mouse mix (editor->getMixSlider ());
-    mix.enter ();
-    EXPECT_EQ (editor->getHoveredParamId (), "mix");
-    mix.exit ();
-    EXPECT_TRUE (editor->getHoveredParamId ().isEmpty ());
+    uitest::Mouse mix (editor->getMixSlider());
+    mix.enter();
+    EXPECT_EQ (editor->getHoveredParamId(), "mix");
+    mix.exit();
+    EXPECT_TRUE (editor->getHoveredParamId().isEmpty());
 
     // The visualizer's handle sliders report their IDs.
-    auto& decay = editor->getVisualizer ().getDecaySlider ();
+    auto& decay = editor->getVisualizer().getDecaySlider();
     ASSERT_TRUE (decay.onDragStart != nullptr);
     decay.onDragStart (decay.paramId);
-    EXPECT_EQ (editor->getDraggedParamId (), "dcv");
+    EXPECT_EQ (editor->getDraggedParamId(), "dcv");
     decay.onDragEnd (decay.paramId);
-    EXPECT_TRUE (editor->getDraggedParamId ().isEmpty ());
+    EXPECT_TRUE (editor->getDraggedParamId().isEmpty());
 }
 
 TEST_F (Editor, RefreshFillsTheVisualizerFromTheParameters)
@@ -258,46 +258,46 @@ TEST_F (Editor, RefreshFillsTheVisualizerFromTheParameters)
     set ("dcFall", 12.5f);
     set ("dcMode", 2.0f);
     set ("dcSteps", 6.0f);
-    editor->refresh ();
+    editor->refresh();
 
-    const auto& s = editor->getVisualizer ().getState ();
+    const auto& s = editor->getVisualizer().getState();
     EXPECT_NEAR (s.decayCurve, 0.0f, 1.0e-4f);
     EXPECT_FLOAT_EQ (s.lengthMs, 374.0f);
     EXPECT_FLOAT_EQ (s.predelayMs, 120.0f);
     EXPECT_FLOAT_EQ (s.decayFalloff, 12.5f);
     EXPECT_EQ (s.decayMode, 2);
-    EXPECT_FLOAT_EQ (editor->getVisualizer ().getTimelineMaxMs (), 494.0f);
-    EXPECT_EQ (editor->getVisualizer ().getDecayModeButton ().getButtonText (), "Wavey");
-    EXPECT_EQ (editor->getVisualizer ().getStepsLabel ().getText (), "6 steps");
-    EXPECT_TRUE (editor->getVisualizer ().getStepsLabel ().isVisible ());
+    EXPECT_FLOAT_EQ (editor->getVisualizer().getTimelineMaxMs(), 494.0f);
+    EXPECT_EQ (editor->getVisualizer().getDecayModeButton().getButtonText(), "Wavey");
+    EXPECT_EQ (editor->getVisualizer().getStepsLabel().getText(), "6 steps");
+    EXPECT_TRUE (editor->getVisualizer().getStepsLabel().isVisible());
 
     // The timer runs: a change made elsewhere reaches the tap count box.
     set ("tapCnt", 9.0f);
-    for (int i = 0; i < 100 && editor->getTapCountBox ().getValue () != 9; ++i)
-        uitest::pump ();
-    EXPECT_EQ (editor->getTapCountBox ().getValue (), 9);
+    for (int i = 0; i < 100 && editor->getTapCountBox().getValue() != 9; ++i)
+        uitest::pump();
+    EXPECT_EQ (editor->getTapCountBox().getValue(), 9);
 }
 
 TEST_F (Editor, HudFollowsTheDraggedOrHoveredParameter)
 {
     using Hud = VisualizerComponent::ActiveHud;
-    uitest::Mouse twist (editor->getMassControl ());
+    uitest::Mouse twist (editor->getMassControl());
     twist.down (300.0f, 30.0f);
-    editor->refresh ();
-    EXPECT_EQ (editor->getVisualizer ().getState ().activeHud, Hud::None) << "Twist has no overlay";
+    editor->refresh();
+    EXPECT_EQ (editor->getVisualizer().getState().activeHud, Hud::None) << "Twist has no overlay";
     twist.up (300.0f, 30.0f);
 
-    uitest::Mouse mix (editor->getMixSlider ());
-    mix.enter ();
-    editor->refresh ();
-    EXPECT_EQ (editor->getVisualizer ().getState ().activeHud, Hud::Mix);
-    mix.exit ();
+    uitest::Mouse mix (editor->getMixSlider());
+    mix.enter();
+    editor->refresh();
+    EXPECT_EQ (editor->getVisualizer().getState().activeHud, Hud::Mix);
+    mix.exit();
 
-    auto& falloff = editor->getVisualizer ().getFalloffSlider ();
+    auto& falloff = editor->getVisualizer().getFalloffSlider();
     falloff.onDragStart (falloff.paramId);
-    editor->refresh ();
-    EXPECT_EQ (editor->getVisualizer ().getState ().activeHud, Hud::Falloff);
+    editor->refresh();
+    EXPECT_EQ (editor->getVisualizer().getState().activeHud, Hud::Falloff);
     falloff.onDragEnd (falloff.paramId);
-    editor->refresh ();
-    EXPECT_EQ (editor->getVisualizer ().getState ().activeHud, Hud::None);
+    editor->refresh();
+    EXPECT_EQ (editor->getVisualizer().getState().activeHud, Hud::None);
 }

@@ -19,7 +19,7 @@ using Hud = VisualizerComponent::ActiveHud;
 struct RepaintCounter : public juce::CachedComponentImage
 {
     void paint (juce::Graphics&) override {}
-    bool invalidateAll () override
+    bool invalidateAll() override
     {
         ++count;
         return true;
@@ -29,7 +29,7 @@ struct RepaintCounter : public juce::CachedComponentImage
         ++count;
         return true;
     }
-    void releaseResources () override {}
+    void releaseResources() override {}
     int count = 0;
 };
 
@@ -44,19 +44,19 @@ float smoothDecay (float p, float curve)
 
 struct Visualizer : public ::testing::Test
 {
-    Visualizer ()
+    Visualizer()
     {
-        viz.attachDecay (processor.getValueTreeState ());
-        viz.attachWear (processor.getValueTreeState ());
-        viz.attachFalloff (processor.getValueTreeState ());
-        viz.attachLength (processor.getValueTreeState ());
+        viz.attachDecay (processor.getValueTreeState());
+        viz.attachWear (processor.getValueTreeState());
+        viz.attachFalloff (processor.getValueTreeState());
+        viz.attachLength (processor.getValueTreeState());
         viz.setBounds (0, 0, 436, 160); // the editor's size: plot 380 x 120, xSpan 362
         viz.setVisible (true);
 
         TapSet taps;
         taps.count = 64;
         for (int i = 0; i < 64; ++i)
-            taps.taps[static_cast<size_t> (i)] = {100.0f + 15.0f * static_cast<float> (i), 0.5f, 0.0f};
+            taps.taps[static_cast<size_t> (i)] = { 100.0f + 15.0f * static_cast<float> (i), 0.5f, 0.0f };
         viz.setTaps (taps);
         viz.setTimelineMaxMs (1100.0f);
 
@@ -67,11 +67,11 @@ struct Visualizer : public ::testing::Test
         viz.setState (state);
     }
 
-    ~Visualizer () override { viz.setCachedComponentImage (nullptr); }
+    ~Visualizer() override { viz.setCachedComponentImage (nullptr); }
 
-    RepaintCounter& countRepaints ()
+    RepaintCounter& countRepaints()
     {
-        auto* counter = new RepaintCounter ();
+        auto* counter = new RepaintCounter();
         viz.setCachedComponentImage (counter);
         counter->count = 0; // installing it repaints once
         return *counter;
@@ -85,17 +85,17 @@ struct Visualizer : public ::testing::Test
 
 TEST (VisualizerModel, CoordinatesLeaveRoomForTheStripsAndTheFaders)
 {
-    const auto c = Viz::computeCoords ({0, 0, 436, 160}, 2400.0f);
+    const auto c = Viz::computeCoords ({ 0, 0, 436, 160 }, 2400.0f);
     EXPECT_FLOAT_EQ (c.plotWidth, 380.0f);
     EXPECT_FLOAT_EQ (c.plotHeight, 120.0f);
     EXPECT_FLOAT_EQ (c.x0, 14.0f);
     EXPECT_FLOAT_EQ (c.xSpan, 362.0f);
     EXPECT_FLOAT_EQ (c.viewSpanMs, 2400.0f);
-    EXPECT_FLOAT_EQ (c.top (), 10.8f);
-    EXPECT_FLOAT_EQ (c.curveFloorY (), 98.0f);
+    EXPECT_FLOAT_EQ (c.top(), 10.8f);
+    EXPECT_FLOAT_EQ (c.curveFloorY(), 98.0f);
     EXPECT_FLOAT_EQ (c.timeToX (1200.0f), 14.0f + 181.0f);
 
-    const auto tiny = Viz::computeCoords ({0, 0, 30, 20}, 2400.0f);
+    const auto tiny = Viz::computeCoords ({ 0, 0, 30, 20 }, 2400.0f);
     EXPECT_FLOAT_EQ (tiny.plotWidth, 0.0f);
     EXPECT_FLOAT_EQ (tiny.plotHeight, 0.0f);
     EXPECT_FLOAT_EQ (tiny.xSpan, -18.0f);
@@ -103,15 +103,15 @@ TEST (VisualizerModel, CoordinatesLeaveRoomForTheStripsAndTheFaders)
 
 TEST (VisualizerModel, LevelsMapLinearlyInDecibelsBetweenZeroAndMinus45)
 {
-    const auto c = Viz::computeCoords ({0, 0, 436, 160}, 2400.0f);
+    const auto c = Viz::computeCoords ({ 0, 0, 436, 160 }, 2400.0f);
     struct Case
     {
         float amplitude, t, y;
     };
     const float halfway = std::pow (10.0f, -22.5f / 20.0f);
-    const std::vector<Case> cases{
-        {1.0f, 1.0f, 10.8f},   {4.0f, 1.0f, 10.8f}, {halfway, 0.5f, 54.4f},
-        {0.001f, 0.0f, 98.0f}, {0.0f, 0.0f, 98.0f}, {-1.0f, 0.0f, 98.0f},
+    const std::vector<Case> cases {
+        { 1.0f, 1.0f, 10.8f },   { 4.0f, 1.0f, 10.8f }, { halfway, 0.5f, 54.4f },
+        { 0.001f, 0.0f, 98.0f }, { 0.0f, 0.0f, 98.0f }, { -1.0f, 0.0f, 98.0f },
     };
     for (const auto& k : cases)
     {
@@ -150,8 +150,8 @@ TEST (VisualizerModel, WearKneeAndRolloff)
 
 TEST_F (Visualizer, DecayCurveFollowsTheEngineLevelsAndTheFalloff)
 {
-    const auto c = viz.computeCoords ();
-    for (const float p : {0.0f, 0.1f, 0.35f, 0.5f, 0.6f})
+    const auto c = viz.computeCoords();
+    for (const float p : { 0.0f, 0.1f, 0.35f, 0.5f, 0.6f })
         EXPECT_NEAR (viz.ghostAmp (p), smoothDecay (p, -70.0f), 2.0e-4f) << p;
 
     // Falloff 40: knee at 0.6, gain (1 - u^2)^2 beyond it.
@@ -170,7 +170,7 @@ TEST_F (Visualizer, WearCurveMatchesTheDecayCurveUpToTheKneeThenFallsToTheFloor)
     state.tapeWear = 50.0f; // knee 0.55
     state.decayFalloff = 0.0f;
     viz.setState (state);
-    const auto c = viz.computeCoords ();
+    const auto c = viz.computeCoords();
 
     EXPECT_FLOAT_EQ (viz.wearCurveYFrac (0.3f, c, -1.0f), viz.decayLineYFrac (0.3f, c, -1.0f));
     EXPECT_FLOAT_EQ (viz.wearCurveYFrac (0.55f, c, -1.0f), viz.decayLineYFrac (0.55f, c, -1.0f));
@@ -186,14 +186,14 @@ TEST_F (Visualizer, WearCurveMatchesTheDecayCurveUpToTheKneeThenFallsToTheFloor)
 
 TEST_F (Visualizer, HandlesSitOnTheirCurvesAtTheKnees)
 {
-    const auto c = viz.computeCoords ();
+    const auto c = viz.computeCoords();
 
     // Falloff 40 puts the decay handle at 60 % of the window.
     const float kneeFrac = (100.0f + 600.0f) / 1100.0f;
     auto decay = viz.decayHandlePos (c);
     EXPECT_NEAR (decay.x, 14.0f + kneeFrac * 362.0f, 1.0e-3f);
     EXPECT_NEAR (decay.y, Viz::ampToY (smoothDecay (0.6f, -70.0f), c), 0.02f);
-    EXPECT_NEAR (viz.getState ().decayHandleY, decay.y / 120.0f, 1.0e-4f) << "setState stores the fraction";
+    EXPECT_NEAR (viz.getState().decayHandleY, decay.y / 120.0f, 1.0e-4f) << "setState stores the fraction";
 
     // Falloff 0 puts it at the window end.
     state.decayFalloff = 0.0f;
@@ -217,15 +217,15 @@ TEST_F (Visualizer, HandlesSitOnTheirCurvesAtTheKnees)
     const auto early = viz.handleOnCurve (0.01f, false, c);
     EXPECT_FLOAT_EQ (early.x, 14.0f + 0.02f * 362.0f);
     EXPECT_FLOAT_EQ (early.y, 0.0f);
-    EXPECT_FLOAT_EQ (viz.handleOnCurve (std::numeric_limits<float>::quiet_NaN (), true, c).y, 0.0f);
+    EXPECT_FLOAT_EQ (viz.handleOnCurve (std::numeric_limits<float>::quiet_NaN(), true, c).y, 0.0f);
 }
 
 TEST_F (Visualizer, ANarrowComponentParksTheHandlesAtTheLeft)
 {
     viz.setBounds (0, 0, 70, 160);
-    const auto c = viz.computeCoords ();
+    const auto c = viz.computeCoords();
     ASSERT_LE (c.xSpan, 0.0f);
-    for (const auto& p : {viz.decayHandlePos (c), viz.wearHandlePos (c), viz.startHandlePos (c)})
+    for (const auto& p : { viz.decayHandlePos (c), viz.wearHandlePos (c), viz.startHandlePos (c) })
     {
         EXPECT_FLOAT_EQ (p.x, 14.0f);
         EXPECT_FLOAT_EQ (p.y, 60.0f);
@@ -234,41 +234,41 @@ TEST_F (Visualizer, ANarrowComponentParksTheHandlesAtTheLeft)
 
 TEST_F (Visualizer, ChildrenTakeTheirPlaces)
 {
-    EXPECT_EQ (viz.getLengthSlider ().getBounds (), juce::Rectangle<int> (0, 106, 380, 14));
-    EXPECT_TRUE (viz.getLengthSlider ().isVisible ());
-    EXPECT_EQ (viz.getLengthSlider ().hoverMargin, 8);
-    EXPECT_EQ (viz.getDecayModeButton ().getBounds (), juce::Rectangle<int> (320, 0, 60, 18));
-    EXPECT_EQ (viz.getStepsLabel ().getBounds (), juce::Rectangle<int> (320, 18, 60, 12));
-    for (auto* hidden : {&viz.getDecaySlider (), &viz.getWearSlider (), &viz.getFalloffSlider ()})
+    EXPECT_EQ (viz.getLengthSlider().getBounds(), juce::Rectangle<int> (0, 106, 380, 14));
+    EXPECT_TRUE (viz.getLengthSlider().isVisible());
+    EXPECT_EQ (viz.getLengthSlider().hoverMargin, 8);
+    EXPECT_EQ (viz.getDecayModeButton().getBounds(), juce::Rectangle<int> (320, 0, 60, 18));
+    EXPECT_EQ (viz.getStepsLabel().getBounds(), juce::Rectangle<int> (320, 18, 60, 12));
+    for (auto* hidden : { &viz.getDecaySlider(), &viz.getWearSlider(), &viz.getFalloffSlider() })
     {
-        EXPECT_FALSE (hidden->isVisible ());
-        EXPECT_EQ (hidden->getParentComponent (), &viz);
+        EXPECT_FALSE (hidden->isVisible());
+        EXPECT_EQ (hidden->getParentComponent(), &viz);
     }
-    EXPECT_EQ (viz.getDecaySlider ().getMinimum (), -100.0);
-    EXPECT_EQ (viz.getDecaySlider ().getMaximum (), 300.0);
-    EXPECT_EQ (viz.getFalloffSlider ().getMaximum (), 40.0);
-    EXPECT_EQ (viz.getLengthSlider ().getKind (), MdSlider::Kind::LengthExp);
+    EXPECT_EQ (viz.getDecaySlider().getMinimum(), -100.0);
+    EXPECT_EQ (viz.getDecaySlider().getMaximum(), 300.0);
+    EXPECT_EQ (viz.getFalloffSlider().getMaximum(), 40.0);
+    EXPECT_EQ (viz.getLengthSlider().getKind(), MdSlider::Kind::LengthExp);
 
     // The attachments carry the parameters.
-    auto& apvts = processor.getValueTreeState ();
-    viz.getWearSlider ().setValue (37.0, juce::sendNotificationSync);
-    EXPECT_FLOAT_EQ (apvts.getRawParameterValue ("tDarken")->load (), 37.0f);
-    viz.getLengthSlider ().setValue (500.0, juce::sendNotificationSync);
-    EXPECT_FLOAT_EQ (apvts.getRawParameterValue ("fb")->load (), 500.0f);
+    auto& apvts = processor.getValueTreeState();
+    viz.getWearSlider().setValue (37.0, juce::sendNotificationSync);
+    EXPECT_FLOAT_EQ (apvts.getRawParameterValue ("tDarken")->load(), 37.0f);
+    viz.getLengthSlider().setValue (500.0, juce::sendNotificationSync);
+    EXPECT_FLOAT_EQ (apvts.getRawParameterValue ("fb")->load(), 500.0f);
 }
 
 TEST_F (Visualizer, DecayModeButtonCyclesTheModeAndShowsItsText)
 {
-    auto& apvts = processor.getValueTreeState ();
-    auto& button = viz.getDecayModeButton ();
+    auto& apvts = processor.getValueTreeState();
+    auto& button = viz.getDecayModeButton();
     uitest::Mouse mouse (button);
-    const std::vector<float> expected{1.0f, 2.0f, 0.0f, 1.0f};
+    const std::vector<float> expected { 1.0f, 2.0f, 0.0f, 1.0f };
     for (const float mode : expected)
     {
         mouse.click (20.0f, 9.0f);
-        EXPECT_FLOAT_EQ (apvts.getRawParameterValue ("dcMode")->load (), mode);
+        EXPECT_FLOAT_EQ (apvts.getRawParameterValue ("dcMode")->load(), mode);
     }
-    EXPECT_FALSE (button.getToggleState ());
+    EXPECT_FALSE (button.getToggleState());
 
     struct Case
     {
@@ -276,21 +276,21 @@ TEST_F (Visualizer, DecayModeButtonCyclesTheModeAndShowsItsText)
         const char* text;
         bool stepsShown;
     };
-    for (const auto& c : {Case{0, "Smooth", false}, Case{1, "Step", true}, Case{2, "Wavey", true},
-                          Case{7, "Wavey", true}, Case{-3, "Smooth", true}})
+    for (const auto& c : { Case { 0, "Smooth", false }, Case { 1, "Step", true }, Case { 2, "Wavey", true },
+                          Case { 7, "Wavey", true }, Case { -3, "Smooth", true } })
     {
         state.decayMode = c.mode;
         viz.setState (state);
-        EXPECT_EQ (button.getButtonText (), c.text) << c.mode;
-        EXPECT_EQ (viz.getStepsLabel ().isVisible (), c.stepsShown) << c.mode;
+        EXPECT_EQ (button.getButtonText(), c.text) << c.mode;
+        EXPECT_EQ (viz.getStepsLabel().isVisible(), c.stepsShown) << c.mode;
     }
 }
 
 TEST_F (Visualizer, RepaintsOnlyWhenSomethingItDrawsChanged)
 {
-    auto& repaints = countRepaints ();
+    auto& repaints = countRepaints();
 
-    TapSet taps = viz.getTaps ();
+    TapSet taps = viz.getTaps();
     viz.setTaps (taps);
     viz.setTimelineMaxMs (1100.0f);
     viz.setState (state);
@@ -318,7 +318,7 @@ TEST_F (Visualizer, RepaintsOnlyWhenSomethingItDrawsChanged)
     viz.setTimelineMaxMs (1200.0f);
     EXPECT_EQ (repaints.count, 3);
     viz.setTimelineMaxMs (0.0f);
-    EXPECT_FLOAT_EQ (viz.getTimelineMaxMs (), 1.0f);
+    EXPECT_FLOAT_EQ (viz.getTimelineMaxMs(), 1.0f);
     EXPECT_EQ (repaints.count, 4);
 
     animated.twist = -12.0f;
@@ -344,7 +344,7 @@ TEST (VisualizerModel, SamePaintInputsIgnoresOnlyTheAnimationFields)
     {
         auto c = a;
         edit (c);
-        return !a.samePaintInputs (c);
+        return ! a.samePaintInputs (c);
     };
     EXPECT_TRUE (changed ([] (Viz::VisualizerState& s) { s.waveOn = true; }));
     EXPECT_TRUE (changed ([] (Viz::VisualizerState& s) { s.tremSeed = 1; }));
@@ -354,7 +354,7 @@ TEST (VisualizerModel, SamePaintInputsIgnoresOnlyTheAnimationFields)
     EXPECT_TRUE (changed ([] (Viz::VisualizerState& s) { s.touchedParamId = "td"; }));
 
     auto withNaN = a;
-    withNaN.mix = std::numeric_limits<float>::quiet_NaN ();
+    withNaN.mix = std::numeric_limits<float>::quiet_NaN();
     EXPECT_FALSE (withNaN.samePaintInputs (withNaN)) << "a NaN never compares equal";
 }
 
@@ -362,10 +362,10 @@ TEST_F (Visualizer, ShowsTheRequestedOverlayAndNothingForUnusedCodes)
 {
     state.activeHud = Hud::Falloff;
     viz.setState (state);
-    EXPECT_EQ (viz.getShownHud (), Hud::Falloff);
+    EXPECT_EQ (viz.getShownHud(), Hud::Falloff);
     viz.showHud (static_cast<Hud> (3));
-    EXPECT_EQ (viz.getShownHud (), Hud::None);
+    EXPECT_EQ (viz.getShownHud(), Hud::None);
     viz.showHud (Hud::Mix);
-    viz.hideAllHuds ();
-    EXPECT_EQ (viz.getShownHud (), Hud::None);
+    viz.hideAllHuds();
+    EXPECT_EQ (viz.getShownHud(), Hud::None);
 }
