@@ -1,10 +1,14 @@
 // twist-snapshot: renders one of the editor's components to PNG files, at 1x
 // and 2x scale by default, without opening a window.
 //
-//     twist-snapshot <mode> <output-folder> [--scale N]...
+//     twist-snapshot <mode> <output-folder> [--scale N]... [--name NAME]
+//                    [--preset ID] [--state FILE] [--set ID=VALUE]... [--ticks N]
 //     twist-snapshot --list
 //
-// writes <output-folder>/<mode>@1x.png and <mode>@2x.png (or the given scales).
+// writes <output-folder>/<mode>@1x.png and <mode>@2x.png (or the given
+// scales; NAME replaces <mode> in the file names). The editor mode starts
+// from the preset ID or the saved state FILE (or the defaults), sets each
+// parameter ID to VALUE in its own units and runs N refresh ticks first.
 
 #include "SnapshotModes.h"
 
@@ -16,7 +20,8 @@ namespace
 {
 int usage()
 {
-    std::cerr << "usage: twist-snapshot <mode> <output-folder> [--scale N]...\n"
+    std::cerr << "usage: twist-snapshot <mode> <output-folder> [--scale N]... [--name NAME]\n"
+                 "                      [--preset ID] [--state FILE] [--set ID=VALUE]... [--ticks N]\n"
                  "       twist-snapshot --list\n";
     return 2;
 }
@@ -53,6 +58,8 @@ int main (int argc, char* argv[])
 
     juce::Array<int> scales;
     juce::StringArray positional;
+    SnapshotOptions options;
+    juce::String name;
     for (int i = 0; i < args.size(); ++i)
     {
         if (args[i] == "--scale" && i + 1 < args.size())
@@ -61,6 +68,35 @@ int main (int argc, char* argv[])
             if (scale < 1 || scale > 4)
                 return usage();
             scales.addIfNotAlreadyThere (scale);
+        }
+        else if (args[i] == "--name" && i + 1 < args.size())
+        {
+            name = args[++i];
+            if (name.isEmpty() || name.containsAnyOf ("/\\"))
+                return usage();
+        }
+        else if (args[i] == "--preset" && i + 1 < args.size())
+        {
+            options.presetId = args[++i];
+        }
+        else if (args[i] == "--state" && i + 1 < args.size())
+        {
+            options.stateFile = juce::File::getCurrentWorkingDirectory().getChildFile (args[++i]);
+        }
+        else if (args[i] == "--set" && i + 1 < args.size())
+        {
+            const auto setting = args[++i];
+            const auto id = setting.upToFirstOccurrenceOf ("=", false, false).trim();
+            const auto value = setting.fromFirstOccurrenceOf ("=", false, false).trim();
+            if (id.isEmpty() || ! setting.contains ("=") || ! value.containsOnly ("+-.0123456789eE"))
+                return usage();
+            options.values.emplace_back (id, value.getFloatValue());
+        }
+        else if (args[i] == "--ticks" && i + 1 < args.size())
+        {
+            options.ticks = args[++i].getIntValue();
+            if (options.ticks < 1 || options.ticks > 10000)
+                return usage();
         }
         else if (args[i].startsWith ("-"))
         {
@@ -93,15 +129,23 @@ int main (int argc, char* argv[])
     juce::ScopedJuceInitialiser_GUI juceRuntime;
     int failures = 0;
     {
-        auto component = mode->create();
+        juce::String error;
+        auto component = mode->create (options, error);
+        if (component == nullptr)
+        {
+            std::cerr << "twist-snapshot: " << error << "\n";
+            return 1;
+        }
+        const juce::String stem = name.isNotEmpty() ? name : juce::String (mode->name);
         for (const int scale : scales)
         {
-            const auto image = component->createComponentSnapshot (component->getLocalBounds(), true,
-                                                                   static_cast<float> (scale));
-            const auto file = folder.getChildFile (juce::String (mode->name) + "@" + juce::String (scale) + "x.png");
+            const auto image =
+                component->createComponentSnapshot (component->getLocalBounds(), true, static_cast<float> (scale));
+            const auto file = folder.getChildFile (stem + "@" + juce::String (scale) + "x.png");
             if (writePng (image, file))
             {
-                std::cout << file.getFullPathName() << " (" << image.getWidth() << " x " << image.getHeight() << ")\n";
+                std::cout << file.getFullPathName() << " (" << image.getWidth() << " x " << image.getHeight()
+                          << ")\n";
             }
             else
             {

@@ -4,15 +4,26 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
+
+// The command line's settings for modes that render a plug-in state.
+struct SnapshotOptions
+{
+    juce::String presetId;                              // --preset
+    juce::File stateFile;                               // --state
+    std::vector<std::pair<juce::String, float>> values; // --set id=value
+    int ticks = 30;                                     // --ticks
+};
 
 // What twist-snapshot can render. A mode builds the component to render,
 // already sized; whatever else it needs (a processor, say) it owns itself.
+// It returns nullptr, with a reason in error, when the options cannot be met.
 struct SnapshotMode
 {
     const char* name;
     const char* description;
-    std::function<std::unique_ptr<juce::Component>()> create;
+    std::function<std::unique_ptr<juce::Component> (const SnapshotOptions&, juce::String& error)> create;
 };
 
 const std::vector<SnapshotMode>& snapshotModes();

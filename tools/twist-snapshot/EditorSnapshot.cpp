@@ -1,0 +1,83 @@
+#include "EditorSnapshot.h"
+
+#include <algorithm>
+
+EditorSnapshot::EditorSnapshot()
+    : processor (std::make_unique<MassDelayAudioProcessor>())
+    , buffer (2, 512)
+{
+    processor->prepareToPlay (48000.0, 512);
+}
+
+EditorSnapshot::~EditorSnapshot()
+{
+    editor.reset();
+    processor->releaseResources();
+}
+
+void EditorSnapshot::runBlocks (int count)
+{
+    for (int i = 0; i < count; ++i)
+    {
+        buffer.clear();
+        processor->processBlock (buffer, midi);
+    }
+}
+
+std::unique_ptr<EditorSnapshot> EditorSnapshot::create (const Setup& setup, juce::String& error)
+{
+    // The picture shows what was asked for, not the user's default patch.
+    MassDelayAudioProcessor::setApplyDefaultPatchAtStartup (false);
+    std::unique_ptr<EditorSnapshot> snapshot (new EditorSnapshot());
+    auto& proc = *snapshot->processor;
+
+    if (setup.stateFile != juce::File())
+    {
+        juce::MemoryBlock state;
+        if (! setup.stateFile.loadFileAsData (state) || state.isEmpty())
+        {
+            error = "cannot read the state file " + setup.stateFile.getFullPathName();
+            return nullptr;
+        }
+        proc.setStateInformation (state.getData(), static_cast<int> (state.getSize()));
+    }
+
+    if (setup.presetId.isNotEmpty())
+    {
+        const auto* patch = proc.getPresetLibrary().findById (setup.presetId);
+        if (patch == nullptr)
+        {
+            error = "no preset with the id '" + setup.presetId + "'";
+            return nullptr;
+        }
+        proc.applyPatch (*patch);
+    }
+
+    for (const auto& [id, value] : setup.values)
+    {
+        auto* param = proc.getValueTreeState().getParameter (id);
+        if (param == nullptr)
+        {
+            error = "no parameter with the id '" + id + "'";
+            return nullptr;
+        }
+        param->setValueNotifyingHost (param->convertTo0to1 (value));
+    }
+
+    snapshot->editor.reset (dynamic_cast<MassDelayAudioProcessorEditor*> (proc.createEditor()));
+    if (snapshot->editor == nullptr)
+    {
+        error = "the processor made no editor";
+        return nullptr;
+    }
+    snapshot->addAndMakeVisible (*snapshot->editor);
+
+    for (int i = 0; i < std::max (setup.ticks, 1); ++i)
+    {
+        snapshot->runBlocks (3);
+        snapshot->editor->refresh();
+        snapshot->editor->getMassControl().accumTick();
+    }
+    snapshot->setSize (snapshot->editor->getWidth(), snapshot->editor->getHeight());
+    return snapshot;
+}

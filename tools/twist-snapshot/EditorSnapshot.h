@@ -1,0 +1,44 @@
+#pragma once
+
+#include "plugin/PluginEditor.h"
+#include "plugin/PluginProcessor.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+// The whole editor over a processor of its own, ready to render: the
+// processor starts from a preset, a saved state file or the parameter
+// defaults, takes any parameter settings on top, then runs a number of
+// refresh ticks (each after a few blocks of silence, so the taps are
+// published) before the picture is taken.
+class EditorSnapshot : public juce::Component
+{
+public:
+    struct Setup
+    {
+        juce::String presetId;                              // empty: none
+        juce::File stateFile;                               // non-existent: none
+        std::vector<std::pair<juce::String, float>> values; // parameter ID and value in its own units
+        int ticks = 30;
+    };
+
+    // Returns nullptr with an explanation in error when the setup cannot be met.
+    static std::unique_ptr<EditorSnapshot> create (const Setup& setup, juce::String& error);
+
+    ~EditorSnapshot() override;
+
+    MassDelayAudioProcessor& getProcessor() noexcept { return *processor; }
+    MassDelayAudioProcessorEditor& getEditor() noexcept { return *editor; }
+
+private:
+    EditorSnapshot();
+    void runBlocks (int count);
+
+    std::unique_ptr<MassDelayAudioProcessor> processor;
+    std::unique_ptr<MassDelayAudioProcessorEditor> editor;
+    juce::AudioBuffer<float> buffer;
+    juce::MidiBuffer midi;
+};
