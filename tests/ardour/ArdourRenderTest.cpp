@@ -1,6 +1,7 @@
 // Twist Delay inside a real DAW: headless Ardour 7 loads the built VST3 and
 // LV2, renders a phrase through them, and the result must match the
-// plug-in's own processing of the same phrase with the same settings.
+// plug-in's own processing of the same phrase with the same settings: the
+// processor run in this test, and the command-line renderer twist-render.
 //
 // Each render runs in a fresh Ardour process that loads the plug-in, renders
 // and quits; every one of them must exit cleanly.
@@ -161,15 +162,38 @@ bool writeFloatWav (const juce::File& file, const juce::AudioBuffer<float>& audi
     return writer->writeFromAudioSampleBuffer (audio, 0, audio.getNumSamples());
 }
 
-std::vector<float> readMonoWav (const juce::File& file)
+// Every channel of a WAV file; empty when it cannot be read.
+std::vector<std::vector<float>> readWav (const juce::File& file)
 {
     juce::WavAudioFormat wav;
     std::unique_ptr<juce::AudioFormatReader> reader (wav.createReaderFor (file.createInputStream().release(), true));
-    if (reader == nullptr || reader->numChannels != 1)
+    if (reader == nullptr)
         return {};
-    juce::AudioBuffer<float> buffer (1, static_cast<int> (reader->lengthInSamples));
-    reader->read (&buffer, 0, buffer.getNumSamples(), 0, true, false);
-    return { buffer.getReadPointer (0), buffer.getReadPointer (0) + buffer.getNumSamples() };
+    juce::AudioBuffer<float> buffer (static_cast<int> (reader->numChannels), static_cast<int> (reader->lengthInSamples));
+    reader->read (&buffer, 0, buffer.getNumSamples(), 0, true, true);
+
+    std::vector<std::vector<float>> channels;
+    for (int c = 0; c < buffer.getNumChannels(); ++c)
+        channels.emplace_back (buffer.getReadPointer (c), buffer.getReadPointer (c) + buffer.getNumSamples());
+    return channels;
+}
+
+struct Difference
+{
+    float worst = 0.0f;
+    std::size_t at = 0;
+};
+
+Difference compare (const std::vector<float>& a, const std::vector<float>& b)
+{
+    Difference d;
+    for (std::size_t i = 0; i < std::min (a.size(), b.size()); ++i)
+    {
+        const float x = std::abs (a[i] - b[i]);
+        if (x > d.worst)
+            d = { x, i };
+    }
+    return d;
 }
 
 // Transport as a host reports it while rendering offline: 120 bpm, stopped,
@@ -299,6 +323,32 @@ public:
 
     const juce::AudioBuffer<float>& getPhrase() const { return phrase; }
 
+    // The phrase through twist-render, from the given state, with the
+    // render's length: the file and then its tail.
+    std::vector<std::vector<float>> renderWithCli (const juce::XmlElement& state, const juce::String& label)
+    {
+        juce::MemoryBlock blob;
+        juce::AudioProcessor::copyXmlToBinary (state, blob);
+        const auto stateFile = sandbox.root().getChildFile (label + "-state.bin");
+        const auto outFile = sandbox.root().getChildFile (label + "-twist-render.wav");
+        if (! stateFile.replaceWithData (blob.getData(), blob.getSize()))
+            return {};
+
+        const auto tailSeconds = static_cast<double> (renderLength - fileLength) / sampleRate;
+        const auto run = ardourtest::runProcess ({ TWIST_RENDER, "--quiet", "--state", stateFile.getFullPathName().toStdString(),
+                                                   "--block", std::to_string (engineBlock), "--tail",
+                                                   juce::String (tailSeconds).toStdString(), "--bits", "32",
+                                                   phraseFile.getFullPathName().toStdString(),
+                                                   outFile.getFullPathName().toStdString() },
+                                                 {}, sandbox.root().getChildFile ("logs").getChildFile (label + "-twist-render.log"));
+        if (! run.clean())
+        {
+            ADD_FAILURE() << "twist-render: " << run.describe() << "\n" << run.output;
+            return {};
+        }
+        return readWav (outFile);
+    }
+
     ArdourSandbox& host() { return sandbox; }
 
 private:
@@ -376,7 +426,9 @@ TEST_P (ArdourRender, MatchesTheProcessorAndExitsCleanly)
         const auto channel = line.fromFirstOccurrenceOf ("render-channel ", false, false).getIntValue();
         const auto path = line.fromFirstOccurrenceOf ("render-channel ", false, false).fromFirstOccurrenceOf (" ", false, false);
         ASSERT_TRUE (channel == 0 || channel == 1) << line;
-        rendered[static_cast<std::size_t> (channel)] = readMonoWav (juce::File (path));
+        const auto file = readWav (juce::File (path));
+        ASSERT_EQ (file.size(), 1u) << "the bounce of channel " << channel << " is not a mono file: " << path;
+        rendered[static_cast<std::size_t> (channel)] = file[0];
     }
 
     // The plug-in in Ardour held exactly these settings when it rendered.
@@ -395,32 +447,38 @@ TEST_P (ArdourRender, MatchesTheProcessorAndExitsCleanly)
             << "parameter " << id;
     }
 
-    // The same phrase through the processor, from the same state.
+    // The same phrase through the processor in this test, from the same
+    // state and with Ardour's history, and through the command-line
+    // renderer, from the same state blob.
     const auto expected = renderInProcess (*state, b.getPhrase());
+    const auto cli = b.renderWithCli (*state, name + "-" + juce::String (param.run + 1));
+    ASSERT_EQ (cli.size(), 2u) << "twist-render wrote no stereo file";
+
     for (std::size_t c = 0; c < 2; ++c)
     {
         ASSERT_EQ (rendered[c].size(), expected[c].size()) << "channel " << c << " has the wrong length";
+        ASSERT_EQ (cli[c].size(), expected[c].size()) << "twist-render's channel " << c << " has the wrong length";
 
-        float worst = 0.0f, peak = 0.0f;
-        std::size_t worstAt = 0;
-        for (std::size_t i = 0; i < expected[c].size(); ++i)
-        {
-            const float d = std::abs (rendered[c][i] - expected[c][i]);
-            if (d > worst)
-            {
-                worst = d;
-                worstAt = i;
-            }
-            peak = std::max (peak, std::abs (expected[c][i]));
-        }
-
+        float peak = 0.0f;
+        for (const auto x : expected[c])
+            peak = std::max (peak, std::abs (x));
         // The phrase has to come through: a silent render matches nothing.
         EXPECT_GT (peak, 0.05f) << "channel " << c << " of the reference is (nearly) silent";
-        EXPECT_LE (worst, tolerance) << "channel " << c << " differs by " << worst << " at sample " << worstAt
-                                     << " (Ardour " << rendered[c][worstAt] << ", processor " << expected[c][worstAt]
-                                     << ")";
+
+        const auto inProcess = compare (rendered[c], expected[c]);
+        EXPECT_LE (inProcess.worst, tolerance)
+            << "channel " << c << " differs from the processor by " << inProcess.worst << " at sample " << inProcess.at
+            << " (Ardour " << rendered[c][inProcess.at] << ", processor " << expected[c][inProcess.at] << ")";
+
+        const auto commandLine = compare (rendered[c], cli[c]);
+        EXPECT_LE (commandLine.worst, tolerance)
+            << "channel " << c << " differs from twist-render by " << commandLine.worst << " at sample "
+            << commandLine.at << " (Ardour " << rendered[c][commandLine.at] << ", twist-render "
+            << cli[c][commandLine.at] << ")";
+
         std::cout << "[ ardour   ] " << formatName (param.format) << " " << settings.name << " channel " << c
-                  << ": max difference " << worst << ", peak " << peak << "\n";
+                  << ": peak " << peak << ", max difference " << inProcess.worst << " to the processor, "
+                  << commandLine.worst << " to twist-render\n";
     }
 }
 

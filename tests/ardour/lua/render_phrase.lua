@@ -3,6 +3,13 @@
 -- (with processing)" does, into new 32-bit float sources of the session;
 -- then saves the snapshot "rendered".
 --
+-- A bounce, not Session:simple_export(): the export path of Ardour 7.3 (the
+-- same in ardour7-export) corrupts Ardour's heap in about one run in five,
+-- with or without any plug-in in the session, and the process then aborts
+-- ("double free or corruption", "free(): invalid size") while finishing the
+-- export or closing the session. The bounce runs in this thread and has no
+-- such race.
+--
 -- Arguments: session folder, session name, number of samples to render,
 -- number of engine cycles to let pass before the bounce.
 
