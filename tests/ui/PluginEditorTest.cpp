@@ -3,6 +3,7 @@
 #include "plugin/PluginEditor.h"
 #include "plugin/PluginProcessor.h"
 #include "presets/PresetSettings.h"
+#include "ui/Col.h"
 #include "ui/ValueEntryBox.h"
 
 #include <gtest/gtest.h>
@@ -300,4 +301,31 @@ TEST_F (Editor, HudFollowsTheDraggedOrHoveredParameter)
     falloff.onDragEnd (falloff.paramId);
     editor->refresh();
     EXPECT_EQ (editor->getVisualizer().getState().activeHud, Hud::None);
+}
+
+TEST_F (Editor, PaintsTheFrameTheSunkenWellTheMixTicksAndTheVersion)
+{
+    const auto image = uitest::render (*editor, juce::Colours::magenta);
+
+    // Rounded corners show what lies behind; inside is the window colour.
+    EXPECT_EQ (image.getPixelAt (0, 0), juce::Colours::magenta);
+    EXPECT_LE (uitest::colourDistance (image.getPixelAt (200, 319), Col::bg0), 2) << "empty filter-slider row";
+
+    // The well behind the sections is black, with its shadow above.
+    EXPECT_LE (uitest::colourDistance (image.getPixelAt (200, 380), Col::bgSunken), 2);
+    EXPECT_LT (uitest::colourDistance (image.getPixelAt (200, 373), juce::Colours::black), 3) << "shadow";
+
+    // Three ticks left of the mix travel (84..163), none between them.
+    const auto area = editor->getMixTrackArea();
+    auto tickInk = [&image] (int y)
+    { return uitest::colourDistance (uitest::strongestInk (image, { 394, y, 4, 2 }, Col::bg0), Col::bg0); };
+    EXPECT_GT (tickInk (area.getBottom() - 1), 30);
+    EXPECT_GT (tickInk (area.getCentreY() - 1), 30);
+    EXPECT_GT (tickInk (area.getY() - 1), 30);
+    EXPECT_LT (tickInk (area.getY() + 20), 4);
+
+    // "1.649" at the bottom right.
+    const juce::Rectangle<int> version (editor->getWidth() - 40, editor->getHeight() - 14, 35, 12);
+    const auto versionArea = image.getClippedImage (version);
+    EXPECT_GT (uitest::inkBounds (versionArea, juce::Colours::black, 24).getWidth(), 15) << "five characters";
 }
