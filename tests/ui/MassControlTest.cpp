@@ -302,3 +302,37 @@ TEST (Singularity, BlackCoreFormsOnlyBeyondMinusThirty)
     EXPECT_GT (brightness (centreAt (-0.2f)), 150.0f) << "bright star at g = -20";
     EXPECT_GT (brightness (centreAt (0.0f)), 150.0f);
 }
+
+TEST_F (Twist, HoverEasesInAndLightsTheFlareAndBokeh)
+{
+    set ("g", 0.0f);
+    const auto f = focus();
+    const juce::Rectangle<int> aroundFocus (juce::roundToInt (f.x) - 50, 4, 100, 56);
+    auto flareInk = [&] (const juce::Image& image)
+    {
+        // Summed brightness above the dot line, where the flare's upper rays
+        // fall and only the (unchanging) grid lies otherwise.
+        int sum = 0;
+        for (int y = aroundFocus.getY(); y < juce::roundToInt (f.y) - 8; ++y)
+            for (int x = aroundFocus.getX(); x < aroundFocus.getRight(); ++x)
+            {
+                const auto c = image.getPixelAt (x, y);
+                sum += c.getRed() + c.getGreen() + c.getBlue();
+            }
+        return sum;
+    };
+    const int idle = flareInk (uitest::render (control));
+
+    // The 20 Hz timer eases the hover level toward 1 by 15 % a tick.
+    mouse.enter();
+    for (int i = 0; i < 200 && control.getHoverAmount() < 0.9f; ++i)
+        uitest::pump();
+    ASSERT_GE (control.getHoverAmount(), 0.9f);
+    const int hovered = flareInk (uitest::render (control));
+    EXPECT_GT (hovered, idle + 15000) << "idle " << idle << ", hovered " << hovered;
+
+    mouse.exit();
+    for (int i = 0; i < 200 && control.getHoverAmount() > 0.05f; ++i)
+        uitest::pump();
+    EXPECT_LE (control.getHoverAmount(), 0.05f);
+}
