@@ -151,6 +151,35 @@ juce::String VisualizerComponent::decayModeText (int mode)
     return texts[juce::jlimit (0, 2, mode)];
 }
 
+VisualizerComponent::Readout VisualizerComponent::readoutFor (ActiveHud code, const VisualizerState& s)
+{
+    switch (code)
+    {
+        case ActiveHud::Mix:
+            return { "MIX", juce::String (juce::roundToInt (s.mix)) + "%" };
+        case ActiveHud::Master:
+            return { "MASTER", {} };
+        case ActiveHud::Start:
+            if (s.predelayMs < 1000.0f)
+                return { "START", juce::String (static_cast<int> (s.predelayMs)) + " ms" };
+            return { "START", juce::String (s.predelayMs / 1000.0f, 2) + " s" };
+        case ActiveHud::Falloff:
+            return { "FALLOFF", s.decayFalloff <= 0.0f ? juce::String ("OFF") : juce::String (s.decayFalloff, 1) + "%" };
+        case ActiveHud::None:
+        case ActiveHud::Eq:
+        case ActiveHud::Decay:
+        case ActiveHud::TapeChain:
+        case ActiveHud::TapeMix:
+        case ActiveHud::Bump:
+        case ActiveHud::Flutter:
+        case ActiveHud::Pitch:
+        case ActiveHud::Wear:
+        case ActiveHud::Width:
+        default:
+            return {};
+    }
+}
+
 void VisualizerComponent::showHud (ActiveHud code)
 {
     // The overlays themselves arrive with the HUD family; until then the

@@ -125,6 +125,15 @@ public:
     void setTimelineMaxMs (float ms);
     void setState (const VisualizerState&);
 
+    // Title and value that the fader-style readouts (Mix, Master, Start,
+    // Falloff) show for a state; empty for the other overlays. Master's
+    // value comes with the master fader's dB text; until then it is empty.
+    struct Readout
+    {
+        juce::String title, value;
+    };
+    static Readout readoutFor (ActiveHud, const VisualizerState&);
+
     void showHud (ActiveHud);
     void hideAllHuds();
     ActiveHud getShownHud() const noexcept { return shownHud; }

@@ -369,3 +369,36 @@ TEST_F (Visualizer, ShowsTheRequestedOverlayAndNothingForUnusedCodes)
     viz.hideAllHuds();
     EXPECT_EQ (viz.getShownHud(), Hud::None);
 }
+
+TEST (VisualizerModel, ReadoutTitlesAndValues)
+{
+    Viz::VisualizerState s;
+    struct Case
+    {
+        Hud code;
+        float mix, predelay, falloff;
+        const char* title;
+        const char* value;
+    };
+    const std::vector<Case> cases {
+        { Hud::Mix, 79.5f, 0.0f, 0.0f, "MIX", "80%" },
+        { Hud::Mix, 0.4f, 0.0f, 0.0f, "MIX", "0%" },
+        { Hud::Start, 80.0f, 999.9f, 0.0f, "START", "999 ms" },
+        { Hud::Start, 80.0f, 1000.0f, 0.0f, "START", "1.00 s" },
+        { Hud::Start, 80.0f, 2345.0f, 0.0f, "START", "2.35 s" },
+        { Hud::Falloff, 80.0f, 0.0f, 0.0f, "FALLOFF", "OFF" },
+        { Hud::Falloff, 80.0f, 0.0f, 12.34f, "FALLOFF", "12.3%" },
+        { Hud::Falloff, 80.0f, 0.0f, 40.0f, "FALLOFF", "40.0%" },
+        { Hud::Eq, 80.0f, 0.0f, 0.0f, "", "" },
+    };
+    for (const auto& c : cases)
+    {
+        s.mix = c.mix;
+        s.predelayMs = c.predelay;
+        s.decayFalloff = c.falloff;
+        const auto r = Viz::readoutFor (c.code, s);
+        EXPECT_EQ (r.title, c.title);
+        EXPECT_EQ (r.value, c.value) << c.title;
+    }
+    EXPECT_EQ (Viz::readoutFor (Hud::Master, s).title, "MASTER");
+}
