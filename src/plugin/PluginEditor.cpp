@@ -493,6 +493,20 @@ void MassDelayAudioProcessorEditor::timerCallback()
 
     state.alphaBoost = (draggedParamId == "mix" || draggedParamId == "mout") ? 1.5f : 1.0f;
 
+    // Title: warmer and brighter with more wet signal, glowing above 40 %.
+    const float m = raw ("mix") / 100.0f;
+    const auto titleColour = juce::Colour (0xffab8c44)
+                                 .interpolatedWith (juce::Colour (0xffebe004), juce::jlimit (0.0f, 1.0f, m))
+                                 .withAlpha (0.783f + 0.217f * juce::jlimit (0.0f, 1.0f, m / 0.75f));
+    if (titleLabel.findColour (juce::Label::textColourId) != titleColour)
+        titleLabel.setColour (juce::Label::textColourId, titleColour);
+    const float glow = m <= 0.4f ? 0.0f : std::min ((m - 0.4f) / 0.6f, 1.0f);
+    if (std::abs (glow - titleGlow) > 0.001f)
+    {
+        titleGlow = glow;
+        repaint (titleLabel.getBounds().expanded (6));
+    }
+
     const auto steps = juce::String (static_cast<int> (raw ("dcSteps"))) + " steps";
     if (visualizer.getStepsLabel().getText() != steps)
         visualizer.getStepsLabel().setText (steps, juce::dontSendNotification);

@@ -53,6 +53,7 @@ public:
 
     const juce::String& getDraggedParamId() const noexcept { return draggedParamId; }
     const juce::String& getHoveredParamId() const noexcept { return hoveredParamId; }
+    float getTitleGlow() const noexcept { return titleGlow; }
 
     // The members, for tests and renderers.
     ClickableLabel& getTitleLabel() noexcept { return titleLabel; }

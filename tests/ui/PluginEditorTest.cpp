@@ -329,3 +329,46 @@ TEST_F (Editor, PaintsTheFrameTheSunkenWellTheMixTicksAndTheVersion)
     const auto versionArea = image.getClippedImage (version);
     EXPECT_GT (uitest::inkBounds (versionArea, juce::Colours::black, 24).getWidth(), 15) << "five characters";
 }
+
+TEST_F (Editor, TitleWarmsWithTheMixAndGlowsAboveFortyPercent)
+{
+    const auto titleArea = editor->getTitleLabel().getBounds().expanded (4);
+    auto inked = [&]
+    {
+        const auto image = uitest::render (*editor);
+        int n = 0;
+        for (int y = titleArea.getY(); y < titleArea.getBottom(); ++y)
+            for (int x = titleArea.getX(); x < titleArea.getRight(); ++x)
+                if (uitest::colourDistance (image.getPixelAt (x, y), Col::bg0) > 40)
+                    ++n;
+        return n;
+    };
+
+    struct Case
+    {
+        float mix, glow;
+        juce::Colour colour;
+    };
+    const juce::Colour dim (0xffab8c44), bright (0xffebe004);
+    const std::vector<Case> cases {
+        { 0.0f, 0.0f, dim.withAlpha (0.783f) },
+        { 40.0f, 0.0f, dim.interpolatedWith (bright, 0.4f).withAlpha (0.783f + 0.217f * 0.4f / 0.75f) },
+        { 70.0f, 0.5f, dim.interpolatedWith (bright, 0.7f).withAlpha (0.783f + 0.217f * 0.7f / 0.75f) },
+        { 100.0f, 1.0f, bright },
+    };
+    for (const auto& c : cases)
+    {
+        set ("mix", c.mix);
+        editor->refresh();
+        EXPECT_NEAR (editor->getTitleGlow(), c.glow, 1.0e-4f) << c.mix;
+        EXPECT_EQ (editor->getTitleLabel().findColour (juce::Label::textColourId), c.colour) << c.mix;
+    }
+
+    set ("mix", 40.0f);
+    editor->refresh();
+    const int plain = inked();
+    set ("mix", 100.0f);
+    editor->refresh();
+    const int glowing = inked();
+    EXPECT_GT (glowing, plain + plain / 5) << "the glow outlines the letters: " << plain << " -> " << glowing;
+}
