@@ -83,7 +83,7 @@ void pump (int ms)
 }
 } // namespace
 
-TEST_P (HostedEditor, OpensAndClosesCleanlyAgainAndAgainWhileAudioRuns)
+TEST_P (HostedEditor, OpensOnTheDesktopAndClosesCleanlyAgainAndAgainWhileAudioRuns)
 {
     constexpr double rate = 48000.0;
     constexpr int block = 256;
@@ -100,6 +100,8 @@ TEST_P (HostedEditor, OpensAndClosesCleanlyAgainAndAgainWhileAudioRuns)
         ASSERT_NE (editor, nullptr) << "round " << round;
 
         editor->setVisible (true);
+        editor->addToDesktop (0);
+        ASSERT_NE (editor->getPeer(), nullptr);
 
         // The host builds the plug-in's view (and with it our editor); let its
         // timers and the audio run a while.
@@ -112,6 +114,8 @@ TEST_P (HostedEditor, OpensAndClosesCleanlyAgainAndAgainWhileAudioRuns)
         EXPECT_EQ (editor->getHeight(), 392) << "round " << round;
         EXPECT_GT (audio.blocks(), blocksBefore) << "audio kept running with the editor open";
 
+        // Closed as a host closes it: the editor goes while its window is still
+        // up, so the plug-in's view is detached before the window is destroyed.
         editor.reset();
         pump (50);
         EXPECT_EQ (plugin->getActiveEditor(), nullptr);
