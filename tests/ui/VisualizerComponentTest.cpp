@@ -402,3 +402,37 @@ TEST (VisualizerModel, ReadoutTitlesAndValues)
     }
     EXPECT_EQ (Viz::readoutFor (Hud::Master, s).title, "MASTER");
 }
+
+TEST_F (Visualizer, ATapCountOutsideTheRecordIsClamped)
+{
+    TapSet taps = viz.getTaps();
+    taps.count = 5000;
+    viz.setTaps (taps);
+    EXPECT_EQ (viz.getTaps().count, TapSet::maxTaps);
+    viz.setTaps (taps); // the same again: compared within the record only
+    EXPECT_EQ (viz.getTaps().count, TapSet::maxTaps);
+
+    taps.count = -3;
+    viz.setTaps (taps);
+    EXPECT_EQ (viz.getTaps().count, 0);
+    EXPECT_FLOAT_EQ (viz.ghostAmp (0.5f), 1.0f) << "no taps: the curve uses n = 1";
+
+    // No amber bars anywhere in the plot.
+    const auto image = uitest::render (viz);
+    int amber = 0;
+    for (int y = 0; y < 98; ++y)
+        for (int x = 14; x < 300; ++x)
+            if (const auto c = image.getPixelAt (x, y); c.getRed() > 100 && c.getBlue() < 80)
+                ++amber;
+    EXPECT_EQ (amber, 0);
+
+    taps.count = 64;
+    viz.setTaps (taps);
+    const auto withTaps = uitest::render (viz);
+    amber = 0;
+    for (int y = 0; y < 98; ++y)
+        for (int x = 14; x < 300; ++x)
+            if (const auto c = withTaps.getPixelAt (x, y); c.getRed() > 100 && c.getBlue() < 80)
+                ++amber;
+    EXPECT_GT (amber, 100) << "the same measure sees the bars of 64 taps";
+}
