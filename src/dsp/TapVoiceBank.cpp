@@ -351,24 +351,60 @@ void TapVoiceBank::flushDarkGroup (float* wetLeft, float* wetRight, int n)
         yr[j] = darkGroup[j].voice->wearRight;
     }
 
-    for (int i = 0; i < n; ++i)
+    bool anyQuiet = false;
+    for (int j = 0; j < k; ++j)
+        anyQuiet = anyQuiet || darkGroup[j].quietFrom < n;
+
+    if (k == maxDarkGroup && ! anyQuiet)
     {
-        float sumL = wetLeft[i];
-        float sumR = wetRight[i];
-        for (int j = 0; j < k; ++j)
+        // A full group of sounding voices: four fixed filters, no checks.
+        const float* tl[maxDarkGroup];
+        const float* tr[maxDarkGroup];
+        float a[maxDarkGroup], pl[maxDarkGroup], pr[maxDarkGroup];
+        for (int j = 0; j < maxDarkGroup; ++j)
         {
-            const auto& g = darkGroup[j];
-            if (i >= g.quietFrom)
-                yl[j] = yr[j] = 0.0f; // a silent voice keeps no filter memory
-            const float* tl = darkScratch[static_cast<std::size_t> (j)].data();
-            const float* tr = darkScratch[static_cast<std::size_t> (maxDarkGroup + j)].data();
-            yl[j] += (tl[i] - yl[j]) * g.coeff;
-            yr[j] += (tr[i] - yr[j]) * g.coeff;
-            sumL += yl[j] * g.panLeft;
-            sumR += yr[j] * g.panRight;
+            tl[j] = darkScratch[static_cast<std::size_t> (j)].data();
+            tr[j] = darkScratch[static_cast<std::size_t> (maxDarkGroup + j)].data();
+            a[j] = darkGroup[j].coeff;
+            pl[j] = darkGroup[j].panLeft;
+            pr[j] = darkGroup[j].panRight;
         }
-        wetLeft[i] = sumL;
-        wetRight[i] = sumR;
+        for (int i = 0; i < n; ++i)
+        {
+            float sumL = wetLeft[i];
+            float sumR = wetRight[i];
+            for (int j = 0; j < maxDarkGroup; ++j)
+            {
+                yl[j] += (tl[j][i] - yl[j]) * a[j];
+                yr[j] += (tr[j][i] - yr[j]) * a[j];
+                sumL += yl[j] * pl[j];
+                sumR += yr[j] * pr[j];
+            }
+            wetLeft[i] = sumL;
+            wetRight[i] = sumR;
+        }
+    }
+    else
+    {
+        for (int i = 0; i < n; ++i)
+        {
+            float sumL = wetLeft[i];
+            float sumR = wetRight[i];
+            for (int j = 0; j < k; ++j)
+            {
+                const auto& g = darkGroup[j];
+                if (i >= g.quietFrom)
+                    yl[j] = yr[j] = 0.0f; // a silent voice keeps no filter memory
+                const float* tl = darkScratch[static_cast<std::size_t> (j)].data();
+                const float* tr = darkScratch[static_cast<std::size_t> (maxDarkGroup + j)].data();
+                yl[j] += (tl[i] - yl[j]) * g.coeff;
+                yr[j] += (tr[i] - yr[j]) * g.coeff;
+                sumL += yl[j] * g.panLeft;
+                sumR += yr[j] * g.panRight;
+            }
+            wetLeft[i] = sumL;
+            wetRight[i] = sumR;
+        }
     }
 
     for (int j = 0; j < k; ++j)
@@ -428,6 +464,25 @@ void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
         }
 
         flushDarkGroup (wetLeft, wetRight, n);
+
+        if (u.steady && v.gain == v.gainTarget && v.gain > silent)
+        {
+            // The common case: a still voice at a steady level, read and
+            // summed in one vector loop.
+            const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
+            const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
+            const Weights wl (pl.fraction);
+            const Weights wr (pr.fraction);
+            const float* const srcL = lineLeft.data() + pl.start;
+            const float* const srcR = lineRight.data() + pr.start;
+            const float g = v.gain;
+            for (int i = 0; i < n; ++i)
+            {
+                wetLeft[i] += (wl.apply (srcL + i) * g) * u.panLeft;
+                wetRight[i] += (wr.apply (srcR + i) * g) * u.panRight;
+            }
+            continue;
+        }
 
         if (u.steady)
         {
@@ -512,31 +567,47 @@ int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetL
         mainR[last] = otherR[last];
     }
 
-    for (int i = 0; i < count; ++i)
+    if (v.gain == v.gainTarget && v.gain > silent && ! u.dark)
     {
-        const bool quiet = stepGain (v, u.ramp);
-        float outL = mainL[i] * v.gain;
-        float outR = mainR[i] * v.gain;
-        if (quiet)
+        const float g = v.gain;
+        for (int i = 0; i < count; ++i)
         {
-            v.active = false;
-            v.wearLeft = v.wearRight = 0.0f;
+            wetLeft[i] += (mainL[i] * g) * u.panLeft;
+            wetRight[i] += (mainR[i] * g) * u.panRight;
         }
-        if (u.dark)
-        {
-            v.wearLeft += (outL - v.wearLeft) * u.wearCoeff;
-            v.wearRight += (outR - v.wearRight) * u.wearCoeff;
-            outL = v.wearLeft;
-            outR = v.wearRight;
-        }
-        wetLeft[i] += outL * u.panLeft;
-        wetRight[i] += outR * u.panRight;
+    }
+    else
+    {
+        for (int i = 0; i < count; ++i)
+            addCrossfadeSample (v, u, mainL[i], mainR[i], wetLeft[i], wetRight[i]);
     }
 
     v.fadePos = fp;
     if (completes)
         completeCrossfade (v);
     return count;
+}
+
+void TapVoiceBank::addCrossfadeSample (TapVoice& v, const VoiceSetup& u, float valueL, float valueR, float& wetL,
+                                       float& wetR)
+{
+    const bool quiet = stepGain (v, u.ramp);
+    float outL = valueL * v.gain;
+    float outR = valueR * v.gain;
+    if (quiet)
+    {
+        v.active = false;
+        v.wearLeft = v.wearRight = 0.0f;
+    }
+    if (u.dark)
+    {
+        v.wearLeft += (outL - v.wearLeft) * u.wearCoeff;
+        v.wearRight += (outR - v.wearRight) * u.wearCoeff;
+        outL = v.wearLeft;
+        outR = v.wearRight;
+    }
+    wetL += outL * u.panLeft;
+    wetR += outR * u.panRight;
 }
 
 void TapVoiceBank::renderMoving (TapVoice& v, int index, const VoiceSetup& u, const TapSet& taps,

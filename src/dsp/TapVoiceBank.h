@@ -117,6 +117,9 @@ private:
     // A running crossfade between two still delays, up to the sample where it
     // completes; returns the number of samples done.
     int renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetLeft, float* wetRight, int n);
+    // One sample of a crossfading voice's level, darkening and sum.
+    static void addCrossfadeSample (TapVoice& v, const VoiceSetup& u, float valueL, float valueR, float& wetL,
+                                    float& wetR);
     void renderMoving (TapVoice& v, int index, const VoiceSetup& u, const TapSet& taps, const RenderSettings& s,
                        float* wetLeft, float* wetRight, int n, int from);
 

@@ -421,8 +421,13 @@ void MassDelayAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, in
     settings.pingPongAmount = current.pingPongAmount;
     settings.jumpIndex = jumpIndex;
     voiceBank.render (tapSet, settings, wetLeft.data(), wetRight.data(), n);
-    echoFilterLeft.process (wetLeft.data(), n);
-    echoFilterRight.process (wetRight.data(), n);
+    // Both channels in one loop, so the two filter recursions overlap.
+    for (int i = 0; i < n; ++i)
+    {
+        const auto k = static_cast<std::size_t> (i);
+        wetLeft[k] = echoFilterLeft.process (wetLeft[k]);
+        wetRight[k] = echoFilterRight.process (wetRight[k]);
+    }
 
     runWetEffects (n);
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 TEST (SeqLock, ReaderSeesOnlyWholeSnapshotsWhileTheWriterRunsBusy)
@@ -21,7 +22,7 @@ TEST (SeqLock, ReaderSeesOnlyWholeSnapshotsWhileTheWriterRunsBusy)
                 e = { static_cast<float> (k), static_cast<float> (k), static_cast<float> (k) };
             s.count = k;
             lock.write (s);
-            std::this_thread::yield(); // an audio thread writes once per block, not back to back
+            std::this_thread::sleep_for (std::chrono::microseconds (20)); // an audio thread writes once per block
         }
     });
 
