@@ -244,6 +244,7 @@ private:
     void writeSeedsInto (juce::ValueTree& state) const;
     void sanitiseParameterValues (juce::ValueTree& state) const;
     void replaceWholeState (const juce::ValueTree& newState);
+    void restoreHistoryEntry (const juce::ValueTree& entry);
 
     // Held by every writer of the state tree outside the framework and by the
     // state save, which hosts may run on another thread. Never on the audio thread.

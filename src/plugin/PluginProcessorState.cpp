@@ -333,14 +333,7 @@ void MassDelayAudioProcessor::randomStepBack()
     if (! randomHistory.canStepBack())
         return;
 
-    const auto entry = randomHistory.stepBack();
-    if (! entry.isValid())
-        return;
-
-    replaceWholeState (entry.createCopy());
-    readSeedsFromState();
-    resetDSPState();
-    patchGeneration.fetch_add (1, std::memory_order_acq_rel);
+    restoreHistoryEntry (randomHistory.stepBack());
 }
 
 void MassDelayAudioProcessor::randomStepForward()
@@ -348,7 +341,11 @@ void MassDelayAudioProcessor::randomStepForward()
     if (! randomHistory.canStepForward())
         return;
 
-    const auto entry = randomHistory.stepForward();
+    restoreHistoryEntry (randomHistory.stepForward());
+}
+
+void MassDelayAudioProcessor::restoreHistoryEntry (const juce::ValueTree& entry)
+{
     if (! entry.isValid())
         return;
 

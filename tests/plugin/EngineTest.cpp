@@ -11,6 +11,8 @@
 #include <limits>
 #include <vector>
 
+using testsupport::identical;
+using testsupport::noise;
 using testsupport::ProcessorFixture;
 
 namespace
@@ -39,16 +41,6 @@ juce::AudioBuffer<float> impulse (int samples, int at, float left = 1.0f, float 
     return b;
 }
 
-juce::AudioBuffer<float> noise (int samples, int seed, float level = 0.5f)
-{
-    juce::Random rng (seed);
-    juce::AudioBuffer<float> b (2, samples);
-    for (int c = 0; c < 2; ++c)
-        for (int i = 0; i < samples; ++i)
-            b.setSample (c, i, (rng.nextFloat() * 2.0f - 1.0f) * level);
-    return b;
-}
-
 // What an impulse read through a four-point Catmull-Rom interpolator at a
 // delay of d samples leaves at output sample x (impulse at sample 0).
 double catmullRomImpulse (double x, double d)
@@ -72,14 +64,6 @@ float maxAbs (const juce::AudioBuffer<float>& b)
     return m;
 }
 
-bool identical (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
-{
-    for (int c = 0; c < a.getNumChannels(); ++c)
-        for (int i = 0; i < a.getNumSamples(); ++i)
-            if (a.getSample (c, i) != b.getSample (c, i))
-                return false;
-    return true;
-}
 } // namespace
 
 //==============================================================================
@@ -172,7 +156,7 @@ TEST (Engine, MasterAtMinusSixtyIsSilentWithPeakZero)
 {
     ProcessorFixture f;
     f.set ("mout", -60.0f);
-    const auto out = render (*f.proc, noise (24000, 5), 512);
+    const auto out = render (*f.proc, noise (2, 24000, 5, 0.5f), 512);
     EXPECT_EQ (maxAbs (out), 0.0f);
     EXPECT_EQ (f.proc->takeOutputPeak(), 0.0f);
 }
@@ -181,10 +165,10 @@ TEST (Engine, MeterHoldsTheLargestPeakUntilTaken)
 {
     ProcessorFixture f;
     f.set ("mix", 0.0f);
-    auto loud = noise (64, 6, 0.1f);
+    auto loud = noise (2, 64, 6, 0.1f);
     loud.setSample (1, 10, 0.9f);
     render (*f.proc, loud, 64);
-    render (*f.proc, noise (64 * 20, 7, 0.1f), 64); // many small blocks after the transient
+    render (*f.proc, noise (2, 64 * 20, 7, 0.1f), 64); // many small blocks after the transient
     EXPECT_FLOAT_EQ (f.proc->takeOutputPeak(), 0.9f);
     EXPECT_EQ (f.proc->takeOutputPeak(), 0.0f);
 }
@@ -194,12 +178,12 @@ TEST (Engine, WidthZeroFoldsAndNoMidSilencesTheEchoes)
     ProcessorFixture f;
     f.set ("mix", 100.0f);
     f.set ("spread", 0.0f);
-    auto out = render (*f.proc, noise (24000, 8), 512);
+    auto out = render (*f.proc, noise (2, 24000, 8, 0.5f), 512);
     for (int i = 0; i < out.getNumSamples(); ++i)
         ASSERT_EQ (out.getSample (0, i), out.getSample (1, i)) << i;
 
     f.set ("sideOnly", 1.0f);
-    out = render (*f.proc, noise (24000, 9), 512);
+    out = render (*f.proc, noise (2, 24000, 9, 0.5f), 512);
     EXPECT_EQ (maxAbs (out), 0.0f);
 }
 
@@ -209,7 +193,7 @@ TEST (Engine, StartChangeCrossfadesAtMostSixteenVoicesAtOnce)
     ProcessorFixture f;
     f.set ("e", 320.0f); // 64 evenly spaced 30 ms taps in a long window
     f.set ("fb", 1000.0f);
-    render (*f.proc, noise (9600, 10), 64);
+    render (*f.proc, noise (2, 9600, 10, 0.5f), 64);
     ASSERT_EQ (f.proc->getTapSnapshot().count, 64);
     ASSERT_EQ (f.proc->getVoiceBank().getNumFading(), 0);
 
@@ -218,7 +202,7 @@ TEST (Engine, StartChangeCrossfadesAtMostSixteenVoicesAtOnce)
     int blocksWithFades = 0;
     for (int b = 0; b < 100; ++b)
     {
-        render (*f.proc, noise (64, 11 + b), 64);
+        render (*f.proc, noise (2, 64, 11 + b, 0.5f), 64);
         const int fading = f.proc->getVoiceBank().getNumFading();
         most = std::max (most, fading);
         blocksWithFades += fading > 0 ? 1 : 0;
@@ -233,13 +217,13 @@ TEST (Engine, StartChangeCrossfadesAtMostSixteenVoicesAtOnce)
 TEST (Engine, TwistChangeGlidesWithoutCrossfades)
 {
     ProcessorFixture f;
-    render (*f.proc, noise (9600, 12), 512);
+    render (*f.proc, noise (2, 9600, 12, 0.5f), 512);
     f.set ("g", 40.0f);
-    render (*f.proc, noise (512, 13), 512);
+    render (*f.proc, noise (2, 512, 13, 0.5f), 512);
     EXPECT_EQ (f.proc->getVoiceBank().getNumFading(), 0);
     const auto& v = f.proc->getVoiceBank().getVoice (5);
     EXPECT_NE (v.readDelay, v.targetDelay);
-    render (*f.proc, noise (48000, 14), 512);
+    render (*f.proc, noise (2, 48000, 14, 0.5f), 512);
     EXPECT_NEAR (v.readDelay, v.targetDelay, 0.01);
 }
 
@@ -254,7 +238,7 @@ class SnapChanges : public ::testing::TestWithParam<SnapCase>, public ProcessorF
 TEST_P (SnapChanges, FadeOutJumpAndFadeInWithoutCrossfades)
 {
     set ("mix", 100.0f);
-    render (*proc, noise (24000, 15), 480);
+    render (*proc, noise (2, 24000, 15, 0.5f), 480);
 
     const juce::String id = GetParam().id;
     if (id == "patch")
@@ -262,7 +246,7 @@ TEST_P (SnapChanges, FadeOutJumpAndFadeInWithoutCrossfades)
         juce::MemoryBlock blob;
         proc->getStateInformation (blob);
         set ("g", 70.0f); // the restore brings Twist back to 0: a whole-state change
-        render (*proc, noise (480, 16), 480);
+        render (*proc, noise (2, 480, 16, 0.5f), 480);
         proc->setStateInformation (blob.getData(), static_cast<int> (blob.getSize()));
     }
     else
@@ -271,7 +255,7 @@ TEST_P (SnapChanges, FadeOutJumpAndFadeInWithoutCrossfades)
     }
 
     // A steady tone keeps the wet signal busy; watch its level across the snap.
-    auto tone = noise (48 * 12, 17);
+    auto tone = noise (2, 48 * 12, 17, 0.5f);
     juce::AudioBuffer<float> out (2, 48 * 12);
     out.makeCopyOf (tone);
     juce::MidiBuffer midi;
@@ -345,7 +329,7 @@ TEST (Engine, NaNBurstLeavesTheOutputFiniteAndClean)
     f.set ("pitchOn", 1.0f);
     f.set ("pitchFbk", 80.0f);
     f.set ("trem", 1.0f);
-    auto input = noise (48000 * 2, 18, 0.3f);
+    auto input = noise (2, 48000 * 2, 18, 0.3f);
     for (int i = 1000; i < 1100; ++i)
     {
         input.setSample (0, i, std::numeric_limits<float>::quiet_NaN());
@@ -382,7 +366,7 @@ TEST (Engine, OverlongLayoutReadsOnlyRecordedAudio)
 
     // A marker at the very start, then 16 s of quiet noise: the far taps
     // bring the marker back at most once, at its own age, never early.
-    auto input = noise (48000 * 16, 19, 0.01f);
+    auto input = noise (2, 48000 * 16, 19, 0.01f);
     for (int i = 0; i < 480; ++i)
         input.setSample (0, i, 1.0f), input.setSample (1, i, 1.0f);
     f.set ("wo", 1.0f); // and the right channel reads up to 10 ms further back
@@ -417,7 +401,7 @@ TEST_P (BlockSizeIndependence, SameSamplesForEveryBlockPattern)
 {
     const double rate = GetParam().sampleRate;
     const int length = static_cast<int> (rate * 0.75);
-    const auto input = noise (length, 20, 0.4f);
+    const auto input = noise (2, length, 20, 0.4f);
 
     const auto run = [&] (std::vector<int> pattern) {
         MassDelayAudioProcessor proc;
@@ -478,7 +462,7 @@ TEST (Engine, NothingAllocatesWhileEverythingRunsAndChanges)
     f.set ("pitchFbk", 50.0f);
     f.runBlock();
 
-    auto input = noise (512, 21);
+    auto input = noise (2, 512, 21, 0.5f);
     juce::MidiBuffer midi;
     std::size_t allocations = 0;
     for (int b = 0; b < 200; ++b)

@@ -9,6 +9,27 @@
 
 namespace testsupport
 {
+// Uniform noise in -level..level, the same for the same seed.
+inline juce::AudioBuffer<float> noise (int channels, int samples, int seed, float level = 1.0f)
+{
+    juce::Random rng (seed);
+    juce::AudioBuffer<float> b (channels, samples);
+    for (int c = 0; c < channels; ++c)
+        for (int i = 0; i < samples; ++i)
+            b.setSample (c, i, (rng.nextFloat() * 2.0f - 1.0f) * level);
+    return b;
+}
+
+// Every channel of a equals b's, sample for sample.
+inline bool identical (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
+{
+    for (int c = 0; c < a.getNumChannels(); ++c)
+        for (int i = 0; i < a.getNumSamples(); ++i)
+            if (a.getSample (c, i) != b.getSample (c, i))
+                return false;
+    return true;
+}
+
 // A transport the tests control: tempo, position and playing flag, or no
 // position at all.
 class TestPlayHead : public juce::AudioPlayHead

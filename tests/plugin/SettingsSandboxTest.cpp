@@ -1,39 +1,14 @@
 #include "plugin/PluginProcessor.h"
 #include "presets/PresetSettings.h"
 
+#include "support/ProgramFolderSandbox.h"
+
 #include <gtest/gtest.h>
 
-// Every test of this program runs against a temporary program folder, so no
-// test ever reads or writes the user's own settings file or presets; and new
-// processors start from the parameter defaults, as the processor tests
-// expect. Tests of the start-up sequence turn the default patch back on.
-namespace
-{
-class ProgramFolderSandbox : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                     .getNonexistentChildFile ("twist-delay-tests-", "", false);
-        ASSERT_TRUE (folder.createDirectory().wasOk());
-        presets::setProgramFolderOverride (folder);
-        MassDelayAudioProcessor::setApplyDefaultPatchAtStartup (false);
-    }
-
-    void TearDown() override
-    {
-        presets::setProgramFolderOverride ({});
-        MassDelayAudioProcessor::setApplyDefaultPatchAtStartup (true);
-        folder.deleteRecursively();
-    }
-
-private:
-    juce::File folder;
-};
-
-[[maybe_unused]] ::testing::Environment* const sandbox = ::testing::AddGlobalTestEnvironment (new ProgramFolderSandbox);
-} // namespace
+// Every test of this program runs against a temporary program folder and
+// starts its processors from the parameter defaults.
+[[maybe_unused]] ::testing::Environment* const sandbox =
+    ::testing::AddGlobalTestEnvironment (new testsupport::ProgramFolderSandbox ("twist-delay-tests-"));
 
 TEST (SettingsSandbox, KeepsEveryTestAwayFromTheUsersFiles)
 {

@@ -6,6 +6,8 @@
 #include "ui/Col.h"
 #include "ui/ValueEntryBox.h"
 
+#include "support/ProgramFolderSandbox.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -13,32 +15,10 @@
 
 namespace
 {
-// The processors of this program run against a temporary program folder and
-// start from the parameter defaults, never from the user's own settings.
-class ProgramFolderSandbox : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                     .getNonexistentChildFile ("twist-delay-ui-tests-", "", false);
-        ASSERT_TRUE (folder.createDirectory().wasOk());
-        presets::setProgramFolderOverride (folder);
-        MassDelayAudioProcessor::setApplyDefaultPatchAtStartup (false);
-    }
-
-    void TearDown() override
-    {
-        presets::setProgramFolderOverride ({});
-        MassDelayAudioProcessor::setApplyDefaultPatchAtStartup (true);
-        folder.deleteRecursively();
-    }
-
-private:
-    juce::File folder;
-};
-
-[[maybe_unused]] ::testing::Environment* const sandbox = ::testing::AddGlobalTestEnvironment (new ProgramFolderSandbox);
+// Every test of this program runs against a temporary program folder and
+// starts its processors from the parameter defaults.
+[[maybe_unused]] ::testing::Environment* const sandbox =
+    ::testing::AddGlobalTestEnvironment (new testsupport::ProgramFolderSandbox ("twist-delay-ui-tests-"));
 
 struct Editor : public ::testing::Test
 {
