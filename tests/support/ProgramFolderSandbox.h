@@ -18,7 +18,9 @@ public:
 
     void SetUp() override
     {
-        folder = juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile (prefix, "", false);
+        // A name of its own per process: test programs run side by side, and
+        // a shared folder would be deleted under another one's feet.
+        folder = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile (prefix + juce::Uuid().toString());
         ASSERT_TRUE (folder.createDirectory().wasOk());
         presets::setProgramFolderOverride (folder);
         MassDelayAudioProcessor::setApplyDefaultPatchAtStartup (false);
