@@ -15,7 +15,7 @@ enum class Kind
     Int
 };
 
-struct Spec
+struct Definition
 {
     std::string_view id;
     std::string_view name;
@@ -29,7 +29,7 @@ struct Spec
     bool symmetricSkew = false;
 };
 
-inline constexpr std::array<Spec, 63> table { {
+inline constexpr std::array<Definition, 63> table { {
     { "g", "Twist", Kind::Float, -100.0f, 100.0f, 0.0f, 1 },
     { "s", "Start", Kind::Float, 0.0f, 1000.0f, 320.0f, 1 },
     { "e", "End", Kind::Float, 0.0f, 1000.0f, 537.0f, 1 },

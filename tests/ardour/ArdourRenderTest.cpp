@@ -437,9 +437,9 @@ TEST_P (ArdourRender, MatchesTheProcessorAndExitsCleanly)
     ASSERT_TRUE (read.wasOk()) << read.getErrorMessage();
 
     const auto model = makeModel (settings);
-    for (const auto& spec : params::table)
+    for (const auto& def : params::table)
     {
-        const juce::String id (spec.id.data(), spec.id.size());
+        const juce::String id (def.id.data(), def.id.size());
         const float want = model->getValueTreeState().getRawParameterValue (id)->load();
         auto* saved = state->getChildByAttribute ("id", id);
         ASSERT_NE (saved, nullptr) << id << " is missing from the saved state";

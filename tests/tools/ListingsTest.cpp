@@ -76,11 +76,11 @@ TEST_F (Listings, ParametersListEveryIdWithItsRange)
     ASSERT_EQ (list.size(), static_cast<int> (params::table.size()));
     for (int i = 0; i < list.size(); ++i)
     {
-        const auto& spec = params::table[static_cast<std::size_t> (i)];
-        EXPECT_EQ (list[i]["id"].toString(), juce::String (spec.id.data(), spec.id.size()));
-        EXPECT_EQ (static_cast<float> (static_cast<double> (list[i]["min"])), spec.min);
-        EXPECT_EQ (static_cast<float> (static_cast<double> (list[i]["max"])), spec.max);
-        EXPECT_EQ (static_cast<float> (static_cast<double> (list[i]["default"])), spec.defaultValue);
+        const auto& def = params::table[static_cast<std::size_t> (i)];
+        EXPECT_EQ (list[i]["id"].toString(), juce::String (def.id.data(), def.id.size()));
+        EXPECT_EQ (static_cast<float> (static_cast<double> (list[i]["min"])), def.min);
+        EXPECT_EQ (static_cast<float> (static_cast<double> (list[i]["max"])), def.max);
+        EXPECT_EQ (static_cast<float> (static_cast<double> (list[i]["default"])), def.defaultValue);
     }
 
     const auto text = run ({ "--list-params" });

@@ -56,10 +56,10 @@ juce::Result ParameterSetting::parse (const juce::String& text, ParameterSetting
     if (index < 0)
         return juce::Result::fail (unknownParameter (id));
 
-    const auto& spec = params::table[static_cast<std::size_t> (index)];
+    const auto& def = params::table[static_cast<std::size_t> (index)];
     std::optional<double> value;
     juce::String expected;
-    switch (spec.kind)
+    switch (def.kind)
     {
         case params::Kind::Bool:
         {
@@ -84,12 +84,12 @@ juce::Result ParameterSetting::parse (const juce::String& text, ParameterSetting
             break;
     }
     if (! value.has_value())
-        return juce::Result::fail ("malformed value '" + valueText + "' for " + id + " (" + toJuce (spec.name)
+        return juce::Result::fail ("malformed value '" + valueText + "' for " + id + " (" + toJuce (def.name)
                                    + "): expected " + expected);
 
-    const double clamped = juce::jlimit (static_cast<double> (spec.min), static_cast<double> (spec.max), *value);
+    const double clamped = juce::jlimit (static_cast<double> (def.min), static_cast<double> (def.max), *value);
     if (clamped != *value)
-        warnings.add (id + "=" + valueText + " is outside " + formatValue (spec.min) + ".." + formatValue (spec.max)
+        warnings.add (id + "=" + valueText + " is outside " + formatValue (def.min) + ".." + formatValue (def.max)
                       + "; using " + formatValue (clamped));
 
     result.index = index;
