@@ -1,5 +1,7 @@
 #include "plugin/PluginEditor.h"
 
+#include "dsp/ParamMapping.h"
+
 #include "ui/Col.h"
 #include "ui/Helper.h"
 #include "ui/IconPainters.h"
@@ -365,7 +367,7 @@ VisualizerComponent::VisualizerState MassDelayAudioProcessorEditor::readDisplayS
 {
     VisualizerComponent::VisualizerState s;
     auto on = [this] (const char* id) { return raw (id) > 0.5f; };
-    auto lfoRate = [this] (const char* id) { return 0.15f * std::pow (53.333f, raw (id) / 1000.0f); };
+    auto lfoRate = [this] (const char* id) { return mapping::lfoRateHz (raw (id)); };
 
     s.waveOn = on ("wo");
     s.tapeOn = on ("tp");
@@ -387,26 +389,16 @@ VisualizerComponent::VisualizerState MassDelayAudioProcessorEditor::readDisplayS
     s.noMid = on ("sideOnly");
     s.pingPongAmount = raw ("ppW");
 
-    const float d = raw ("dcv");
-    if (d >= 0.0f && d <= 200.0f)
-    {
-        s.decayCurve = -100.0f * std::cos (juce::MathConstants<float>::pi * d / 200.0f);
-    }
-    else
-    {
-        const float w = std::min (d > 200.0f ? d - 200.0f : std::abs (d), 100.0f);
-        const float v = 40.0f * (1.0f - std::cos (juce::MathConstants<float>::halfPi * w / 100.0f));
-        s.decayCurve = d > 200.0f ? 100.0f + v : -100.0f - v;
-    }
+    s.decayCurve = mapping::decayCurve (raw ("dcv"));
     s.decayMode = static_cast<int> (raw ("dcMode"));
     s.decaySteps = static_cast<int> (raw ("dcSteps"));
     s.decayFalloff = raw ("dcFall");
     s.waveSeed = processor.getWaveLfoSeed();
     s.tremSeed = processor.getTremLfoSeed();
     s.twist = raw ("g");
-    s.hpHz = 20.0f * std::pow (200.0f, raw ("hp") / 1000.0f);
-    s.lpHz = 500.0f * std::pow (44.0f, raw ("lp") / 1000.0f);
-    s.lengthMs = std::round (10.0f * std::pow (1400.0f, raw ("fb") / 1000.0f));
+    s.hpHz = mapping::highPassHz (raw ("hp"));
+    s.lpHz = mapping::lowPassHz (raw ("lp"));
+    s.lengthMs = mapping::lengthMs (raw ("fb"));
     s.tapeMix = raw ("tpWet");
     s.tapeOut = raw ("td");
     s.tapeIn = raw ("tBoost");
@@ -416,10 +408,7 @@ VisualizerComponent::VisualizerState MassDelayAudioProcessorEditor::readDisplayS
     s.headBump = raw ("headBump");
     s.mix = raw ("mix");
     s.master = raw ("mout");
-    const float pitchRt = raw ("pitchRt");
-    s.pitchRateHz = pitchRt <= 0.0f
-                        ? 0.0f
-                        : 0.01f * std::pow (800.0f, std::pow (juce::jlimit (0.0f, 1.0f, pitchRt / 1000.0f), 0.61f));
+    s.pitchRateHz = mapping::pitchRateHz (raw ("pitchRt"));
     s.pitchDepth = raw ("pitchDp");
     s.pitchCents = raw ("pitchCt");
     s.pitchMix = raw ("pitchMix");
