@@ -1,31 +1,16 @@
 #include "dsp/TapVoiceBank.h"
 
+#include "dsp/VoiceKernels.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace
 {
+using voicekernels::Weights;
+
 constexpr float silent = 0.00001f;
 constexpr double twoPi = 6.283185307179586476925286766559;
-
-// Four-point Catmull-Rom weights for a fraction f between the second and
-// third of four consecutive frames.
-struct Weights
-{
-    float wm1, w0, w1, w2;
-
-    explicit Weights (float f)
-    {
-        const float f2 = f * f;
-        const float f3 = f2 * f;
-        wm1 = -0.5f * f + f2 - 0.5f * f3;
-        w0 = 1.0f - 2.5f * f2 + 1.5f * f3;
-        w1 = 0.5f * f + 2.0f * f2 - 1.5f * f3;
-        w2 = -0.5f * f2 + 0.5f * f3;
-    }
-
-    float apply (const float* p) const { return wm1 * p[0] + w0 * p[1] + w1 * p[2] + w2 * p[3]; }
-};
 
 // Where a read of `delay` samples behind ring position x starts (the frame
 // before the interpolation interval) and its fraction. The fraction depends
@@ -72,6 +57,7 @@ inline void completeCrossfade (TapVoice& v)
         v.refadeQueued = false;
         v.fadeDelay = v.targetDelay;
         v.fadePos = 0.0f;
+        v.fadeStep = 0;
         v.fading = true;
     }
 }
@@ -118,6 +104,14 @@ void TapVoiceBank::prepare (double newSampleRate, int maxBlockSize)
     ringFrames = frames + maxBlock + 3;
     maxReadDelay = static_cast<double> (frames);
     glideCoeff = 1.0 - std::exp (-1.0 / (0.02 * sampleRate));
+
+    // The fade position steps by the ramp each sample until it reaches 1.
+    const float ramp = 1.0f / (0.01f * static_cast<float> (sampleRate));
+    fadeCurve.assign (1, 0.0f);
+    for (float fp = ramp; fp < 1.0f; fp += ramp)
+        fadeCurve.push_back (fp);
+    fadeCurve.push_back (1.0f);
+    fadeLength = static_cast<int> (fadeCurve.size()) - 1;
     wearTapCount = -1;
     guard = maxBlock + 4;
 
@@ -127,7 +121,6 @@ void TapVoiceBank::prepare (double newSampleRate, int maxBlockSize)
     scratchRight.assign (static_cast<std::size_t> (maxBlock), 0.0f);
     for (auto& b : darkScratch)
         b.assign (static_cast<std::size_t> (maxBlock), 0.0f);
-    fadeScratch.assign (static_cast<std::size_t> (maxBlock), 0.0f);
     reset();
 }
 
@@ -183,6 +176,7 @@ void TapVoiceBank::update (const TapSet& taps, bool timingDirty, bool snapping)
             v.targetDelay = v.readDelay = v.fadeDelay = d;
             v.gain = 0.0f;
             v.fadePos = 0.0f;
+            v.fadeStep = 0;
             v.fading = v.refadeQueued = v.fadeQueued = false;
             v.waveDiff = v.waveDiffTarget;
             v.wearLeft = v.wearRight = 0.0f;
@@ -222,6 +216,7 @@ void TapVoiceBank::scheduleCrossfades()
             v.fadeQueued = false;
             v.fadeDelay = v.targetDelay;
             v.fadePos = 0.0f;
+            v.fadeStep = 0;
             v.fading = true;
             ++fadingNow;
             crossfadeCursor = (i + 1) % numVoices;
@@ -295,34 +290,18 @@ int TapVoiceBank::interpolateSteady (TapVoice& v, const VoiceSetup& u, float* tl
 {
     const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
     const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
-    const Weights wl (pl.fraction);
-    const Weights wr (pr.fraction);
-    const float* const srcL = lineLeft.data() + pl.start;
-    const float* const srcR = lineRight.data() + pr.start;
+    voicekernels::interpolate (lineLeft.data() + pl.start, Weights (pl.fraction), tl, n);
+    voicekernels::interpolate (lineRight.data() + pr.start, Weights (pr.fraction), tr, n);
+    return applyGain (v, u, tl, tr, n);
+}
 
-    if (v.gain == v.gainTarget)
-    {
-        const float g = v.gain;
-        for (int i = 0; i < n; ++i)
-        {
-            tl[i] = wl.apply (srcL + i) * g;
-            tr[i] = wr.apply (srcR + i) * g;
-        }
-        if (g <= silent)
-        {
-            v.active = false;
-            return 0;
-        }
-        return n;
-    }
-
-    for (int i = 0; i < n; ++i)
-    {
-        tl[i] = wl.apply (srcL + i);
-        tr[i] = wr.apply (srcR + i);
-    }
+int TapVoiceBank::applyGain (TapVoice& v, const VoiceSetup& u, float* tl, float* tr, int n)
+{
+    // The gain ramps sample by sample only until it meets its target; from
+    // there on it is one constant factor.
     int quietFrom = n;
-    for (int i = 0; i < n; ++i)
+    int i = 0;
+    for (; i < n && v.gain != v.gainTarget; ++i)
     {
         if (stepGain (v, u.ramp) && quietFrom == n)
         {
@@ -331,6 +310,16 @@ int TapVoiceBank::interpolateSteady (TapVoice& v, const VoiceSetup& u, float* tl
         }
         tl[i] *= v.gain;
         tr[i] *= v.gain;
+    }
+    if (i < n)
+    {
+        if (v.gain <= silent && v.gainTarget <= silent && quietFrom == n)
+        {
+            v.active = false;
+            quietFrom = i;
+        }
+        voicekernels::scale (tl + i, v.gain, n - i);
+        voicekernels::scale (tr + i, v.gain, n - i);
     }
     return quietFrom;
 }
@@ -437,6 +426,7 @@ void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
     std::fill (wetLeft, wetLeft + n, 0.0f);
     std::fill (wetRight, wetRight + n, 0.0f);
     darkGroupSize = 0;
+    steadyGroupSize = 0;
     if (s.wear && s.wearAmount > 0.0f)
         updateWearCoefficients (s.tapCount, s.wearAmount);
 
@@ -450,6 +440,7 @@ void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
 
         if (u.steady && u.dark)
         {
+            flushSteadyGroup (wetLeft, wetRight, n);
             const int j = darkGroupSize;
             auto& g = darkGroup[j];
             g.voice = &v;
@@ -463,37 +454,31 @@ void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
             continue;
         }
 
-        flushDarkGroup (wetLeft, wetRight, n);
-
         if (u.steady && v.gain == v.gainTarget && v.gain > silent)
         {
-            // The common case: a still voice at a steady level, read and
-            // summed in one vector loop.
+            // The common case: a still voice at a steady level. Up to four
+            // are read and summed in one vector loop.
+            flushDarkGroup (wetLeft, wetRight, n);
             const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
             const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
-            const Weights wl (pl.fraction);
-            const Weights wr (pr.fraction);
-            const float* const srcL = lineLeft.data() + pl.start;
-            const float* const srcR = lineRight.data() + pr.start;
-            const float g = v.gain;
-            for (int i = 0; i < n; ++i)
-            {
-                wetLeft[i] += (wl.apply (srcL + i) * g) * u.panLeft;
-                wetRight[i] += (wr.apply (srcR + i) * g) * u.panRight;
-            }
+            const int j = steadyGroupSize;
+            steadyLeft[j] = { lineLeft.data() + pl.start, Weights (pl.fraction), v.gain, u.panLeft };
+            steadyRight[j] = { lineRight.data() + pr.start, Weights (pr.fraction), v.gain, u.panRight };
+            if (++steadyGroupSize == voicekernels::maxSteadyGroup)
+                flushSteadyGroup (wetLeft, wetRight, n);
             continue;
         }
+
+        flushDarkGroup (wetLeft, wetRight, n);
+        flushSteadyGroup (wetLeft, wetRight, n);
 
         if (u.steady)
         {
             float* const tl = scratchLeft.data();
             float* const tr = scratchRight.data();
             interpolateSteady (v, u, tl, tr, n);
-            for (int i = 0; i < n; ++i)
-            {
-                wetLeft[i] += tl[i] * u.panLeft;
-                wetRight[i] += tr[i] * u.panRight;
-            }
+            voicekernels::addPanned (tl, u.panLeft, wetLeft, n);
+            voicekernels::addPanned (tr, u.panRight, wetRight, n);
             if (! v.active)
                 v.wearLeft = v.wearRight = 0.0f;
             continue;
@@ -507,29 +492,29 @@ void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
     }
 
     flushDarkGroup (wetLeft, wetRight, n);
+    flushSteadyGroup (wetLeft, wetRight, n);
+}
+
+void TapVoiceBank::flushSteadyGroup (float* wetLeft, float* wetRight, int n)
+{
+    if (steadyGroupSize == 0)
+        return;
+    voicekernels::sumSteady (steadyLeft, steadyGroupSize, wetLeft, n);
+    voicekernels::sumSteady (steadyRight, steadyGroupSize, wetRight, n);
+    steadyGroupSize = 0;
 }
 
 int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetLeft, float* wetRight, int n)
 {
     // Both delays of a running crossfade hold still until it completes, so
-    // the two reads are interpolated as vector loops and then blended. Covers
-    // the samples up to and including the one where the crossfade completes.
-    float* const fadePos = fadeScratch.data();
-    int last = n - 1;
-    float fp = v.fadePos;
-    for (int i = 0; i < n; ++i)
-    {
-        fp += u.ramp;
-        if (fp >= 1.0f)
-        {
-            fp = 1.0f;
-            last = i;
-            break;
-        }
-        fadePos[i] = fp;
-    }
-    const int count = last + 1;
-    const bool completes = fp >= 1.0f;
+    // the two reads are interpolated as vector loops and then blended along
+    // the fade curve. Covers the samples up to and including the one where
+    // the crossfade completes.
+    const float* const fadePos = fadeCurve.data() + v.fadeStep + 1;
+    const int remaining = fadeLength - v.fadeStep;
+    const bool completes = remaining <= n;
+    const int count = completes ? remaining : n;
+    const int last = count - 1;
 
     float* const mainL = scratchLeft.data();
     float* const mainR = scratchRight.data();
@@ -540,49 +525,46 @@ int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetL
         const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
         const auto fl = readPoint (blockStart, leftDelay (v.fadeDelay), ringFrames);
         const auto fr = readPoint (blockStart, rightDelay (v.fadeDelay, u.offset), ringFrames);
-        const Weights wpl (pl.fraction), wpr (pr.fraction), wfl (fl.fraction), wfr (fr.fraction);
-        const float* sl = lineLeft.data() + pl.start;
-        const float* sr = lineRight.data() + pr.start;
-        const float* gl = lineLeft.data() + fl.start;
-        const float* gr = lineRight.data() + fr.start;
-        for (int i = 0; i < count; ++i)
-        {
-            mainL[i] = wpl.apply (sl + i);
-            mainR[i] = wpr.apply (sr + i);
-            otherL[i] = wfl.apply (gl + i);
-            otherR[i] = wfr.apply (gr + i);
-        }
+        voicekernels::interpolate (lineLeft.data() + pl.start, Weights (pl.fraction), mainL, count);
+        voicekernels::interpolate (lineRight.data() + pr.start, Weights (pr.fraction), mainR, count);
+        voicekernels::interpolate (lineLeft.data() + fl.start, Weights (fl.fraction), otherL, count);
+        voicekernels::interpolate (lineRight.data() + fr.start, Weights (fr.fraction), otherR, count);
     }
 
     // Blend; on the completing sample the voice already reads the new delay.
     const int blended = completes ? last : count;
-    for (int i = 0; i < blended; ++i)
-    {
-        mainL[i] += (otherL[i] - mainL[i]) * fadePos[i];
-        mainR[i] += (otherR[i] - mainR[i]) * fadePos[i];
-    }
+    voicekernels::blend (mainL, otherL, fadePos, blended);
+    voicekernels::blend (mainR, otherR, fadePos, blended);
     if (completes)
     {
         mainL[last] = otherL[last];
         mainR[last] = otherR[last];
     }
 
-    if (v.gain == v.gainTarget && v.gain > silent && ! u.dark)
+    int i = 0;
+    if (u.dark)
     {
-        const float g = v.gain;
-        for (int i = 0; i < count; ++i)
-        {
-            wetLeft[i] += (mainL[i] * g) * u.panLeft;
-            wetRight[i] += (mainR[i] * g) * u.panRight;
-        }
+        for (; i < count; ++i)
+            addCrossfadeSample (v, u, mainL[i], mainR[i], wetLeft[i], wetRight[i]);
     }
     else
     {
-        for (int i = 0; i < count; ++i)
+        for (; i < count && v.gain != v.gainTarget; ++i)
             addCrossfadeSample (v, u, mainL[i], mainR[i], wetLeft[i], wetRight[i]);
+        if (i < count)
+        {
+            if (v.gain <= silent && v.gainTarget <= silent)
+            {
+                v.active = false;
+                v.wearLeft = v.wearRight = 0.0f;
+            }
+            voicekernels::addScaled (mainL + i, v.gain, u.panLeft, wetLeft + i, count - i);
+            voicekernels::addScaled (mainR + i, v.gain, u.panRight, wetRight + i, count - i);
+        }
     }
 
-    v.fadePos = fp;
+    v.fadeStep += count;
+    v.fadePos = fadeCurve[static_cast<std::size_t> (v.fadeStep)];
     if (completes)
         completeCrossfade (v);
     return count;
@@ -629,6 +611,7 @@ void TapVoiceBank::renderMoving (TapVoice& v, int index, const VoiceSetup& u, co
             const double d = static_cast<double> (taps.taps[static_cast<std::size_t> (index)].timeMs) * toSamples;
             v.targetDelay = v.readDelay = v.fadeDelay = d;
             v.fadePos = 0.0f;
+            v.fadeStep = 0;
             v.fading = v.refadeQueued = v.fadeQueued = false;
             v.wearLeft = v.wearRight = 0.0f;
         }
@@ -641,8 +624,8 @@ void TapVoiceBank::renderMoving (TapVoice& v, int index, const VoiceSetup& u, co
 
         if (v.fading)
         {
-            v.fadePos += u.ramp;
-            if (v.fadePos >= 1.0f)
+            v.fadePos = fadeCurve[static_cast<std::size_t> (++v.fadeStep)];
+            if (v.fadeStep >= fadeLength)
                 completeCrossfade (v);
         }
         else if (! v.fadeQueued)

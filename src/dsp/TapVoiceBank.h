@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dsp/TapEngine.h"
+#include "dsp/VoiceKernels.h"
 
 #include <array>
 #include <cstdint>
@@ -18,6 +19,7 @@ struct TapVoice
     double readDelay = 0.0;
     double fadeDelay = 0.0;
     float fadePos = 0.0f;
+    int fadeStep = 0;          // samples since the crossfade started
     bool fading = false;
     bool refadeQueued = false;
     bool fadeQueued = false;
@@ -104,6 +106,8 @@ private:
     };
     static constexpr int maxDarkGroup = 4;
 
+    void flushSteadyGroup (float* wetLeft, float* wetRight, int n);
+
     VoiceSetup setUpVoice (TapVoice& v, int index, const RenderSettings& s, int n) const;
     // The darkening coefficient of every voice, recomputed when the tap count
     // or the wear amount changes.
@@ -113,6 +117,9 @@ private:
     // Interpolated, gain-scaled output of a steady voice; returns the first
     // sample from which the voice is silent (n when it never is).
     int interpolateSteady (TapVoice& v, const VoiceSetup& u, float* tl, float* tr, int n);
+    // Scales a voice's interpolated block by its gain as it ramps; returns
+    // the first sample from which the voice is silent (n when it never is).
+    int applyGain (TapVoice& v, const VoiceSetup& u, float* tl, float* tr, int n);
     void flushDarkGroup (float* wetLeft, float* wetRight, int n);
     // A running crossfade between two still delays, up to the sample where it
     // completes; returns the number of samples done.
@@ -132,15 +139,22 @@ private:
     int blockStart = 0;  // write index at the start of the last recorded block
     double maxReadDelay = 0.0;
     double glideCoeff = 0.0;
+    // The fade position after each sample of a crossfade, from 0 to 1; every
+    // crossfade walks the same curve.
+    std::vector<float> fadeCurve;
+    int fadeLength = 0; // samples a crossfade takes
     std::array<float, numVoices> wearCoeffs {};
     int wearTapCount = -1;
     float wearAmountInUse = -1.0f;
 
     std::vector<float> lineLeft, lineRight;
-    std::vector<float> scratchLeft, scratchRight, fadeScratch;
+    std::vector<float> scratchLeft, scratchRight;
     std::array<std::vector<float>, 2 * maxDarkGroup> darkScratch;
     DarkVoice darkGroup[maxDarkGroup] {};
     int darkGroupSize = 0;
+    voicekernels::SteadyRead steadyLeft[voicekernels::maxSteadyGroup] {};
+    voicekernels::SteadyRead steadyRight[voicekernels::maxSteadyGroup] {};
+    int steadyGroupSize = 0;
     std::array<TapVoice, numVoices> voices {};
     int crossfadeCursor = 0;
 };

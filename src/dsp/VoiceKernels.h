@@ -1,0 +1,59 @@
+#pragma once
+
+// The vector loops of the tap voices. Every loop runs over samples, each
+// sample on its own, so the wider instruction sets the machine may offer give
+// exactly the same results as the baseline build.
+
+namespace voicekernels
+{
+// Four-point Catmull-Rom weights for a fraction f between the second and
+// third of four consecutive frames.
+struct Weights
+{
+    float wm1 = 0.0f, w0 = 1.0f, w1 = 0.0f, w2 = 0.0f;
+
+    Weights() = default;
+
+    explicit Weights (float f)
+    {
+        const float f2 = f * f;
+        const float f3 = f2 * f;
+        wm1 = -0.5f * f + f2 - 0.5f * f3;
+        w0 = 1.0f - 2.5f * f2 + 1.5f * f3;
+        w1 = 0.5f * f + 2.0f * f2 - 1.5f * f3;
+        w2 = -0.5f * f2 + 0.5f * f3;
+    }
+
+    float apply (const float* p) const { return wm1 * p[0] + w0 * p[1] + w1 * p[2] + w2 * p[3]; }
+};
+
+// One still read of the line at a steady level: frames from `src`, weighted,
+// times the gain, times the pan.
+struct SteadyRead
+{
+    const float* src = nullptr;
+    Weights weights;
+    float gain = 0.0f;
+    float pan = 1.0f;
+};
+
+constexpr int maxSteadyGroup = 4;
+
+// wet[i] += ((read i) * gain) * pan, for up to four reads, added in order.
+void sumSteady (const SteadyRead* reads, int count, float* wet, int n);
+
+// out[i] = the weighted read at src + i.
+void interpolate (const float* src, const Weights& w, float* out, int n);
+
+// a[i] += (b[i] - a[i]) * t[i].
+void blend (float* a, const float* b, const float* t, int n);
+
+// x[i] *= g.
+void scale (float* x, float g, int n);
+
+// wet[i] += (x[i] * g) * pan.
+void addScaled (const float* x, float g, float pan, float* wet, int n);
+
+// wet[i] += x[i] * pan.
+void addPanned (const float* x, float pan, float* wet, int n);
+} // namespace voicekernels
