@@ -114,6 +114,7 @@ void TapVoiceBank::prepare (double newSampleRate, int maxBlockSize)
     fadeLength = static_cast<int> (fadeCurve.size()) - 1;
     wearTapCount = -1;
     guard = maxBlock + 4;
+    vectorDarkening = voicekernels::hasDarkenEight();
 
     lineLeft.assign (static_cast<std::size_t> (ringFrames + guard), 0.0f);
     lineRight.assign (static_cast<std::size_t> (ringFrames + guard), 0.0f);
@@ -290,6 +291,17 @@ int TapVoiceBank::interpolateSteady (TapVoice& v, const VoiceSetup& u, float* tl
 {
     const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
     const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
+    if (v.gain == v.gainTarget)
+    {
+        voicekernels::interpolateScaled (lineLeft.data() + pl.start, Weights (pl.fraction), v.gain, tl, n);
+        voicekernels::interpolateScaled (lineRight.data() + pr.start, Weights (pr.fraction), v.gain, tr, n);
+        if (v.gain <= silent)
+        {
+            v.active = false;
+            return 0;
+        }
+        return n;
+    }
     voicekernels::interpolate (lineLeft.data() + pl.start, Weights (pl.fraction), tl, n);
     voicekernels::interpolate (lineRight.data() + pr.start, Weights (pr.fraction), tr, n);
     return applyGain (v, u, tl, tr, n);
@@ -326,52 +338,33 @@ int TapVoiceBank::applyGain (TapVoice& v, const VoiceSetup& u, float* tl, float*
 
 void TapVoiceBank::flushDarkGroup (float* wetLeft, float* wetRight, int n)
 {
-    // The one-pole darkening filters of up to four voices run side by side,
+    // The one-pole darkening filters of up to eight voices run side by side,
     // so their recursions overlap instead of waiting on one another. Each
     // sample still adds the voices in index order.
     const int k = darkGroupSize;
     if (k == 0)
         return;
 
-    float yl[maxDarkGroup], yr[maxDarkGroup];
-    for (int j = 0; j < k; ++j)
-    {
-        yl[j] = darkGroup[j].voice->wearLeft;
-        yr[j] = darkGroup[j].voice->wearRight;
-    }
-
+    float yl[maxDarkGroup], yr[maxDarkGroup], a[maxDarkGroup], pl[maxDarkGroup], pr[maxDarkGroup];
+    const float* tl[maxDarkGroup];
+    const float* tr[maxDarkGroup];
     bool anyQuiet = false;
     for (int j = 0; j < k; ++j)
-        anyQuiet = anyQuiet || darkGroup[j].quietFrom < n;
-
-    if (k == maxDarkGroup && ! anyQuiet)
     {
-        // A full group of sounding voices: four fixed filters, no checks.
-        const float* tl[maxDarkGroup];
-        const float* tr[maxDarkGroup];
-        float a[maxDarkGroup], pl[maxDarkGroup], pr[maxDarkGroup];
-        for (int j = 0; j < maxDarkGroup; ++j)
-        {
-            tl[j] = darkScratch[static_cast<std::size_t> (j)].data();
-            tr[j] = darkScratch[static_cast<std::size_t> (maxDarkGroup + j)].data();
-            a[j] = darkGroup[j].coeff;
-            pl[j] = darkGroup[j].panLeft;
-            pr[j] = darkGroup[j].panRight;
-        }
-        for (int i = 0; i < n; ++i)
-        {
-            float sumL = wetLeft[i];
-            float sumR = wetRight[i];
-            for (int j = 0; j < maxDarkGroup; ++j)
-            {
-                yl[j] += (tl[j][i] - yl[j]) * a[j];
-                yr[j] += (tr[j][i] - yr[j]) * a[j];
-                sumL += yl[j] * pl[j];
-                sumR += yr[j] * pr[j];
-            }
-            wetLeft[i] = sumL;
-            wetRight[i] = sumR;
-        }
+        const auto& g = darkGroup[j];
+        yl[j] = g.voice->wearLeft;
+        yr[j] = g.voice->wearRight;
+        a[j] = g.coeff;
+        pl[j] = g.panLeft;
+        pr[j] = g.panRight;
+        tl[j] = darkScratch[static_cast<std::size_t> (j)].data();
+        tr[j] = darkScratch[static_cast<std::size_t> (maxDarkGroup + j)].data();
+        anyQuiet = anyQuiet || g.quietFrom < n;
+    }
+
+    if (k == maxDarkGroup && ! anyQuiet && vectorDarkening)
+    {
+        voicekernels::darkenEight ({ tl, yl, pl, wetLeft }, { tr, yr, pr, wetRight }, a, n);
     }
     else
     {
@@ -381,15 +374,12 @@ void TapVoiceBank::flushDarkGroup (float* wetLeft, float* wetRight, int n)
             float sumR = wetRight[i];
             for (int j = 0; j < k; ++j)
             {
-                const auto& g = darkGroup[j];
-                if (i >= g.quietFrom)
+                if (i >= darkGroup[j].quietFrom)
                     yl[j] = yr[j] = 0.0f; // a silent voice keeps no filter memory
-                const float* tl = darkScratch[static_cast<std::size_t> (j)].data();
-                const float* tr = darkScratch[static_cast<std::size_t> (maxDarkGroup + j)].data();
-                yl[j] += (tl[i] - yl[j]) * g.coeff;
-                yr[j] += (tr[i] - yr[j]) * g.coeff;
-                sumL += yl[j] * g.panLeft;
-                sumR += yr[j] * g.panRight;
+                yl[j] += (tl[j][i] - yl[j]) * a[j];
+                yr[j] += (tr[j][i] - yr[j]) * a[j];
+                sumL += yl[j] * pl[j];
+                sumR += yr[j] * pr[j];
             }
             wetLeft[i] = sumL;
             wetRight[i] = sumR;

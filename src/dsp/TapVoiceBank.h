@@ -104,7 +104,7 @@ private:
         float panLeft = 1.0f, panRight = 1.0f;
         int quietFrom = 0;
     };
-    static constexpr int maxDarkGroup = 4;
+    static constexpr int maxDarkGroup = voicekernels::darkLanes;
 
     void flushSteadyGroup (float* wetLeft, float* wetRight, int n);
 
@@ -152,6 +152,7 @@ private:
     std::array<std::vector<float>, 2 * maxDarkGroup> darkScratch;
     DarkVoice darkGroup[maxDarkGroup] {};
     int darkGroupSize = 0;
+    bool vectorDarkening = false; // eight darkened voices at once
     voicekernels::SteadyRead steadyLeft[voicekernels::maxSteadyGroup] {};
     voicekernels::SteadyRead steadyRight[voicekernels::maxSteadyGroup] {};
     int steadyGroupSize = 0;

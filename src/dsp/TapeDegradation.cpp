@@ -1,7 +1,9 @@
 #include "dsp/TapeDegradation.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 namespace dsp
 {
@@ -30,6 +32,12 @@ float clampOrKeep (float value, float lo, float hi, float previous) noexcept
 
 int wrapIndex (int index, int size) noexcept
 {
+    // Indices here are at most one ring length out; only others need the
+    // division.
+    if (index >= 0 && index < size)
+        return index;
+    if (index >= size && index < 2 * size)
+        return index - size;
     const int r = index % size;
     return r < 0 ? r + size : r;
 }
@@ -74,13 +82,28 @@ double softClip (double y, double& memory) noexcept
     return y;
 }
 
+// 2^(e + 62), where e is the exponent frexp gives for x: read straight from
+// the bits of a normal float, through frexp and ldexp for anything else.
+double lastBitScale (float x) noexcept
+{
+    const auto biased = static_cast<int> ((std::bit_cast<std::uint32_t> (x) >> 23) & 0xffu);
+    if (biased == 0 || biased == 0xff)
+    {
+        int exponent = 0;
+        std::frexp (x, &exponent);
+        return std::ldexp (1.0, exponent + 62);
+    }
+    // frexp's exponent is biased - 126; 2^(that + 62) is a normal double.
+    const auto doubleBiased = static_cast<std::uint64_t> (biased - 126 + 62 + 1023);
+    return std::bit_cast<double> (doubleBiased << 52);
+}
+
 // Adds noise at the level of the last bit of the float the sample becomes.
 float ditherToFloat (double out, std::uint32_t& noise) noexcept
 {
-    int exponent = 0;
-    std::frexp (static_cast<float> (out), &exponent);
+    const double scale = lastBitScale (static_cast<float> (out));
     noise = nextNoise (noise);
-    out += (static_cast<double> (noise) - 2147483647.0) * 5.5e-36 * std::ldexp (1.0, exponent + 62);
+    out += (static_cast<double> (noise) - 2147483647.0) * 5.5e-36 * scale;
     return static_cast<float> (out);
 }
 } // namespace
@@ -278,7 +301,8 @@ void TapeDegradation::processStereo (float* left, float* right, int n) noexcept
         const double dryR = dryRight[static_cast<std::size_t> (dryIndex)];
         dryLeft[static_cast<std::size_t> (dryIndex)] = xL;
         dryRight[static_cast<std::size_t> (dryIndex)] = xR;
-        dryIndex = (dryIndex + 1) % dryDelay;
+        if (++dryIndex >= dryDelay)
+            dryIndex = 0;
 
         // Low split: the part below 150 Hz leaves the wet path.
         lowLeft += (xL - lowLeft) * k.lowSplit;

@@ -79,7 +79,9 @@ float TapeHack2Saturator::process (float x, float inputGain, float outputGain) n
     const double m7 = m5 * m2;
     const double m9 = m7 * m2;
     const double m11 = m9 * m2;
-    const double sat = static_cast<float> (m - m3 / 6.0 + m5 / 69.0 - m7 / 2530.08 + m9 / 224985.6 - m11 / 9979200.0);
+    // The curve's divisors, as factors.
+    constexpr double c3 = 1.0 / 6.0, c5 = 1.0 / 69.0, c7 = 1.0 / 2530.08, c9 = 1.0 / 224985.6, c11 = 1.0 / 9979200.0;
+    const double sat = static_cast<float> (m - m3 * c3 + m5 * c5 - m7 * c7 + m9 * c9 - m11 * c11);
 
     const double postDark = average (post, c, sat);
     slewCount = c + 1;

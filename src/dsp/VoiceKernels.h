@@ -56,4 +56,26 @@ void addScaled (const float* x, float g, float pan, float* wet, int n);
 
 // wet[i] += x[i] * pan.
 void addPanned (const float* x, float pan, float* wet, int n);
+
+// out[i] = (the weighted read at src + i) * g.
+void interpolateScaled (const float* src, const Weights& w, float g, float* out, int n);
+
+// One channel of eight darkened voices: their inputs, filter states and pans,
+// and the sum they add to.
+struct DarkChannel
+{
+    const float* const* x;
+    float* y;
+    const float* pan;
+    float* wet;
+};
+
+// Eight darkened voices side by side, one vector lane each: for every sample
+// each voice's one-pole filter takes y[j] += (x[j][i] - y[j]) * a[j], and
+// wet[i] += y[j] * pan[j] in voice order, in both channels. Only where the machine has AVX2
+// (see hasDarkenEight, which asks the processor: call it outside the audio
+// thread); the caller runs the same arithmetic itself otherwise.
+constexpr int darkLanes = 8;
+bool hasDarkenEight();
+void darkenEight (const DarkChannel& left, const DarkChannel& right, const float* a, int n);
 } // namespace voicekernels
