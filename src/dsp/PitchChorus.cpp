@@ -65,7 +65,32 @@ void PitchChorus::setLfoPosition (std::int64_t wholeCycles, float phase) noexcep
     lfoCycles.fraction = lfoPhase;
 }
 
-float PitchChorus::read (const float* buffer, float distance) const noexcept
+namespace
+{
+// Four-point cubic through ym1, y0, y1, y2 at fraction t past y0.
+inline float cubic (const float* buffer, int im1, int i0, int i1, int i2, float t) noexcept
+{
+    const float ym1 = buffer[im1];
+    const float y0 = buffer[i0];
+    const float y1 = buffer[i1];
+    const float y2 = buffer[i2];
+
+    const float c1 = (y1 - ym1) * 0.5f;
+    const float v = y0 - y1;
+    const float u = c1 + v;
+    const float c3 = u + v + (y2 - y0) * 0.5f;
+    const float c2 = u + c3;
+    return ((c3 * t - c2) * t + c1) * t + y0;
+}
+} // namespace
+
+struct PitchChorus::ReadPoint
+{
+    int im1, i0, i1, i2;
+    float t;
+};
+
+PitchChorus::ReadPoint PitchChorus::place (float distance) const noexcept
 {
     float pos = static_cast<float> (writeIndex) - distance;
     if (pos < 0.0f)
@@ -79,18 +104,15 @@ float PitchChorus::read (const float* buffer, float distance) const noexcept
     const int im1 = i0 == 0 ? size - 1 : i0 - 1;
     const int i1 = i0 + 1 >= size ? i0 + 1 - size : i0 + 1;
     const int i2 = i1 + 1 >= size ? i1 + 1 - size : i1 + 1;
+    return { im1, i0, i1, i2, t };
+}
 
-    const float ym1 = buffer[im1];
-    const float y0 = buffer[i0];
-    const float y1 = buffer[i1];
-    const float y2 = buffer[i2];
-
-    const float c1 = (y1 - ym1) * 0.5f;
-    const float v = y0 - y1;
-    const float u = c1 + v;
-    const float c3 = u + v + (y2 - y0) * 0.5f;
-    const float c2 = u + c3;
-    return ((c3 * t - c2) * t + c1) * t + y0;
+void PitchChorus::readPair (const float* left, const float* right, float distance, float& outLeft,
+                            float& outRight) const noexcept
+{
+    const auto p = place (distance);
+    outLeft = cubic (left, p.im1, p.i0, p.i1, p.i2, p.t);
+    outRight = cubic (right, p.im1, p.i0, p.i1, p.i2, p.t);
 }
 
 void PitchChorus::processStereo (float* left, float* right, int n, float bendPeriodMs) noexcept
@@ -198,8 +220,11 @@ void PitchChorus::processStereo (float* left, float* right, int n, float bendPer
         const float gA = s * s;
         const float gB = 1.0f - gA;
 
-        const float wetL = gA * read (bufL, delay) + gB * read (bufL, delay2);
-        float wetR = gA * read (bufR, delay) + gB * read (bufR, delay2);
+        float aL = 0.0f, aR = 0.0f, bL = 0.0f, bR = 0.0f;
+        readPair (bufL, bufR, delay, aL, aR);
+        readPair (bufL, bufR, delay2, bL, bR);
+        const float wetL = gA * aL + gB * bL;
+        float wetR = gA * aR + gB * bR;
         feedbackL = wetL;
         feedbackR = wetR;
 

@@ -78,6 +78,10 @@ private:
     float bendPhase = 0.0f;
     float bendSmoothed = 0.0f;
 
-    float read (const float* buffer, float distance) const noexcept;
+    struct ReadPoint;
+    // Where a read `distance` samples behind the write position falls.
+    ReadPoint place (float distance) const noexcept;
+    // One four-point read from each channel's buffer, placed once.
+    void readPair (const float* left, const float* right, float distance, float& outLeft, float& outRight) const noexcept;
 };
 } // namespace dsp
