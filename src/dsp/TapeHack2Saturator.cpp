@@ -8,14 +8,17 @@ namespace dsp
 {
 namespace
 {
-// Stores v at the shared ring position and returns the mean of the ring.
+// Stores v at the shared ring position and returns the mean of the ring,
+// summed in ring order; the new value joins the sum straight from the
+// register rather than back through memory.
 template <std::size_t K>
-double averageStage (std::array<double, K>& ring, int position, double v) noexcept
+inline double averageStage (std::array<double, K>& ring, int position, double v) noexcept
 {
-    ring[static_cast<std::size_t> (position) % K] = v;
+    const std::size_t at = static_cast<std::size_t> (position) % K;
     double sum = 0.0;
-    for (const double x : ring)
-        sum += x;
+    for (std::size_t j = 0; j < K; ++j)
+        sum += j == at ? v : ring[j];
+    ring[at] = v;
     return sum / static_cast<double> (K);
 }
 
@@ -42,7 +45,7 @@ void TapeHack2Saturator::reset() noexcept
     post = Rings {};
 }
 
-double TapeHack2Saturator::average (Rings& rings, int position, double v) const noexcept
+inline double TapeHack2Saturator::average (Rings& rings, int position, double v) const noexcept
 {
     if (spacing >= 32)
         v = averageStage (rings.r32, position, v);
