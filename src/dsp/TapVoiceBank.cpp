@@ -122,6 +122,7 @@ void TapVoiceBank::prepare (double newSampleRate, int maxBlockSize)
     scratchRight.assign (static_cast<std::size_t> (maxBlock), 0.0f);
     for (auto& b : darkScratch)
         b.assign (static_cast<std::size_t> (maxBlock), 0.0f);
+    silence.assign (static_cast<std::size_t> (maxBlock), 0.0f);
     reset();
 }
 
@@ -173,6 +174,9 @@ void TapVoiceBank::update (const TapSet& taps, bool timingDirty, bool snapping)
 
         if (! v.active)
         {
+            // A silent tap stays asleep: it would only go quiet again.
+            if (! (tap.gain > silent))
+                continue;
             v.active = true;
             v.targetDelay = v.readDelay = v.fadeDelay = d;
             v.gain = 0.0f;
@@ -362,8 +366,15 @@ void TapVoiceBank::flushDarkGroup (float* wetLeft, float* wetRight, int n)
         anyQuiet = anyQuiet || g.quietFrom < n;
     }
 
-    if (k == maxDarkGroup && ! anyQuiet && vectorDarkening)
+    if (! anyQuiet && vectorDarkening)
     {
+        // A group short of eight fills its spare lanes with silent voices:
+        // no input, no pan, so they add exact zeros after the real ones.
+        for (int j = k; j < maxDarkGroup; ++j)
+        {
+            yl[j] = yr[j] = a[j] = pl[j] = pr[j] = 0.0f;
+            tl[j] = tr[j] = silence.data();
+        }
         voicekernels::darkenEight ({ tl, yl, pl, wetLeft }, { tr, yr, pr, wetRight }, a, n);
     }
     else

@@ -150,6 +150,7 @@ private:
     std::vector<float> lineLeft, lineRight;
     std::vector<float> scratchLeft, scratchRight;
     std::array<std::vector<float>, 2 * maxDarkGroup> darkScratch;
+    std::vector<float> silence; // a block of zeros
     DarkVoice darkGroup[maxDarkGroup] {};
     int darkGroupSize = 0;
     bool vectorDarkening = false; // eight darkened voices at once
