@@ -82,15 +82,11 @@ inline float cubic (const float* buffer, int im1, int i0, int i1, int i2, float 
     const float c2 = u + c3;
     return ((c3 * t - c2) * t + c1) * t + y0;
 }
-} // namespace
 
-struct PitchChorus::ReadPoint
-{
-    int im1, i0, i1, i2;
-    float t;
-};
-
-PitchChorus::ReadPoint PitchChorus::place (float distance) const noexcept
+// One four-point read `distance` samples behind the write position, from
+// each channel's buffer, placed once.
+inline void readPair (const float* left, const float* right, int writeIndex, int size, float distance,
+                      float& outLeft, float& outRight) noexcept
 {
     float pos = static_cast<float> (writeIndex) - distance;
     if (pos < 0.0f)
@@ -104,16 +100,10 @@ PitchChorus::ReadPoint PitchChorus::place (float distance) const noexcept
     const int im1 = i0 == 0 ? size - 1 : i0 - 1;
     const int i1 = i0 + 1 >= size ? i0 + 1 - size : i0 + 1;
     const int i2 = i1 + 1 >= size ? i1 + 1 - size : i1 + 1;
-    return { im1, i0, i1, i2, t };
+    outLeft = cubic (left, im1, i0, i1, i2, t);
+    outRight = cubic (right, im1, i0, i1, i2, t);
 }
-
-void PitchChorus::readPair (const float* left, const float* right, float distance, float& outLeft,
-                            float& outRight) const noexcept
-{
-    const auto p = place (distance);
-    outLeft = cubic (left, p.im1, p.i0, p.i1, p.i2, p.t);
-    outRight = cubic (right, p.im1, p.i0, p.i1, p.i2, p.t);
-}
+} // namespace
 
 void PitchChorus::processStereo (float* left, float* right, int n, float bendPeriodMs) noexcept
 {
@@ -151,13 +141,24 @@ void PitchChorus::processStereo (float* left, float* right, int n, float bendPer
     const float bendCoeff = 1.0f - std::exp (-1.0f / (0.008f * sr));
 
     const float halfWindow = 0.5f * window;
+    const float windowLength = window;
+    const int length = size;
     float* const bufL = bufferL.data();
     float* const bufR = bufferR.data();
 
+    // The running state lives in locals for the loop, so that the calls in
+    // it do not force it through memory.
+    int write = writeIndex;
+    float d = delay;
+    float fbL = feedbackL, fbR = feedbackR;
+    float phase = lfoPhase;
+    CycleCounter cycles = lfoCycles;
+    float bPhase = bendPhase, bSmoothed = bendSmoothed;
+
     for (int i = 0; i < n; ++i)
     {
-        bufL[writeIndex] = left[i] + feedbackL * fbGain;
-        bufR[writeIndex] = right[i] + feedbackR * fbGain;
+        bufL[write] = left[i] + fbL * fbGain;
+        bufR[write] = right[i] + fbR * fbGain;
 
         // LFO
         float dLfo = 0.0f;
@@ -171,62 +172,62 @@ void PitchChorus::processStereo (float* left, float* right, int n, float bendPer
             if (randomShape)
             {
                 v = synced ? randomShapeValue (lfoSeed, shape, (beats - 4.0 * std::floor (beats / 4.0)) / noteLength)
-                           : lfoCycles.value (lfoSeed, shape);
+                           : cycles.value (lfoSeed, shape);
             }
             else
             {
                 std::uint32_t seedRef = lfoSeed;
-                v = LFO::value (lfoPhase, shape, seedRef);
+                v = LFO::value (phase, shape, seedRef);
             }
             dLfo = std::exp2 (lfoCentsPerUnit * v / 1200.0f) - 1.0f;
         }
 
         if (synced)
         {
-            lfoPhase = static_cast<float> (fracPositive (beats / noteLength));
-            if (lfoPhase >= 1.0f)
-                lfoPhase -= 1.0f;
+            phase = static_cast<float> (fracPositive (beats / noteLength));
+            if (phase >= 1.0f)
+                phase -= 1.0f;
         }
         else
         {
-            lfoPhase = LFO::advancePhase (lfoPhase, rateHz, sr);
-            lfoCycles.advance (cycleStep);
+            phase = LFO::advancePhase (phase, rateHz, sr);
+            cycles.advance (cycleStep);
         }
 
         // Length bend
         float dBend = 0.0f;
         if (bendActive)
         {
-            bendPhase += bendStep;
-            if (bendPhase >= 1.0f)
-                bendPhase -= 1.0f;
-            const float target = bendSize * (bendUp ? bendPhase : 1.0f - bendPhase);
-            bendSmoothed += (target - bendSmoothed) * bendCoeff;
-            dBend = std::exp2 (bendSmoothed / 1200.0f) - 1.0f;
+            bPhase += bendStep;
+            if (bPhase >= 1.0f)
+                bPhase -= 1.0f;
+            const float target = bendSize * (bendUp ? bPhase : 1.0f - bPhase);
+            bSmoothed += (target - bSmoothed) * bendCoeff;
+            dBend = std::exp2 (bSmoothed / 1200.0f) - 1.0f;
         }
 
         // Rotation
-        delay -= dCents + dLfo + dTwist + dBend;
-        if (delay < 0.0f)
-            delay += window;
-        else if (delay >= window)
-            delay -= window;
+        d -= dCents + dLfo + dTwist + dBend;
+        if (d < 0.0f)
+            d += windowLength;
+        else if (d >= windowLength)
+            d -= windowLength;
 
-        float delay2 = delay + halfWindow;
-        if (delay2 >= window)
-            delay2 -= window;
+        float delay2 = d + halfWindow;
+        if (delay2 >= windowLength)
+            delay2 -= windowLength;
 
-        const float s = std::sin (pi * delay / window);
+        const float s = std::sin (pi * d / windowLength);
         const float gA = s * s;
         const float gB = 1.0f - gA;
 
         float aL = 0.0f, aR = 0.0f, bL = 0.0f, bR = 0.0f;
-        readPair (bufL, bufR, delay, aL, aR);
-        readPair (bufL, bufR, delay2, bL, bR);
+        readPair (bufL, bufR, write, length, d, aL, aR);
+        readPair (bufL, bufR, write, length, delay2, bL, bR);
         const float wetL = gA * aL + gB * bL;
         float wetR = gA * aR + gB * bR;
-        feedbackL = wetL;
-        feedbackR = wetR;
+        fbL = wetL;
+        fbR = wetR;
 
         if (wide)
             wetR = -wetR;
@@ -234,8 +235,17 @@ void PitchChorus::processStereo (float* left, float* right, int n, float bendPer
         left[i] = wetL * wetMix + (1.0f - wetMix) * left[i];
         right[i] = wetR * wetMix + (1.0f - wetMix) * right[i];
 
-        if (++writeIndex >= size)
-            writeIndex = 0;
+        if (++write >= length)
+            write = 0;
     }
+
+    writeIndex = write;
+    delay = d;
+    feedbackL = fbL;
+    feedbackR = fbR;
+    lfoPhase = phase;
+    lfoCycles = cycles;
+    bendPhase = bPhase;
+    bendSmoothed = bSmoothed;
 }
 } // namespace dsp

@@ -77,11 +77,5 @@ private:
     CycleCounter lfoCycles;
     float bendPhase = 0.0f;
     float bendSmoothed = 0.0f;
-
-    struct ReadPoint;
-    // Where a read `distance` samples behind the write position falls.
-    ReadPoint place (float distance) const noexcept;
-    // One four-point read from each channel's buffer, placed once.
-    void readPair (const float* left, const float* right, float distance, float& outLeft, float& outRight) const noexcept;
 };
 } // namespace dsp
