@@ -115,6 +115,13 @@ void Tremolo::processStereo (float* left, float* right, int n) noexcept
     const double sr = sampleRate;
     std::uint32_t seedRef = seed;
 
+    // The running state lives in locals for the loop, so that the calls in
+    // it do not force it through memory.
+    float gL = gainL, gR = gainR;
+    float ph = phase;
+    CycleCounter cyc = cycles;
+    bool settled = primed;
+
     for (int i = 0; i < n; ++i)
     {
         float vL = 0.0f;
@@ -137,11 +144,11 @@ void Tremolo::processStereo (float* left, float* right, int n) noexcept
         }
         else if (randomShape)
         {
-            vL = vR = cycles.value (seed, shape);
+            vL = vR = cyc.value (seed, shape);
         }
         else
         {
-            const float base = phase + phaseOffset;
+            const float base = ph + phaseOffset;
             vL = LFO::value (wrapPhase (base), shape, seedRef);
             vR = LFO::value (wrapPhase (base + lrOffset), shape, seedRef);
         }
@@ -149,26 +156,32 @@ void Tremolo::processStereo (float* left, float* right, int n) noexcept
         const float tL = 1.0f - (1.0f - (0.5f * vL + 0.5f)) * depth;
         const float tR = 1.0f - (1.0f - (0.5f * vR + 0.5f)) * depth;
 
-        if (primed)
+        if (settled)
         {
-            gainL += (tL - gainL) * (1.0f - a);
-            gainR += (tR - gainR) * (1.0f - a);
+            gL += (tL - gL) * (1.0f - a);
+            gR += (tR - gR) * (1.0f - a);
         }
         else
         {
-            gainL = tL;
-            gainR = tR;
-            primed = true;
+            gL = tL;
+            gR = tR;
+            settled = true;
         }
 
-        left[i] *= gainL;
-        right[i] *= gainR;
+        left[i] *= gL;
+        right[i] *= gR;
 
         if (! sync)
         {
-            cycles.advance (cycleStep);
-            phase = LFO::advancePhase (phase, freeRate, sampleRate);
+            cyc.advance (cycleStep);
+            ph = LFO::advancePhase (ph, freeRate, sampleRate);
         }
     }
+
+    gainL = gL;
+    gainR = gR;
+    phase = ph;
+    cycles = cyc;
+    primed = settled;
 }
 } // namespace dsp
