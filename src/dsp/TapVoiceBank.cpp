@@ -174,9 +174,13 @@ void TapVoiceBank::update (const TapSet& taps, bool timingDirty, bool snapping)
 
         if (! v.active)
         {
-            // A silent tap stays asleep: it would only go quiet again.
+            // A silent tap's voice stays asleep, as it would only go quiet
+            // again, but keeps its place.
             if (! (tap.gain > silent))
+            {
+                v.targetDelay = v.readDelay = v.fadeDelay = d;
                 continue;
+            }
             v.active = true;
             v.targetDelay = v.readDelay = v.fadeDelay = d;
             v.gain = 0.0f;
