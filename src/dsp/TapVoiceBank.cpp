@@ -283,18 +283,6 @@ TapVoiceBank::VoiceSetup TapVoiceBank::setUpVoice (TapVoice& v, int index, const
     return u;
 }
 
-double TapVoiceBank::leftDelay (double d) const
-{
-    return std::min (std::max (d, 0.0), maxReadDelay);
-}
-
-double TapVoiceBank::rightDelay (double d, double offset) const
-{
-    // The offset moves the right read later (negative) or earlier, but never
-    // ahead of the newest sample.
-    return std::min (d - std::min (d, offset), maxReadDelay);
-}
-
 int TapVoiceBank::interpolateSteady (TapVoice& v, const VoiceSetup& u, float* tl, float* tr, int n)
 {
     const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
@@ -597,9 +585,12 @@ void TapVoiceBank::addCrossfadeSample (TapVoice& v, const VoiceSetup& u, float v
     wetR += outR * u.panRight;
 }
 
-void TapVoiceBank::renderMoving (TapVoice& v, int index, const VoiceSetup& u, const TapSet& taps,
+void TapVoiceBank::renderMoving (TapVoice& voice, int index, const VoiceSetup& u, const TapSet& taps,
                                  const RenderSettings& s, float* wetLeft, float* wetRight, int n, int from)
 {
+    // The voice is worked on as a local copy: stores to the wet buffers
+    // cannot touch it, so its fields stay in registers.
+    TapVoice v = voice;
     // Delays glide or crossfade, the Wave offset moves, or the taps jump in
     // this block. Reads whose delay has not changed since the last sample
     // reuse their weights.
@@ -669,4 +660,5 @@ void TapVoiceBank::renderMoving (TapVoice& v, int index, const VoiceSetup& u, co
         wetLeft[i] += outL * u.panLeft;
         wetRight[i] += outR * u.panRight;
     }
+    voice = v;
 }

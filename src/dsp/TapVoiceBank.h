@@ -3,6 +3,7 @@
 #include "dsp/TapEngine.h"
 #include "dsp/VoiceKernels.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -112,8 +113,10 @@ private:
     // The darkening coefficient of every voice, recomputed when the tap count
     // or the wear amount changes.
     void updateWearCoefficients (int tapCount, float wearAmount);
-    double leftDelay (double d) const;
-    double rightDelay (double d, double offset) const;
+    double leftDelay (double d) const { return std::min (std::max (d, 0.0), maxReadDelay); }
+    // The offset moves the right read later (negative) or earlier, but never
+    // ahead of the newest sample.
+    double rightDelay (double d, double offset) const { return std::min (d - std::min (d, offset), maxReadDelay); }
     // Interpolated, gain-scaled output of a steady voice; returns the first
     // sample from which the voice is silent (n when it never is).
     int interpolateSteady (TapVoice& v, const VoiceSetup& u, float* tl, float* tr, int n);
