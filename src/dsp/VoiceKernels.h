@@ -1,8 +1,9 @@
 #pragma once
 
-// The vector loops of the tap voices. Every loop runs over samples, each
-// sample on its own, so the wider instruction sets the machine may offer give
-// exactly the same results as the baseline build.
+// The vector loops of the tap voices. Each computes every sample with the
+// same operations in the same order whatever instruction set runs it, so the
+// wider ones the machine may offer give exactly the same results as the
+// baseline build.
 
 namespace voicekernels
 {
@@ -72,9 +73,10 @@ struct DarkChannel
 
 // Eight darkened voices side by side, one vector lane each: for every sample
 // each voice's one-pole filter takes y[j] += (x[j][i] - y[j]) * a[j], and
-// wet[i] += y[j] * pan[j] in voice order, in both channels. Only where the machine has AVX2
-// (see hasDarkenEight, which asks the processor: call it outside the audio
-// thread); the caller runs the same arithmetic itself otherwise.
+// wet[i] += y[j] * pan[j] in voice order, in both channels. Only where the
+// machine has AVX2 (see hasDarkenEight, which asks the processor: call it
+// outside the audio thread); the caller runs the same arithmetic itself
+// otherwise.
 constexpr int darkLanes = 8;
 bool hasDarkenEight();
 void darkenEight (const DarkChannel& left, const DarkChannel& right, const float* a, int n);
