@@ -49,14 +49,12 @@ inline bool stepGain (TapVoice& v, float ramp)
 // starts the next one at once.
 inline void completeCrossfade (TapVoice& v)
 {
-    v.fadePos = 1.0f;
     v.readDelay = v.fadeDelay;
     v.fading = false;
     if (v.refadeQueued)
     {
         v.refadeQueued = false;
         v.fadeDelay = v.targetDelay;
-        v.fadePos = 0.0f;
         v.fadeStep = 0;
         v.fading = true;
     }
@@ -184,7 +182,6 @@ void TapVoiceBank::update (const TapSet& taps, bool timingDirty, bool snapping)
             v.active = true;
             v.targetDelay = v.readDelay = v.fadeDelay = d;
             v.gain = 0.0f;
-            v.fadePos = 0.0f;
             v.fadeStep = 0;
             v.fading = v.refadeQueued = v.fadeQueued = false;
             v.waveDiff = v.waveDiffTarget;
@@ -224,7 +221,6 @@ void TapVoiceBank::scheduleCrossfades()
         {
             v.fadeQueued = false;
             v.fadeDelay = v.targetDelay;
-            v.fadePos = 0.0f;
             v.fadeStep = 0;
             v.fading = true;
             ++fadingNow;
@@ -557,7 +553,6 @@ int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetL
     }
 
     v.fadeStep += count;
-    v.fadePos = fadeCurve[static_cast<std::size_t> (v.fadeStep)];
     if (completes)
         completeCrossfade (v);
     return count;
@@ -606,7 +601,6 @@ void TapVoiceBank::renderMoving (TapVoice& voice, int index, const VoiceSetup& u
         {
             const double d = static_cast<double> (taps.taps[static_cast<std::size_t> (index)].timeMs) * toSamples;
             v.targetDelay = v.readDelay = v.fadeDelay = d;
-            v.fadePos = 0.0f;
             v.fadeStep = 0;
             v.fading = v.refadeQueued = v.fadeQueued = false;
             v.wearLeft = v.wearRight = 0.0f;
@@ -620,8 +614,7 @@ void TapVoiceBank::renderMoving (TapVoice& voice, int index, const VoiceSetup& u
 
         if (v.fading)
         {
-            v.fadePos = fadeCurve[static_cast<std::size_t> (++v.fadeStep)];
-            if (v.fadeStep >= fadeLength)
+            if (++v.fadeStep >= fadeLength)
                 completeCrossfade (v);
         }
         else if (! v.fadeQueued)
@@ -644,8 +637,9 @@ void TapVoiceBank::renderMoving (TapVoice& voice, int index, const VoiceSetup& u
             const double fr = rightDelay (v.fadeDelay, offset);
             const float secondL = fadeL.read (L, blockStart, ringFrames, fl, i);
             const float secondR = fr == fl ? fadeL.alsoRead (L, R, i) : fadeR.read (R, blockStart, ringFrames, fr, i);
-            valueL += (secondL - valueL) * v.fadePos;
-            valueR += (secondR - valueR) * v.fadePos;
+            const float fadePos = fadeCurve[static_cast<std::size_t> (v.fadeStep)];
+            valueL += (secondL - valueL) * fadePos;
+            valueR += (secondR - valueR) * fadePos;
         }
 
         float outL = valueL * v.gain;

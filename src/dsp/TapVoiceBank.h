@@ -19,8 +19,7 @@ struct TapVoice
     double targetDelay = 0.0;
     double readDelay = 0.0;
     double fadeDelay = 0.0;
-    float fadePos = 0.0f;
-    int fadeStep = 0;          // samples since the crossfade started
+    int fadeStep = 0;          // samples since the crossfade started: its place on the fade curve
     bool fading = false;
     bool refadeQueued = false;
     bool fadeQueued = false;

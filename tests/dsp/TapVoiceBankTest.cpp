@@ -324,8 +324,15 @@ namespace
 // the reference the optimised voice loop must match.
 struct ReferenceBank
 {
+    // A voice of the bank plus its fade position, kept as the plain rule
+    // states it: one ramp step added per sample.
+    struct Voice : TapVoice
+    {
+        float fadePos = 0.0f;
+    };
+
     std::vector<float> histL, histR; // every sample ever written
-    std::array<TapVoice, TapSet::maxTaps> voices {};
+    std::array<Voice, TapSet::maxTaps> voices {};
     int cursor = 0;
 
     void startFrom (const TapSet& taps)
@@ -357,7 +364,7 @@ struct ReferenceBank
             const double d = t.timeMs * sr / 1000.0;
             if (! v.active)
             {
-                v = TapVoice {};
+                v = Voice {};
                 v.active = true;
                 v.targetDelay = v.readDelay = v.fadeDelay = d;
                 v.gainTarget = t.gain;
