@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     # toolchain
-    g++ make cmake ninja-build pkg-config
+    g++ make cmake ninja-build pkg-config clang-format
     # the framework and the libraries it builds against
     juce-modules-source libasound2-dev libfreetype-dev libfontconfig1-dev
     libx11-dev libxcomposite-dev libxcursor-dev libxext-dev libxinerama-dev

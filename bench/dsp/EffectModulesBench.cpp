@@ -17,15 +17,19 @@ struct StereoBlock
 {
     std::vector<float> left, right;
 
-    StereoBlock() : left (blockSize), right (blockSize)
+    StereoBlock()
+        : left (blockSize)
+        , right (blockSize)
     {
         // Program-like material: two detuned partials, never silent, so no
         // state decays into denormals.
         for (int i = 0; i < blockSize; ++i)
         {
             const auto t = static_cast<float> (i) / sampleRate;
-            left[static_cast<std::size_t> (i)] = 0.4f * std::sin (6.2831855f * 220.0f * t) + 0.2f * std::sin (6.2831855f * 1330.0f * t);
-            right[static_cast<std::size_t> (i)] = 0.4f * std::sin (6.2831855f * 221.0f * t) + 0.2f * std::sin (6.2831855f * 1327.0f * t);
+            left[static_cast<std::size_t> (i)] =
+                0.4f * std::sin (6.2831855f * 220.0f * t) + 0.2f * std::sin (6.2831855f * 1330.0f * t);
+            right[static_cast<std::size_t> (i)] =
+                0.4f * std::sin (6.2831855f * 221.0f * t) + 0.2f * std::sin (6.2831855f * 1327.0f * t);
         }
     }
 };
@@ -35,10 +39,10 @@ void reportPerSample (benchmark::State& state)
 {
     constexpr double frames = blockSize;
     state.counters["ns_per_sample"] = benchmark::Counter (frames * 1.0e-9, benchmark::Counter::kIsIterationInvariantRate
-                                                                                | benchmark::Counter::kInvert);
+                                                                               | benchmark::Counter::kInvert);
     // Seconds of audio processed per second of CPU time.
-    state.counters["x_realtime"] = benchmark::Counter (frames / static_cast<double> (sampleRate),
-                                                       benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["x_realtime"] =
+        benchmark::Counter (frames / static_cast<double> (sampleRate), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 // The two echo filters, one per channel, as the processor runs them per block.
@@ -93,7 +97,13 @@ void BM_TremoloStereo (benchmark::State& state)
     }
     reportPerSample (state);
 }
-BENCHMARK (BM_TremoloStereo)->ArgNames ({ "shape", "sync" })->Args ({ 0, 0 })->Args ({ 2, 0 })->Args ({ 6, 0 })->Args ({ 0, 1 })->Args ({ 6, 1 });
+BENCHMARK (BM_TremoloStereo)
+    ->ArgNames ({ "shape", "sync" })
+    ->Args ({ 0, 0 })
+    ->Args ({ 2, 0 })
+    ->Args ({ 6, 0 })
+    ->Args ({ 0, 1 })
+    ->Args ({ 6, 1 });
 
 // Arguments: LFO shape, length bend on.
 void BM_PitchChorusStereo (benchmark::State& state)

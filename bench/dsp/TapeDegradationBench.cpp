@@ -51,12 +51,11 @@ void tapeProcessStereo (benchmark::State& state)
     // to seconds per frame and scaled to nanoseconds.
     const auto frames = static_cast<double> (block);
     state.SetItemsProcessed (state.iterations() * block);
-    state.counters["ns_per_sample"] = benchmark::Counter (frames * 1e-9,
-                                                          benchmark::Counter::kIsIterationInvariantRate
-                                                              | benchmark::Counter::kInvert);
+    state.counters["ns_per_sample"] =
+        benchmark::Counter (frames * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     // Seconds of audio processed per second of wall time.
-    state.counters["x_realtime"] = benchmark::Counter (frames / static_cast<double> (sampleRate),
-                                                       benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["x_realtime"] =
+        benchmark::Counter (frames / static_cast<double> (sampleRate), benchmark::Counter::kIsIterationInvariantRate);
 }
 } // namespace
 

@@ -27,8 +27,12 @@ public:
         for (int i = 0; i < source.getNumSamples(); ++i)
         {
             const double t = i / sampleRate;
-            source.setSample (0, i, static_cast<float> (0.3 * std::sin (6.283185307 * 220.0 * t) + 0.1 * std::sin (6.283185307 * 1330.0 * t)));
-            source.setSample (1, i, static_cast<float> (0.3 * std::sin (6.283185307 * 221.0 * t) + 0.1 * std::sin (6.283185307 * 1327.0 * t)));
+            source.setSample (0, i,
+                              static_cast<float> (0.3 * std::sin (6.283185307 * 220.0 * t)
+                                                  + 0.1 * std::sin (6.283185307 * 1330.0 * t)));
+            source.setSample (1, i,
+                              static_cast<float> (0.3 * std::sin (6.283185307 * 221.0 * t)
+                                                  + 0.1 * std::sin (6.283185307 * 1327.0 * t)));
         }
     }
 
@@ -63,8 +67,9 @@ private:
 
 void report (benchmark::State& state)
 {
-    state.counters["ns_per_sample"] = benchmark::Counter (static_cast<double> (blockSize) * 1.0e-9,
-                                                          benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_sample"] =
+        benchmark::Counter (static_cast<double> (blockSize) * 1.0e-9,
+                            benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["x_realtime"] = benchmark::Counter (static_cast<double> (blockSize) / sampleRate,
                                                        benchmark::Counter::kIsIterationInvariantRate);
 }

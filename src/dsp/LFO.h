@@ -18,7 +18,10 @@ enum class LfoShape : int
     RandomSmooth = 6
 };
 
-constexpr int shapeIndex (LfoShape shape) noexcept { return static_cast<int> (shape); }
+constexpr int shapeIndex (LfoShape shape) noexcept
+{
+    return static_cast<int> (shape);
+}
 
 constexpr bool isRandomShape (int shape) noexcept
 {

@@ -20,10 +20,10 @@ float decayCurve (float raw);
 // Tap window length, 10..14000 ms.
 float lengthMs (float raw);
 
-float highPassHz (float raw);   // 20..4000 Hz
-float lowPassHz (float raw);    // 500..22000 Hz
-float lfoRateHz (float raw);    // 0.15..8 Hz, Wave and tremolo
-float pitchRateHz (float raw);  // 0, or 0.01..8 Hz
+float highPassHz (float raw);  // 20..4000 Hz
+float lowPassHz (float raw);   // 500..22000 Hz
+float lfoRateHz (float raw);   // 0.15..8 Hz, Wave and tremolo
+float pitchRateHz (float raw); // 0, or 0.01..8 Hz
 
 // Tempo-synced LFO rates (Wave, tremolo, pitch) pick their division from
 // the rate control: raw 0 the slowest, raw 1000 the fastest.

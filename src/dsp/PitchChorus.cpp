@@ -85,8 +85,8 @@ inline float cubic (const float* buffer, int im1, int i0, int i1, int i2, float 
 
 // One four-point read `distance` samples behind the write position, from
 // each channel's buffer, placed once.
-inline void readPair (const float* left, const float* right, int writeIndex, int size, float distance,
-                      float& outLeft, float& outRight) noexcept
+inline void readPair (const float* left, const float* right, int writeIndex, int size, float distance, float& outLeft,
+                      float& outRight) noexcept
 {
     float pos = static_cast<float> (writeIndex) - distance;
     if (pos < 0.0f)

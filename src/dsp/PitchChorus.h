@@ -20,26 +20,26 @@ public:
     // Controls, written by the owner before every block. processStereo
     // reads them through a per-block copy that replaces non-finite values by
     // neutral ones and keeps each inside a safe range (noted per field).
-    float cents = 0.0f;         // fixed offset in cents, within +-2400
-    float mix = 1.0f;           // wet share 0..1
-    float lfoRate = 0.0f;       // Hz, free-running; 0 stops the LFO; below a quarter of the sampling rate
-    float lfoDepth = 0.0f;      // 0..1, 1 = +-50 cents before depthScale
-    float depthScale = 1.0f;    // 1, or 2 with "Pitch 2x"; within 0..4
-    int lfoShape = 1;           // LfoShape 0..6
+    float cents = 0.0f;      // fixed offset in cents, within +-2400
+    float mix = 1.0f;        // wet share 0..1
+    float lfoRate = 0.0f;    // Hz, free-running; 0 stops the LFO; below a quarter of the sampling rate
+    float lfoDepth = 0.0f;   // 0..1, 1 = +-50 cents before depthScale
+    float depthScale = 1.0f; // 1, or 2 with "Pitch 2x"; within 0..4
+    int lfoShape = 1;        // LfoShape 0..6
     std::uint32_t lfoSeed = 0x27D4EB2Fu;
-    bool wide = false;          // invert the polarity of the right wet output
-    float regen = 0.0f;         // feedback amount in percent, 0..100
-    float regenScale = 0.9f;    // feedback multiplier, within 0..1
+    bool wide = false;       // invert the polarity of the right wet output
+    float regen = 0.0f;      // feedback amount in percent, 0..100
+    float regenScale = 0.9f; // feedback multiplier, within 0..1
     bool twistLink = false;
-    float twistAmount = 0.0f;   // Twist value, -100..100
-    float twistCents = 30.0f;   // cents at Twist = 100, within +-2400
+    float twistAmount = 0.0f; // Twist value, -100..100
+    float twistCents = 30.0f; // cents at Twist = 100, within +-2400
     bool bendOn = false;
-    float bendCents = 0.0f;     // size of the bend ramp, 0..2400
-    bool bendUp = true;         // rising (true) or falling ramp
-    bool sync = false;          // LFO locked to the host tempo
-    double ppq = 0.0;           // host position in beats at the block start
-    double bpm = 120.0;         // host tempo
-    int noteIndex = 5;          // division index 0..12
+    float bendCents = 0.0f; // size of the bend ramp, 0..2400
+    bool bendUp = true;     // rising (true) or falling ramp
+    bool sync = false;      // LFO locked to the host tempo
+    double ppq = 0.0;       // host position in beats at the block start
+    double bpm = 120.0;     // host tempo
+    int noteIndex = 5;      // division index 0..12
 
     // Stores the sampling rate (finite positive rates are kept within
     // 1 kHz..768 kHz; others keep the previous rate), sizes both buffers and

@@ -26,9 +26,7 @@ float decayAmplitudeModed (int index, int count, float curve, int mode, int step
     const float k = curve / 140.0f;
     const float slope = k < 0.0f ? -25.0f : -14.0f;
     const float dbAtEnd = -(k * slope + 20.0f);
-    const auto amplitude = [dbAtEnd] (float r) {
-        return std::pow (10.0f, dbAtEnd * std::min (r, 1.0f) / 20.0f);
-    };
+    const auto amplitude = [dbAtEnd] (float r) { return std::pow (10.0f, dbAtEnd * std::min (r, 1.0f) / 20.0f); };
 
     if (mode != 1 && mode != 2)
         return amplitude (q);
@@ -72,16 +70,28 @@ float TapEngine::lfoValue (float tMs, float rateHz, int shape, float depth, std:
     double value = 0.0;
     switch (shape)
     {
-        case 1: value = u < 0.5 ? 4.0 * u - 1.0 : 3.0 - 4.0 * u; break;
-        case 2: value = u < 0.5 ? 1.0 : -1.0; break;
-        case 3: value = 1.0 - 2.0 * u; break; // the Wave LFO's saw falls on 3
-        case 4: value = 2.0 * u - 1.0; break; // and rises on 4
+        case 1:
+            value = u < 0.5 ? 4.0 * u - 1.0 : 3.0 - 4.0 * u;
+            break;
+        case 2:
+            value = u < 0.5 ? 1.0 : -1.0;
+            break;
+        case 3:
+            value = 1.0 - 2.0 * u;
+            break; // the Wave LFO's saw falls on 3
+        case 4:
+            value = 2.0 * u - 1.0;
+            break; // and rises on 4
         case 5:
         case 6:
             value = dsp::randomShapeValue (seed, shape, z);
             break;
-        case 7: value = 0.0; break;
-        default: value = std::sin (angle); break;
+        case 7:
+            value = 0.0;
+            break;
+        default:
+            value = std::sin (angle);
+            break;
     }
     return static_cast<float> (static_cast<double> (depth) / 100.0 * value);
 }
@@ -164,7 +174,8 @@ void TapEngine::applyGapRuleForward (int n, float P, float g, bool anchorFirst)
     };
 
     const float targetSpan = shaped[static_cast<std::size_t> (n - 1)] - shaped[0];
-    const float c = anchorFirst ? 0.0f : findGrowth (n, targetSpan, [&build] (float cc) { return build (cc, nullptr); });
+    const float c =
+        anchorFirst ? 0.0f : findGrowth (n, targetSpan, [&build] (float cc) { return build (cc, nullptr); });
     build (c, times.data());
 }
 

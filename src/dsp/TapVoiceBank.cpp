@@ -274,8 +274,8 @@ TapVoiceBank::VoiceSetup TapVoiceBank::setUpVoice (TapVoice& v, int index, const
 
     u.jumps = s.jumpIndex >= 0 && s.jumpIndex < n && index < s.tapCount;
     u.offset = s.pingPong ? 0.0 : static_cast<double> (v.waveDiff * u.offsetScale);
-    u.steady = ! u.jumps && ! v.fading && (v.fadeQueued || v.readDelay == v.targetDelay)
-               && v.waveDiff == v.waveDiffTarget;
+    u.steady =
+        ! u.jumps && ! v.fading && (v.fadeQueued || v.readDelay == v.targetDelay) && v.waveDiff == v.waveDiffTarget;
     return u;
 }
 
@@ -406,7 +406,8 @@ void TapVoiceBank::updateWearCoefficients (int tapCount, float wearAmount)
     {
         const float q = static_cast<float> (std::min (index, c - 1)) * scale;
         const float fc = std::max (20.0f, 20000.0f * std::pow (10.0f, -4.0f * (wearAmount / 100.0f) * q / 20.0f));
-        wearCoeffs[static_cast<std::size_t> (index)] = static_cast<float> (1.0 - std::exp (-twoPi * static_cast<double> (fc) / sampleRate));
+        wearCoeffs[static_cast<std::size_t> (index)] =
+            static_cast<float> (1.0 - std::exp (-twoPi * static_cast<double> (fc) / sampleRate));
     }
 }
 

@@ -19,7 +19,7 @@ struct TapVoice
     double targetDelay = 0.0;
     double readDelay = 0.0;
     double fadeDelay = 0.0;
-    int fadeStep = 0;          // samples since the crossfade started: its place on the fade curve
+    int fadeStep = 0; // samples since the crossfade started: its place on the fade curve
     bool fading = false;
     bool refadeQueued = false;
     bool fadeQueued = false;
@@ -44,12 +44,12 @@ public:
     // Per-block settings of the voice loop.
     struct RenderSettings
     {
-        int tapCount = 0;          // entries of the tap set in use
-        bool wear = false;         // Tape Wear darkening active
-        float wearAmount = 0.0f;   // 0..100
-        bool pingPong = false;     // ping-pong active (amount > 0 on a stereo input)
+        int tapCount = 0;        // entries of the tap set in use
+        bool wear = false;       // Tape Wear darkening active
+        float wearAmount = 0.0f; // 0..100
+        bool pingPong = false;   // ping-pong active (amount > 0 on a stereo input)
         float pingPongAmount = 0.0f;
-        int jumpIndex = -1;        // sample of the snap jump in this block, or -1
+        int jumpIndex = -1; // sample of the snap jump in this block, or -1
     };
 
     // Sizes the line to 15 s plus one frame and the block scratch; clears.
@@ -85,15 +85,15 @@ private:
     // What a voice needs for one block, worked out at its start.
     struct VoiceSetup
     {
-        float ramp = 0.0f;         // gain and crossfade step per sample
-        double glide = 0.0;        // one-pole glide coefficient
-        float offsetScale = 0.0f;  // samples of right-channel offset per unit of waveDiff
-        double offset = 0.0;       // the right-channel offset at the block start
+        float ramp = 0.0f;        // gain and crossfade step per sample
+        double glide = 0.0;       // one-pole glide coefficient
+        float offsetScale = 0.0f; // samples of right-channel offset per unit of waveDiff
+        double offset = 0.0;      // the right-channel offset at the block start
         bool dark = false;
         float wearCoeff = 0.0f;
         float panLeft = 1.0f, panRight = 1.0f;
-        bool jumps = false;        // the snap jump falls in this block
-        bool steady = false;       // read positions cannot move in this block
+        bool jumps = false;  // the snap jump falls in this block
+        bool steady = false; // read positions cannot move in this block
     };
 
     // A steady, darkened voice whose filter runs alongside others.
@@ -133,12 +133,12 @@ private:
                        float* wetLeft, float* wetRight, int n, int from);
 
     double sampleRate = 44100.0;
-    int frames = 0;      // frames of history a tap may reach: 15 s plus one
-    int ringFrames = 0;  // frames in the ring: the history plus one block
-    int guard = 0;       // copied frames after the end of the ring
+    int frames = 0;     // frames of history a tap may reach: 15 s plus one
+    int ringFrames = 0; // frames in the ring: the history plus one block
+    int guard = 0;      // copied frames after the end of the ring
     int maxBlock = 0;
     int writeIndex = 0;
-    int blockStart = 0;  // write index at the start of the last recorded block
+    int blockStart = 0; // write index at the start of the last recorded block
     double maxReadDelay = 0.0;
     double glideCoeff = 0.0;
     // The fade position after each sample of a crossfade, from 0 to 1; every

@@ -319,8 +319,7 @@ void TapeDegradation::processStereo (float* left, float* right, int n) noexcept
 
         if (k.flutterDepth != 0.0)
         {
-            const double offset = k.flutterDepth
-                                  + flutterAmp * flutterAmp * k.flutterDepth * std::sin (flutterSweep);
+            const double offset = k.flutterDepth + flutterAmp * flutterAmp * k.flutterDepth * std::sin (flutterSweep);
             const double whole = std::floor (offset);
             const double t = offset - whole;
             const int age = static_cast<int> (whole);

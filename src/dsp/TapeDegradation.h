@@ -105,12 +105,12 @@ private:
 
     std::vector<double> flutterLeft, flutterRight;
     int writeCounter = 0;
-    double flutterAmp = 0.0;          // A
-    double flutterSweep = 0.0;        // B
-    double flutterAmpTarget = 0.5;    // C
+    double flutterAmp = 0.0;       // A
+    double flutterSweep = 0.0;     // B
+    double flutterAmpTarget = 0.5; // C
 
-    double bump1 = 0.0, bump2 = 0.0;  // left pair
-    double bump3 = 0.0, bump4 = 0.0;  // right pair
+    double bump1 = 0.0, bump2 = 0.0; // left pair
+    double bump3 = 0.0, bump4 = 0.0; // right pair
     std::array<BandPass, 4> bumpFilters {};
     bool bumpFlip = false;
 

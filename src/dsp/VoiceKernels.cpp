@@ -3,19 +3,19 @@
 #include <cstddef>
 
 #if defined(__x86_64__) && defined(__GNUC__)
- #include <immintrin.h>
- #define TWIST_HAS_AVX2_KERNELS 1
+#include <immintrin.h>
+#define TWIST_HAS_AVX2_KERNELS 1
 #else
- #define TWIST_HAS_AVX2_KERNELS 0
+#define TWIST_HAS_AVX2_KERNELS 0
 #endif
 
 // On x86-64 each loop is also built for AVX2 (without FMA, so no product is
 // fused and every result stays the same), chosen once at load time. Not in
 // ThreadSanitizer builds: the load-time choice would run before its runtime.
 #if defined(__x86_64__) && defined(__GNUC__) && ! defined(__clang__) && ! defined(__SANITIZE_THREAD__)
- #define TWIST_VECTOR_CLONES __attribute__ ((target_clones ("avx2", "default")))
+#define TWIST_VECTOR_CLONES __attribute__ ((target_clones ("avx2", "default")))
 #else
- #define TWIST_VECTOR_CLONES
+#define TWIST_VECTOR_CLONES
 #endif
 
 namespace voicekernels
@@ -54,11 +54,20 @@ TWIST_VECTOR_CLONES void sumSteady (const SteadyRead* reads, int count, float* w
 {
     switch (count)
     {
-        case 1: sumSteadyFixed<1> (reads, wet, n); break;
-        case 2: sumSteadyFixed<2> (reads, wet, n); break;
-        case 3: sumSteadyFixed<3> (reads, wet, n); break;
-        case 4: sumSteadyFixed<4> (reads, wet, n); break;
-        default: break;
+        case 1:
+            sumSteadyFixed<1> (reads, wet, n);
+            break;
+        case 2:
+            sumSteadyFixed<2> (reads, wet, n);
+            break;
+        case 3:
+            sumSteadyFixed<3> (reads, wet, n);
+            break;
+        case 4:
+            sumSteadyFixed<4> (reads, wet, n);
+            break;
+        default:
+            break;
     }
 }
 
@@ -138,8 +147,8 @@ __attribute__ ((target ("avx2"))) inline void transpose8 (__m256 (&r)[8])
 
 // Eight samples of eight voices of one channel, turned so that each vector
 // holds one sample of every voice; filtered; turned back; summed in order.
-__attribute__ ((target ("avx2"))) inline void darkenChunk (const float* const* x, int i, __m256& state,
-                                                           __m256 coeff, __m256 gains, float* wet)
+__attribute__ ((target ("avx2"))) inline void darkenChunk (const float* const* x, int i, __m256& state, __m256 coeff,
+                                                           __m256 gains, float* wet)
 {
     __m256 r[darkLanes];
     for (int j = 0; j < darkLanes; ++j)

@@ -29,14 +29,10 @@ int nearestByLog (float value, CandidateFn candidate)
 
 int NoteGrid::nearestDivisionByHz (float hz, float bpm)
 {
-    return nearestByLog (hz, [bpm] (int i) {
-        return std::log ((bpm / 60.0f) / beatMultipliers[i]);
-    });
+    return nearestByLog (hz, [bpm] (int i) { return std::log ((bpm / 60.0f) / beatMultipliers[i]); });
 }
 
 int NoteGrid::nearestDivisionByMs (float ms, float bpm)
 {
-    return nearestByLog (ms, [bpm] (int i) {
-        return std::log (60000.0f / bpm * beatMultipliers[i]);
-    });
+    return nearestByLog (ms, [bpm] (int i) { return std::log (60000.0f / bpm * beatMultipliers[i]); });
 }

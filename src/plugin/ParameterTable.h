@@ -24,8 +24,8 @@ struct Definition
     float max;
     float defaultValue;
     int version;
-    float interval = 0.01f;   // floats only
-    float skew = 1.0f;        // floats only
+    float interval = 0.01f; // floats only
+    float skew = 1.0f;      // floats only
     bool symmetricSkew = false;
 };
 

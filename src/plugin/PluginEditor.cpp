@@ -44,8 +44,8 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     visualizer.attachFalloff (apvts);
     visualizer.attachLength (apvts);
     const std::pair<MdSlider*, const char*> handleSliders[] = { { &visualizer.getDecaySlider(), "dcv" },
-                                                               { &visualizer.getWearSlider(), "tDarken" },
-                                                               { &visualizer.getFalloffSlider(), "dcFall" } };
+                                                                { &visualizer.getWearSlider(), "tDarken" },
+                                                                { &visualizer.getFalloffSlider(), "dcFall" } };
     for (const auto& [slider, id] : handleSliders)
     {
         slider->paramId = id;
@@ -95,9 +95,9 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     using Config = ButtonGrid::Config;
     buttonGrid.setButtons (
         { Config { "TAP SYNC", {}, IconPainters::sync, MdButton::Accent::am, "mu", {} },
-         Config { "TAP-FLIP", {}, IconPainters::flip, MdButton::Accent::am, "flipped", {} },
-         Config { "TWIST-REV", {}, IconPainters::twistRev, MdButton::Accent::am, "rev", {} },
-         Config { "RAND", {}, IconPainters::dice, MdButton::Accent::am, {}, [this] { randomize(); } } });
+          Config { "TAP-FLIP", {}, IconPainters::flip, MdButton::Accent::am, "flipped", {} },
+          Config { "TWIST-REV", {}, IconPainters::twistRev, MdButton::Accent::am, "rev", {} },
+          Config { "RAND", {}, IconPainters::dice, MdButton::Accent::am, {}, [this] { randomize(); } } });
     const auto gridButtons = buttonGrid.getButtons();
     for (auto* button : gridButtons)
         button->chrome = true;
@@ -112,17 +112,17 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     addAndMakeVisible (buttonGrid);
 
     // History arrows.
-    historyBackButton.iconPainter = [] (juce::Graphics& g, juce::Rectangle<float> r, juce::Colour c)
-    { return drawHistoryChevron (g, r, c, true); };
-    historyForwardButton.iconPainter = [] (juce::Graphics& g, juce::Rectangle<float> r, juce::Colour c)
-    { return drawHistoryChevron (g, r, c, false); };
-    historyBackButton.onClick = [this]
-    {
+    historyBackButton.iconPainter = [] (juce::Graphics& g, juce::Rectangle<float> r, juce::Colour c) {
+        return drawHistoryChevron (g, r, c, true);
+    };
+    historyForwardButton.iconPainter = [] (juce::Graphics& g, juce::Rectangle<float> r, juce::Colour c) {
+        return drawHistoryChevron (g, r, c, false);
+    };
+    historyBackButton.onClick = [this] {
         processor.randomStepBack();
         updateHistoryArrows();
     };
-    historyForwardButton.onClick = [this]
-    {
+    historyForwardButton.onClick = [this] {
         processor.randomStepForward();
         updateHistoryArrows();
     };
@@ -137,8 +137,7 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     addAndMakeVisible (sectionViewport);
 
     // Outside-click catcher for the options panel.
-    clickCatcher.onClick = [this]
-    {
+    clickCatcher.onClick = [this] {
         optionsButton.setToggleState (false, juce::dontSendNotification);
         clickCatcher.setActive (false);
     };
@@ -208,12 +207,10 @@ void MassDelayAudioProcessorEditor::randomize()
         auto* rand = buttons[3];
         rand->setToggleState (true, juce::dontSendNotification);
         juce::Component::SafePointer<MdButton> safeRand (rand);
-        juce::Timer::callAfterDelay (360,
-                                     [safeRand]
-                                     {
-                                         if (safeRand != nullptr)
-                                             safeRand->setToggleState (false, juce::dontSendNotification);
-                                     });
+        juce::Timer::callAfterDelay (360, [safeRand] {
+            if (safeRand != nullptr)
+                safeRand->setToggleState (false, juce::dontSendNotification);
+        });
     }
 
     // Parameters from the random matrix, new seeds and a history entry.
@@ -334,9 +331,8 @@ void MassDelayAudioProcessorEditor::paint (juce::Graphics& g)
         const auto font = titleLabel.getFont();
         const auto text = titleLabel.getBorderSize().subtractedFrom (titleLabel.getBounds()).toFloat();
         juce::GlyphArrangement glyphs;
-        glyphs.addFittedText (font, titleLabel.getText(), text.getX(), text.getY(), text.getWidth(),
-                              text.getHeight(), titleLabel.getJustificationType(), 1,
-                              titleLabel.getMinimumHorizontalScale());
+        glyphs.addFittedText (font, titleLabel.getText(), text.getX(), text.getY(), text.getWidth(), text.getHeight(),
+                              titleLabel.getJustificationType(), 1, titleLabel.getMinimumHorizontalScale());
         juce::Path outline;
         glyphs.createPath (outline);
         g.setColour (juce::Colour (0xffebe004).withAlpha (titleGlow * 0.55f));
@@ -476,8 +472,8 @@ void MassDelayAudioProcessorEditor::timerCallback()
 
     state.activeHud = chooseHud();
     using Hud = VisualizerComponent::ActiveHud;
-    if (state.activeHud == Hud::TapeChain || state.activeHud == Hud::TapeMix || state.activeHud == Hud::Bump ||
-        state.activeHud == Hud::Flutter || state.activeHud == Hud::Pitch)
+    if (state.activeHud == Hud::TapeChain || state.activeHud == Hud::TapeMix || state.activeHud == Hud::Bump
+        || state.activeHud == Hud::Flutter || state.activeHud == Hud::Pitch)
         state.touchedParamId = draggedParamId;
 
     state.alphaBoost = (draggedParamId == "mix" || draggedParamId == "mout") ? 1.5f : 1.0f;

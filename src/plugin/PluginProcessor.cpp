@@ -35,9 +35,8 @@ juce::AudioProcessorValueTreeState::ParameterLayout MassDelayAudioProcessor::cre
                 layout.add (std::make_unique<juce::AudioParameterBool> (id, name, p.defaultValue > 0.5f));
                 break;
             case params::Kind::Int:
-                layout.add (std::make_unique<juce::AudioParameterInt> (id, name, static_cast<int> (p.min),
-                                                                       static_cast<int> (p.max),
-                                                                       static_cast<int> (p.defaultValue)));
+                layout.add (std::make_unique<juce::AudioParameterInt> (
+                    id, name, static_cast<int> (p.min), static_cast<int> (p.max), static_cast<int> (p.defaultValue)));
                 break;
         }
     }
@@ -438,12 +437,15 @@ void MassDelayAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, in
     for (int i = 0; i < n; ++i)
     {
         advanceSnapEnvelope (snapLevel, snapPhase, snapStep);
-        const float l = (wetLeft[static_cast<std::size_t> (i)] * snapLevel * wetShare + inLeft[i] * (1.0f - wetShare)) * master;
+        const float l =
+            (wetLeft[static_cast<std::size_t> (i)] * snapLevel * wetShare + inLeft[i] * (1.0f - wetShare)) * master;
         inLeft[i] = l;
         peak = std::max (peak, std::abs (l));
         if (stereoIn)
         {
-            const float r = (wetRight[static_cast<std::size_t> (i)] * snapLevel * wetShare + inRight[i] * (1.0f - wetShare)) * master;
+            const float r =
+                (wetRight[static_cast<std::size_t> (i)] * snapLevel * wetShare + inRight[i] * (1.0f - wetShare))
+                * master;
             inRight[i] = r;
             peak = std::max (peak, std::abs (r));
         }

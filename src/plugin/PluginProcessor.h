@@ -24,8 +24,7 @@
 // The plug-in's audio processor: owns the parameter state, turns the raw
 // parameter values into one ParamBlock per block, decides what changed and
 // runs the block.
-class MassDelayAudioProcessor : public juce::AudioProcessor,
-                                public juce::AudioProcessorValueTreeState::Listener
+class MassDelayAudioProcessor : public juce::AudioProcessor, public juce::AudioProcessorValueTreeState::Listener
 {
 public:
     enum class SnapPhase

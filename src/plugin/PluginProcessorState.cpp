@@ -181,8 +181,8 @@ void MassDelayAudioProcessor::sanitiseParameterValues (juce::ValueTree& state) c
         const auto& range = param->getNormalisableRange();
         const auto value = numberFromState (child.getProperty (valueKey));
         const auto rawValue = value.has_value() ? juce::jlimit (static_cast<double> (range.start),
-                                                           static_cast<double> (range.end), *value)
-                                           : static_cast<double> (range.convertFrom0to1 (param->getValue()));
+                                                                static_cast<double> (range.end), *value)
+                                                : static_cast<double> (range.convertFrom0to1 (param->getValue()));
         child.setProperty (valueKey, rawValue, nullptr);
     }
 }

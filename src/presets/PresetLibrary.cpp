@@ -49,8 +49,7 @@ void walkInBrowseOrder (const FolderNode& node, std::vector<const Patch*>& out)
 // Walks a directory depth first, as a recursive directory search would,
 // entering every real directory at most once so that symbolic-link loops end.
 template <typename FileCallback>
-void scanDirectory (const juce::File& dir, std::set<std::filesystem::path>& visited, int depth,
-                    FileCallback&& onFile)
+void scanDirectory (const juce::File& dir, std::set<std::filesystem::path>& visited, int depth, FileCallback&& onFile)
 {
     if (depth > maxScanDepth)
         return;
@@ -224,9 +223,9 @@ juce::String PresetLibrary::legalFileName (const juce::String& name)
         s = s.dropLastCharacters (1);
 
     // Device names that Windows refuses as file names.
-    static const juce::StringArray reserved { "CON", "PRN", "AUX", "NUL", "COM1", "COM2", "COM3", "COM4", "COM5",
-                                              "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5",
-                                              "LPT6", "LPT7", "LPT8", "LPT9" };
+    static const juce::StringArray reserved { "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4",
+                                              "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
+                                              "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9" };
     if (reserved.contains (s.upToFirstOccurrenceOf (".", false, false), true))
         s = "_" + s;
 

@@ -68,7 +68,10 @@ float IconPainters::dice (juce::Graphics& g, juce::Rectangle<float> area, juce::
 {
     return drawOnGrid (g, area, colour, 14.0f, 14.0f, [&g] {
         g.drawRoundedRectangle (1.0f, 1.0f, 12.0f, 12.0f, 2.0f, 1.0f);
-        const juce::Point<float> pips[] = { { 3.1f, 3.1f }, { 6.1f, 6.1f }, { 9.1f, 9.1f }, { 9.1f, 3.1f },
+        const juce::Point<float> pips[] = { { 3.1f, 3.1f },
+                                            { 6.1f, 6.1f },
+                                            { 9.1f, 9.1f },
+                                            { 9.1f, 3.1f },
                                             { 3.1f, 9.1f } };
         for (const auto pip : pips)
             g.fillEllipse (pip.x, pip.y, 1.8f, 1.8f);

@@ -220,8 +220,7 @@ void MassControl::ensureBackground (float scale)
     constexpr int columns = 31;
     const float top = 0.22f * h;
     const float span = 0.6f * h;
-    auto gridPoint = [&] (int row, int column)
-    {
+    auto gridPoint = [&] (int row, int column) {
         const float k = static_cast<float> (row) / 6.0f;
         const float y = top + std::pow (k, 1.2f) * span;
         const float p = (1.0f - k) * 0.06f;
@@ -356,8 +355,8 @@ void MassControl::drawBokeh (juce::Graphics& g, float twist, float fx, float fy)
         juce::uint32 rgb;
     };
     static constexpr Spot spots[] = { { -0.7f, 8.0f, 0x96b4ff }, { -0.45f, 6.0f, 0xdca0ff }, { -0.2f, 10.0f, 0xffd2a0 },
-                                     { 0.3f, 7.0f, 0x96ffc8 },  { 0.5f, 12.0f, 0xc8b4ff },  { 0.75f, 6.0f, 0xffc896 },
-                                     { 1.2f, 9.0f, 0xb4c8ff },  { 1.5f, 14.0f, 0xffbed2 },  { 1.8f, 7.0f, 0xa0ffbe } };
+                                      { 0.3f, 7.0f, 0x96ffc8 },  { 0.5f, 12.0f, 0xc8b4ff },  { 0.75f, 6.0f, 0xffc896 },
+                                      { 1.2f, 9.0f, 0xb4c8ff },  { 1.5f, 14.0f, 0xffbed2 },  { 1.8f, 7.0f, 0xa0ffbe } };
 
     const juce::Point<float> centre (w / 2.0f, h / 2.0f);
     const juce::Point<float> focus (fx, fy);

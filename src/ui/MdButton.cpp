@@ -209,8 +209,8 @@ void MdButton::paintChromeButton (juce::Graphics& g, bool highlighted, bool down
     const bool withIcon = hasIcon();
     const float iconSize = bounds.getHeight() - 10.0f;
     const float tw = glyphWidth (font, label);
-    float x0 = alignLeft ? 7.0f
-                         : std::max ((bounds.getWidth() - (tw + (withIcon ? iconSize + 6.0f : 0.0f))) / 2.0f, 5.0f);
+    float x0 =
+        alignLeft ? 7.0f : std::max ((bounds.getWidth() - (tw + (withIcon ? iconSize + 6.0f : 0.0f))) / 2.0f, 5.0f);
 
     if (withIcon)
     {

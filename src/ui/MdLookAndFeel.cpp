@@ -26,8 +26,8 @@ juce::Font MdLookAndFeel::monoFont (float height)
 }
 
 void MdLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int width, int height, float sliderPos,
-                                      float /*minSliderPos*/, float /*maxSliderPos*/,
-                                      juce::Slider::SliderStyle style, juce::Slider& slider)
+                                      float /*minSliderPos*/, float /*maxSliderPos*/, juce::Slider::SliderStyle style,
+                                      juce::Slider& slider)
 {
     const bool highlighted = slider.isMouseButtonDown() || slider.isMouseOverOrDragging();
     paintLinearSlider (g, x, y, width, height, sliderPos, style, slider, highlighted);

@@ -13,8 +13,9 @@ public:
     void drawLinearSlider (juce::Graphics&, int x, int y, int width, int height, float sliderPos, float minSliderPos,
                            float maxSliderPos, juce::Slider::SliderStyle, juce::Slider&) override;
 
-    void drawScrollbar (juce::Graphics&, juce::ScrollBar&, int x, int y, int width, int height, bool isScrollbarVertical,
-                        int thumbStartPosition, int thumbSize, bool isMouseOver, bool isMouseDown) override;
+    void drawScrollbar (juce::Graphics&, juce::ScrollBar&, int x, int y, int width, int height,
+                        bool isScrollbarVertical, int thumbStartPosition, int thumbSize, bool isMouseOver,
+                        bool isMouseDown) override;
 
     void drawPopupMenuBackground (juce::Graphics&, int width, int height) override;
 

@@ -382,6 +382,4 @@ void MdSlider::mouseDoubleClick (const juce::MouseEvent&)
     setValue (resetValue, juce::sendNotificationSync);
 }
 
-void MdSlider::mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails&)
-{
-}
+void MdSlider::mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails&) {}

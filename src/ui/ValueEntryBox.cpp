@@ -67,11 +67,11 @@ juce::CallOutBox& ValueEntryBox::launch (juce::Component& owner, juce::Rectangle
     // The call-out box may outlive the widget that opened it (the editor can
     // be closed while a box is open), so the commit checks that it still exists.
     juce::Component::SafePointer<juce::Component> safeOwner (&owner);
-    auto box = std::make_unique<ValueEntryBox> (text, [safeOwner, onCommit = std::move (onCommit)] (
-                                                          const juce::String& typed) {
-        if (safeOwner != nullptr && onCommit)
-            onCommit (typed);
-    });
+    auto box = std::make_unique<ValueEntryBox> (
+        text, [safeOwner, onCommit = std::move (onCommit)] (const juce::String& typed) {
+            if (safeOwner != nullptr && onCommit)
+                onCommit (typed);
+        });
     box->owner = safeOwner;
 
     auto* entry = box.get();

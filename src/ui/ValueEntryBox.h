@@ -19,8 +19,8 @@ public:
     // Opens a box holding text in a call-out box pointing at screenArea, drawn
     // with owner's look-and-feel, with all of its text selected and focused.
     // onCommit runs only while owner still exists.
-    static juce::CallOutBox& launch (juce::Component& owner, juce::Rectangle<int> screenArea,
-                                     const juce::String& text, CommitFn onCommit);
+    static juce::CallOutBox& launch (juce::Component& owner, juce::Rectangle<int> screenArea, const juce::String& text,
+                                     CommitFn onCommit);
 
     // The same, pointing at owner's own screen area.
     static juce::CallOutBox& launch (juce::Component& owner, const juce::String& text, CommitFn onCommit);

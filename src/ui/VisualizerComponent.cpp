@@ -12,8 +12,7 @@
 bool VisualizerComponent::VisualizerState::samePaintInputs (const VisualizerState& o) const
 {
     // Floats compare exactly, so a NaN field never matches.
-    auto fields = [] (const VisualizerState& s)
-    {
+    auto fields = [] (const VisualizerState& s) {
         return std::tie (s.waveOn, s.tapeOn, s.tremOn, s.pingPongOn, s.waveRateHz, s.waveDepth, s.wavePhaseDeg,
                          s.waveOffsetDeg, s.waveShape, s.tremRateHz, s.tremDepth, s.tremShape, s.tremPhaseDeg,
                          s.tremOffsetDeg, s.tapeLpf, s.predelayMs, s.widen, s.pingPongAmount, s.decayCurve, s.decayMode,
@@ -54,8 +53,7 @@ void VisualizerComponent::attachDecay (juce::AudioProcessorValueTreeState& state
     decayAttachment = std::make_unique<SliderAttachment> (state_, "dcv", decaySlider);
 
     decayModeButton.setClickingTogglesState (false);
-    decayModeButton.onClick = [this]
-    {
+    decayModeButton.onClick = [this] {
         if (apvts == nullptr)
             return;
         auto* param = apvts->getParameter ("dcMode");
@@ -102,8 +100,10 @@ void VisualizerComponent::attachLength (juce::AudioProcessorValueTreeState& stat
 void VisualizerComponent::setTaps (const TapSnapshot& snapshot)
 {
     const int count = juce::jlimit (0, TapSet::maxTaps, snapshot.count);
-    const bool same = count == taps.count && std::memcmp (snapshot.taps.data(), taps.taps.data(),
-                                                          static_cast<size_t> (count) * sizeof (TapSet::Entry)) == 0;
+    const bool same =
+        count == taps.count
+        && std::memcmp (snapshot.taps.data(), taps.taps.data(), static_cast<size_t> (count) * sizeof (TapSet::Entry))
+               == 0;
     if (same)
         return;
 
@@ -164,7 +164,8 @@ VisualizerComponent::Readout VisualizerComponent::readoutFor (ActiveHud code, co
                 return { "START", juce::String (static_cast<int> (s.predelayMs)) + " ms" };
             return { "START", juce::String (s.predelayMs / 1000.0f, 2) + " s" };
         case ActiveHud::Falloff:
-            return { "FALLOFF", s.decayFalloff <= 0.0f ? juce::String ("OFF") : juce::String (s.decayFalloff, 1) + "%" };
+            return { "FALLOFF",
+                     s.decayFalloff <= 0.0f ? juce::String ("OFF") : juce::String (s.decayFalloff, 1) + "%" };
         case ActiveHud::None:
         case ActiveHud::Eq:
         case ActiveHud::Decay:
@@ -186,25 +187,25 @@ void VisualizerComponent::showHud (ActiveHud code)
     // component only remembers which one is asked for.
     switch (code)
     {
-    case ActiveHud::Eq:
-    case ActiveHud::Decay:
-    case ActiveHud::TapeChain:
-    case ActiveHud::TapeMix:
-    case ActiveHud::Bump:
-    case ActiveHud::Flutter:
-    case ActiveHud::Mix:
-    case ActiveHud::Master:
-    case ActiveHud::Pitch:
-    case ActiveHud::Start:
-    case ActiveHud::Wear:
-    case ActiveHud::Width:
-    case ActiveHud::Falloff:
-        shownHud = code;
-        break;
-    case ActiveHud::None:
-    default:
-        shownHud = ActiveHud::None;
-        break;
+        case ActiveHud::Eq:
+        case ActiveHud::Decay:
+        case ActiveHud::TapeChain:
+        case ActiveHud::TapeMix:
+        case ActiveHud::Bump:
+        case ActiveHud::Flutter:
+        case ActiveHud::Mix:
+        case ActiveHud::Master:
+        case ActiveHud::Pitch:
+        case ActiveHud::Start:
+        case ActiveHud::Wear:
+        case ActiveHud::Width:
+        case ActiveHud::Falloff:
+            shownHud = code;
+            break;
+        case ActiveHud::None:
+        default:
+            shownHud = ActiveHud::None;
+            break;
     }
 }
 

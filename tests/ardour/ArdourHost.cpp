@@ -98,7 +98,9 @@ ProcessResult runProcess (const std::vector<std::string>& argv,
 
 //==============================================================================
 ArdourSandbox::ArdourSandbox (const juce::File& vst3Folder, const juce::File& lv2Folder)
-    : folder (juce::File::createTempFile ("twist-ardour")), vst3Path (vst3Folder), lv2Path (lv2Folder)
+    : folder (juce::File::createTempFile ("twist-ardour"))
+    , vst3Path (vst3Folder)
+    , lv2Path (lv2Folder)
 {
     folder.createDirectory();
     for (auto sub : { "config", "cache", "home", "logs" })
@@ -132,15 +134,17 @@ std::vector<std::pair<std::string, std::string>> ArdourSandbox::environment() co
 ProcessResult ArdourSandbox::scanVst3 (const juce::File& bundle) const
 {
     const auto scanner = juce::File (TWIST_ARDOUR_LIB_DIR).getChildFile ("ardour-vst3-scanner");
-    return runProcess ({ scanner.getFullPathName().toStdString(), "--force", "--quiet", bundle.getFullPathName().toStdString() },
-                       environment(), folder.getChildFile ("logs").getChildFile ("vst3-scan.log"));
+    return runProcess (
+        { scanner.getFullPathName().toStdString(), "--force", "--quiet", bundle.getFullPathName().toStdString() },
+        environment(), folder.getChildFile ("logs").getChildFile ("vst3-scan.log"));
 }
 
 ProcessResult ArdourSandbox::runLua (const juce::String& scriptName, const juce::StringArray& args,
                                      const juce::String& logName) const
 {
-    std::vector<std::string> argv { TWIST_ARDOUR_LUA,
-                                    juce::File (TWIST_ARDOUR_LUA_DIR).getChildFile (scriptName).getFullPathName().toStdString() };
+    std::vector<std::string> argv {
+        TWIST_ARDOUR_LUA, juce::File (TWIST_ARDOUR_LUA_DIR).getChildFile (scriptName).getFullPathName().toStdString()
+    };
     for (const auto& a : args)
         argv.push_back (a.toStdString());
 

@@ -10,10 +10,10 @@ namespace ardourtest
 // How a child process ended.
 struct ProcessResult
 {
-    bool exited = false;   // ended through exit(); false when a signal ended it
-    int exitCode = -1;     // valid when exited
-    int signal = 0;        // valid when ! exited
-    juce::String output;   // standard output and standard error, interleaved
+    bool exited = false; // ended through exit(); false when a signal ended it
+    int exitCode = -1;   // valid when exited
+    int signal = 0;      // valid when ! exited
+    juce::String output; // standard output and standard error, interleaved
 
     bool clean() const { return exited && exitCode == 0; }
     juce::String describe() const;
@@ -46,7 +46,8 @@ public:
     ProcessResult scanVst3 (const juce::File& bundle) const;
 
     // Runs one of the Lua scripts in the headless Ardour session host.
-    ProcessResult runLua (const juce::String& scriptName, const juce::StringArray& args, const juce::String& logName) const;
+    ProcessResult runLua (const juce::String& scriptName, const juce::StringArray& args,
+                          const juce::String& logName) const;
 
 private:
     std::vector<std::pair<std::string, std::string>> environment() const;

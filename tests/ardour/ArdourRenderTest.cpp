@@ -69,6 +69,7 @@ struct Settings
 // ping-pong eighths, and a long window played backwards. Neither uses
 // free-running modulation, whose phase at the start of a render would depend
 // on how long the host had run the plug-in before.
+// clang-format off
 const std::array<Settings, 3> settingsTable { {
     { "default patch", nullptr },
     { "Ping Pong Eighths", "Ping Pong Eighths" },
@@ -183,6 +184,7 @@ struct Difference
     float worst = 0.0f;
     std::size_t at = 0;
 };
+// clang-format on
 
 Difference compare (const std::vector<float>& a, const std::vector<float>& b)
 {
@@ -218,7 +220,8 @@ public:
 // The plug-in's own processing of the phrase, from the state the plug-in had
 // in Ardour (parameters and modulation seeds), with Ardour's history: idle
 // cycles of silence after preparation, then the render in bounce chunks.
-std::array<std::vector<float>, 2> renderInProcess (const juce::XmlElement& state, const juce::AudioBuffer<float>& phrase)
+std::array<std::vector<float>, 2> renderInProcess (const juce::XmlElement& state,
+                                                   const juce::AudioBuffer<float>& phrase)
 {
     MassDelayAudioProcessor processor;
     juce::MemoryBlock blob;
@@ -271,12 +274,12 @@ class FormatBench
 {
 public:
     explicit FormatBench (Format f)
-        : format (f),
-          vst3Bundle (TWIST_VST3_BUNDLE),
-          lv2Bundle (TWIST_LV2_BUNDLE),
-          sandbox (vst3Bundle.getParentDirectory(), lv2Bundle.getParentDirectory()),
-          phrase (makePhrase()),
-          phraseFile (sandbox.root().getChildFile ("phrase.wav"))
+        : format (f)
+        , vst3Bundle (TWIST_VST3_BUNDLE)
+        , lv2Bundle (TWIST_LV2_BUNDLE)
+        , sandbox (vst3Bundle.getParentDirectory(), lv2Bundle.getParentDirectory())
+        , phrase (makePhrase())
+        , phraseFile (sandbox.root().getChildFile ("phrase.wav"))
     {
     }
 
@@ -308,8 +311,8 @@ public:
         if (sessionFolder.getChildFile (sessionName + ".ardour").existsAsFile())
             return juce::Result::ok();
 
-        juce::StringArray args { sessionFolder.getFullPathName(), sessionName, juce::String (static_cast<int> (sampleRate)),
-                                 formatName (format),
+        juce::StringArray args { sessionFolder.getFullPathName(), sessionName,
+                                 juce::String (static_cast<int> (sampleRate)), formatName (format),
                                  format == Format::VST3 ? juce::String ("Twist Delay") : juce::String (TWIST_LV2_URI) };
         args.addArray (settingArguments (settingsTable[settingsIndex], format));
 
@@ -335,12 +338,11 @@ public:
             return {};
 
         const auto tailSeconds = static_cast<double> (renderLength - fileLength) / sampleRate;
-        const auto run = ardourtest::runProcess ({ TWIST_RENDER, "--quiet", "--state", stateFile.getFullPathName().toStdString(),
-                                                   "--block", std::to_string (engineBlock), "--tail",
-                                                   juce::String (tailSeconds).toStdString(), "--bits", "32",
-                                                   phraseFile.getFullPathName().toStdString(),
-                                                   outFile.getFullPathName().toStdString() },
-                                                 {}, sandbox.root().getChildFile ("logs").getChildFile (label + "-twist-render.log"));
+        const auto run = ardourtest::runProcess (
+            { TWIST_RENDER, "--quiet", "--state", stateFile.getFullPathName().toStdString(), "--block",
+              std::to_string (engineBlock), "--tail", juce::String (tailSeconds).toStdString(), "--bits", "32",
+              phraseFile.getFullPathName().toStdString(), outFile.getFullPathName().toStdString() },
+            {}, sandbox.root().getChildFile ("logs").getChildFile (label + "-twist-render.log"));
         if (! run.clean())
         {
             ADD_FAILURE() << "twist-render: " << run.describe() << "\n" << run.output;
@@ -392,8 +394,7 @@ struct RenderCase
 };
 
 class ArdourRender : public ::testing::TestWithParam<RenderCase>
-{
-};
+{};
 
 TEST_P (ArdourRender, MatchesTheProcessorAndExitsCleanly)
 {
@@ -409,10 +410,9 @@ TEST_P (ArdourRender, MatchesTheProcessorAndExitsCleanly)
     const auto made = b.session (param.settingsIndex(), folder, name);
     ASSERT_TRUE (made.wasOk()) << made.getErrorMessage();
 
-    const auto render = b.host().runLua ("render_phrase.lua",
-                                         { folder.getFullPathName(), name, juce::String (renderLength),
-                                           juce::String (idleCycles) },
-                                         name + "-render-" + juce::String (param.run + 1));
+    const auto render = b.host().runLua (
+        "render_phrase.lua", { folder.getFullPathName(), name, juce::String (renderLength), juce::String (idleCycles) },
+        name + "-render-" + juce::String (param.run + 1));
 
     // Ardour must quit cleanly: a crash while the plug-in unloads shows here.
     ASSERT_TRUE (render.clean()) << "Ardour ended with " << render.describe() << "\n" << render.output;
@@ -424,7 +424,8 @@ TEST_P (ArdourRender, MatchesTheProcessorAndExitsCleanly)
         if (! line.startsWith ("render-channel "))
             continue;
         const auto channel = line.fromFirstOccurrenceOf ("render-channel ", false, false).getIntValue();
-        const auto path = line.fromFirstOccurrenceOf ("render-channel ", false, false).fromFirstOccurrenceOf (" ", false, false);
+        const auto path =
+            line.fromFirstOccurrenceOf ("render-channel ", false, false).fromFirstOccurrenceOf (" ", false, false);
         ASSERT_TRUE (channel == 0 || channel == 1) << line;
         const auto file = readWav (juce::File (path));
         ASSERT_EQ (file.size(), 1u) << "the bounce of channel " << channel << " is not a mono file: " << path;

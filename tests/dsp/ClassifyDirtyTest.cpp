@@ -14,7 +14,8 @@ struct DirtyCase
     DirtyFlags expected;
 };
 
-class ClassifyDirty : public ::testing::TestWithParam<DirtyCase> {};
+class ClassifyDirty : public ::testing::TestWithParam<DirtyCase>
+{};
 
 TEST_P (ClassifyDirty, FlagsExactlyWhatChanged)
 {
@@ -40,6 +41,7 @@ constexpr DirtyFlags none {};
 const float nan = std::numeric_limits<float>::quiet_NaN();
 } // namespace
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Flags, ClassifyDirty, ::testing::Values (
     DirtyCase { "nothing", [] (ParamBlock&) {}, none },
     DirtyCase { "predelay", [] (ParamBlock& p) { p.predelayMs = 10.0f; }, timing },
@@ -72,6 +74,7 @@ INSTANTIATE_TEST_SUITE_P (Flags, ClassifyDirty, ::testing::Values (
     DirtyCase { "NaN length counts", [] (ParamBlock& p) { p.lengthMs = nan; }, timing },
     DirtyCase { "twist and decay", [] (ParamBlock& p) { p.twist = 1.0f; p.decayCurve = 1.0f; }, DirtyFlags { false, true, true, false } }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (ClassifyDirtyRules, TempoAndRawRateCountOnlyWhileWaveSyncStaysOn)
 {

@@ -1,5 +1,5 @@
-#include "dsp/BiquadFilter.h"
 #include "dsp/Filter.h"
+#include "dsp/BiquadFilter.h"
 
 #include "SignalProbe.h"
 #include "support/AllocationCounter.h"
@@ -50,7 +50,8 @@ double measuredDb (Filter& filter, double hz, double fs)
     auto y = x;
     filter.reset();
     filter.process (y.data(), static_cast<int> (y.size()));
-    return 20.0 * std::log10 (signalprobe::rms (y, settle, settle + window) / signalprobe::rms (x, settle, settle + window));
+    return 20.0
+           * std::log10 (signalprobe::rms (y, settle, settle + window) / signalprobe::rms (x, settle, settle + window));
 }
 
 bool isPassThrough (const BiquadFilter& f)
@@ -78,7 +79,8 @@ struct ResponseCase
     std::vector<double> probes;
 };
 
-class FilterResponse : public ::testing::TestWithParam<ResponseCase> {};
+class FilterResponse : public ::testing::TestWithParam<ResponseCase>
+{};
 
 TEST_P (FilterResponse, MagnitudeMatchesCoefficientRule)
 {
@@ -99,6 +101,7 @@ TEST_P (FilterResponse, MagnitudeMatchesCoefficientRule)
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Filters, FilterResponse, ::testing::Values (
     ResponseCase { "low-pass 1 kHz at 48k", 48000.0f, 0.0f, 1000.0f, { 100.0, 500.0, 1000.0, 2000.0, 8000.0 } },
     ResponseCase { "high-pass 200 Hz at 48k", 48000.0f, 200.0f, 1.0e9f, { 50.0, 100.0, 200.0, 400.0, 2000.0 } },
@@ -106,6 +109,7 @@ INSTANTIATE_TEST_SUITE_P (Filters, FilterResponse, ::testing::Values (
     ResponseCase { "low-pass 6 kHz at 44.1k", 44100.0f, 0.0f, 6000.0f, { 1000.0, 6000.0, 15000.0 } },
     ResponseCase { "high-pass 4 kHz at 96k", 96000.0f, 4000.0f, 1.0e9f, { 1000.0, 4000.0, 20000.0 } }),
     testsupport::NameFromWhat {});
+// clang-format on
 
 TEST (FilterCorner, CutoffIsThreeDecibelsDown)
 {
@@ -138,7 +142,8 @@ struct CutoffCase
     bool passThrough;
 };
 
-class BiquadCutoffLimits : public ::testing::TestWithParam<CutoffCase> {};
+class BiquadCutoffLimits : public ::testing::TestWithParam<CutoffCase>
+{};
 
 TEST_P (BiquadCutoffLimits, OutOfRangeGivesPassThrough)
 {
@@ -160,6 +165,7 @@ const float nanF = std::numeric_limits<float>::quiet_NaN();
 const float infF = std::numeric_limits<float>::infinity();
 } // namespace
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Limits, BiquadCutoffLimits, ::testing::Values (
     CutoffCase { "4.99 Hz is below the range", 4.99f, 44100.0f, true },
     CutoffCase { "5 Hz is computed", 5.0f, 44100.0f, false },
@@ -172,6 +178,7 @@ INSTANTIATE_TEST_SUITE_P (Limits, BiquadCutoffLimits, ::testing::Values (
     CutoffCase { "infinite sampling rate", 1000.0f, infF, true },
     CutoffCase { "zero sampling rate", 1000.0f, 0.0f, true }),
     testsupport::NameFromWhat {});
+// clang-format on
 
 TEST (FilterLimits, LowPassAt22kHzPassesSignalUnchangedAt44k)
 {

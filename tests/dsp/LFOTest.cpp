@@ -20,7 +20,8 @@ struct ValueCase
     float expected;
 };
 
-class LfoValue : public ::testing::TestWithParam<ValueCase> {};
+class LfoValue : public ::testing::TestWithParam<ValueCase>
+{};
 
 TEST_P (LfoValue, MatchesWaveform)
 {
@@ -30,6 +31,7 @@ TEST_P (LfoValue, MatchesWaveform)
     EXPECT_EQ (seed, 0xC0DEFADEu) << "the seed is not touched";
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Shapes, LfoValue, ::testing::Values (
     ValueCase { "sine at 0", 0, 0.0f, 0.0f },
     ValueCase { "sine at quarter", 0, 0.25f, 1.0f },
@@ -55,6 +57,7 @@ INSTANTIATE_TEST_SUITE_P (Shapes, LfoValue, ::testing::Values (
     ValueCase { "NaN phase", 0, std::numeric_limits<float>::quiet_NaN(), 0.0f },
     ValueCase { "infinite phase", 3, std::numeric_limits<float>::infinity(), 0.0f }),
     testsupport::NameFromWhat {});
+// clang-format on
 
 TEST (LfoPeakPhase, IsWhereEachShapeReachesItsMaximum)
 {

@@ -9,8 +9,10 @@
 
 TEST (NoteGrid, TablesHoldTheThirteenDivisionsLongestFirst)
 {
-    const char* labels[] = { "4b", "2b", "1b", "1/2", "1/4T", "1/4", "1/8T", "1/8", "1/16T", "1/16", "1/32", "1/64", "1/128" };
-    const float beats[] = { 16.0f, 8.0f, 4.0f, 2.0f, 4.0f / 3.0f, 1.0f, 2.0f / 3.0f, 0.5f, 1.0f / 3.0f, 0.25f, 0.125f, 0.0625f, 0.03125f };
+    const char* labels[] = { "4b",  "2b",    "1b",   "1/2",  "1/4T", "1/4",  "1/8T",
+                             "1/8", "1/16T", "1/16", "1/32", "1/64", "1/128" };
+    const float beats[] = { 16.0f, 8.0f,        4.0f,  2.0f,   4.0f / 3.0f, 1.0f,    2.0f / 3.0f,
+                            0.5f,  1.0f / 3.0f, 0.25f, 0.125f, 0.0625f,     0.03125f };
 
     for (int i = 0; i < NoteGrid::numDivisions; ++i)
     {
@@ -32,16 +34,18 @@ struct LookupCase
     int expected;
 };
 
-class NoteGridLookup : public ::testing::TestWithParam<LookupCase> {};
+class NoteGridLookup : public ::testing::TestWithParam<LookupCase>
+{};
 
 TEST_P (NoteGridLookup, FindsTheNearestDivisionByRatio)
 {
     const auto& c = GetParam();
-    const int got = c.byMs ? NoteGrid::nearestDivisionByMs (c.value, c.bpm)
-                           : NoteGrid::nearestDivisionByHz (c.value, c.bpm);
+    const int got =
+        c.byMs ? NoteGrid::nearestDivisionByMs (c.value, c.bpm) : NoteGrid::nearestDivisionByHz (c.value, c.bpm);
     EXPECT_EQ (got, c.expected) << c.what;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Cases, NoteGridLookup, ::testing::Values (
     LookupCase { "quarter period at 120", true, 500.0f, 120.0f, 5 },
     LookupCase { "quarter rate at 120", false, 2.0f, 120.0f, 5 },
@@ -54,6 +58,7 @@ INSTANTIATE_TEST_SUITE_P (Cases, NoteGridLookup, ::testing::Values (
     LookupCase { "eighth at 90", true, 60000.0f / 90.0f * 0.5f, 90.0f, 7 },
     LookupCase { "slightly off a triplet", true, 60000.0f / 140.0f * (2.0f / 3.0f) * 1.02f, 140.0f, 6 }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (NoteGrid, SweepsVisitEveryDivisionInOrder)
 {

@@ -15,7 +15,8 @@ struct MappingCase
     float tolerance;
 };
 
-class Mapping : public ::testing::TestWithParam<MappingCase> {};
+class Mapping : public ::testing::TestWithParam<MappingCase>
+{};
 
 TEST_P (Mapping, MapsRawPositionsToUnits)
 {
@@ -25,12 +26,25 @@ TEST_P (Mapping, MapsRawPositionsToUnits)
 
 namespace
 {
-float freeSpacing (float raw) { return mapping::freeSpacingMs (raw, false); }
-float freeSpacing4x (float raw) { return mapping::freeSpacingMs (raw, true); }
-float synced120 (float raw) { return mapping::syncedSpacingMs (raw, 120.0f); }
-float synced90 (float raw) { return mapping::syncedSpacingMs (raw, 90.0f); }
+float freeSpacing (float raw)
+{
+    return mapping::freeSpacingMs (raw, false);
+}
+float freeSpacing4x (float raw)
+{
+    return mapping::freeSpacingMs (raw, true);
+}
+float synced120 (float raw)
+{
+    return mapping::syncedSpacingMs (raw, 120.0f);
+}
+float synced90 (float raw)
+{
+    return mapping::syncedSpacingMs (raw, 90.0f);
+}
 } // namespace
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Tables, Mapping, ::testing::Values (
     // Free spacing: 1000 ms at 0.65 of the travel, 2000 ms at the end.
     MappingCase { "start default", freeSpacing, 320.0f, 30.0f, 0.0f },
@@ -81,6 +95,7 @@ INSTANTIATE_TEST_SUITE_P (Tables, Mapping, ::testing::Values (
     MappingCase { "pitch rate above range clamps", mapping::pitchRateHz, 2000.0f, 8.0f, 1e-4f },
     MappingCase { "pitch rate middle", mapping::pitchRateHz, 500.0f, 0.01f * std::pow (800.0f, std::pow (0.5f, 0.61f)), 1e-4f }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (Mapping, SyncedRateIndexRunsSlowToFast)
 {

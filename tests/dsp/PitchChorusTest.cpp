@@ -1,5 +1,5 @@
-#include "dsp/LFO.h"
 #include "dsp/PitchChorus.h"
+#include "dsp/LFO.h"
 
 #include "SignalProbe.h"
 #include "support/AllocationCounter.h"
@@ -56,8 +56,7 @@ dsp::PitchChorus makeChorus (double sampleRate = fs)
 }
 
 // Processes in blocks; with sync on, the host position advances per block.
-Stereo render (dsp::PitchChorus& pc, Stereo in, float bendPeriodMs = 0.0f, int blockSize = 512,
-               double sampleRate = fs)
+Stereo render (dsp::PitchChorus& pc, Stereo in, float bendPeriodMs = 0.0f, int blockSize = 512, double sampleRate = fs)
 {
     const double startPpq = pc.ppq;
     for (std::size_t start = 0; start < in.left.size(); start += static_cast<std::size_t> (blockSize))
@@ -136,7 +135,8 @@ TEST (PitchChorusDelay, RightAfterResetTheWetIsTheInputHalfAWindowLate)
     const auto out = render (pc, in, 0.0f, 512, 44100.0);
     for (std::size_t i = 2000; i < out.left.size(); i += 13)
     {
-        const double expected = 0.5 * std::sin (signalprobe::twoPi * 200.0 * (static_cast<double> (i) - 1102.5) / 44100.0);
+        const double expected =
+            0.5 * std::sin (signalprobe::twoPi * 200.0 * (static_cast<double> (i) - 1102.5) / 44100.0);
         ASSERT_NEAR (out.left[i], expected, 1.0e-4) << i;
     }
 }
@@ -170,7 +170,8 @@ struct ShiftCase
     double expectedCents;
 };
 
-class PitchChorusShift : public ::testing::TestWithParam<ShiftCase> {};
+class PitchChorusShift : public ::testing::TestWithParam<ShiftCase>
+{};
 
 TEST_P (PitchChorusShift, SineComesOutShiftedBySetCents)
 {
@@ -189,6 +190,7 @@ TEST_P (PitchChorusShift, SineComesOutShiftedBySetCents)
     EXPECT_GT (signalprobe::rms (out.left, from, out.left.size()), 0.34) << "the shifted tone keeps its level";
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Offsets, PitchChorusShift, ::testing::Values (
     ShiftCase { "up 100 cents", 100.0f, false, 0.0f, 30.0f, 100.0 },
     ShiftCase { "down 100 cents", -100.0f, false, 0.0f, 30.0f, -100.0 },
@@ -199,6 +201,7 @@ INSTANTIATE_TEST_SUITE_P (Offsets, PitchChorusShift, ::testing::Values (
     ShiftCase { "twist value ignored when unlinked", 0.0f, false, 100.0f, 1200.0f, 0.0 },
     ShiftCase { "absurd offset held to two octaves", 1.0e6f, false, 0.0f, 30.0f, 2400.0 }),
     testsupport::NameFromWhat {});
+// clang-format on
 
 TEST (PitchChorusLfo, SineLfoSwingsFiftyCentsTimesDepthScale)
 {
@@ -210,7 +213,8 @@ TEST (PitchChorusLfo, SineLfoSwingsFiftyCentsTimesDepthScale)
         pc.lfoDepth = 1.0f;
         pc.depthScale = scale;
         const auto out = render (pc, tone (2.0));
-        const auto track = signalprobe::frequencyTrack (out.left, static_cast<std::size_t> (0.1 * fs), out.left.size(), fs);
+        const auto track =
+            signalprobe::frequencyTrack (out.left, static_cast<std::size_t> (0.1 * fs), out.left.size(), fs);
         double lo = 1.0e9, hi = 0.0;
         for (const auto& p : track)
         {
@@ -296,7 +300,8 @@ TEST (PitchChorusLfo, SyncedRandomShapesRepeatEveryBar)
             const double r1 = dsp::randomStep (seed, k + 1);
             const double v = shape == 5 ? r0 : r0 + (r1 - r0) * 0.5;
             // The smooth shape bends within the window, so its average is looser.
-            EXPECT_NEAR (first, toneHz * centsToRatio (50.0 * v), shape == 5 ? 0.1 : 0.5) << "shape " << shape << " step " << k;
+            EXPECT_NEAR (first, toneHz * centsToRatio (50.0 * v), shape == 5 ? 0.1 : 0.5)
+                << "shape " << shape << " step " << k;
             changes += (k > 0 && std::fabs (first - previous) > 0.5) ? 1 : 0;
             previous = first;
         }
@@ -312,7 +317,8 @@ struct LongRunCase
     float rateHz;
 };
 
-class PitchChorusLongRun : public ::testing::TestWithParam<LongRunCase> {};
+class PitchChorusLongRun : public ::testing::TestWithParam<LongRunCase>
+{};
 
 TEST_P (PitchChorusLongRun, RandomStepsStillChangeAfterTwoHours)
 {
@@ -353,10 +359,12 @@ TEST_P (PitchChorusLongRun, RandomStepsStillChangeAfterTwoHours)
     EXPECT_GT (std::fabs (measured[0] - measured[1]), 0.5) << c.what;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Rates, PitchChorusLongRun, ::testing::Values (
     LongRunCase { "8 Hz", 8.0f },
     LongRunCase { "0.15 Hz", 0.15f }),
     testsupport::NameFromWhat {});
+// clang-format on
 
 TEST (PitchChorusLfo, ResumedPositionGivesTheStepsOfThatPosition)
 {
@@ -373,7 +381,8 @@ TEST (PitchChorusLfo, ResumedPositionGivesTheStepsOfThatPosition)
         for (int k = 1; k < 4; ++k)
         {
             const double m = signalprobe::meanOfTrack (track, (k + 0.3) * 6000.0, (k + 0.7) * 6000.0);
-            EXPECT_NEAR (m, toneHz * centsToRatio (50.0 * dsp::randomStep (seed, whole + k)), 0.2) << whole << " + " << k;
+            EXPECT_NEAR (m, toneHz * centsToRatio (50.0 * dsp::randomStep (seed, whole + k)), 0.2)
+                << whole << " + " << k;
         }
     }
 }
@@ -440,7 +449,8 @@ struct BendCase
     float periodMs;
 };
 
-class PitchChorusBend : public ::testing::TestWithParam<BendCase> {};
+class PitchChorusBend : public ::testing::TestWithParam<BendCase>
+{};
 
 TEST_P (PitchChorusBend, RampRepeatsOncePerPeriod)
 {
@@ -486,11 +496,13 @@ TEST_P (PitchChorusBend, RampRepeatsOncePerPeriod)
     EXPECT_GT (std::min (early, late), toneHz);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Periods, PitchChorusBend, ::testing::Values (
     BendCase { "rising 100 ms", true, 100.0f },
     BendCase { "falling 100 ms", false, 100.0f },
     BendCase { "rising 250 ms", true, 250.0f }),
     testsupport::NameFromWhat {});
+// clang-format on
 
 TEST (PitchChorusBend, NoPeriodMeansNoBendAndTheLfoStaysMuted)
 {

@@ -53,7 +53,7 @@ inline double meanFrequency (const std::vector<float>& x, std::size_t from, std:
 
 struct FrequencyPoint
 {
-    double time;  // samples
+    double time; // samples
     double hz;
 };
 

@@ -1,5 +1,5 @@
-#include "dsp/LFO.h"
 #include "dsp/TapEngine.h"
+#include "dsp/LFO.h"
 
 #include "support/CaseName.h"
 
@@ -72,7 +72,8 @@ TEST (TapEngine, PositiveTwistCrowdsTowardTheEnd)
     EXPECT_NEAR (s.taps[21].timeMs, 2402.5f, 0.1f);
     // Every tap at least the minimum gap (2.1375 ms) after the next one.
     for (int i = 0; i + 1 < s.count; ++i)
-        EXPECT_GE (s.taps[static_cast<std::size_t> (i + 1)].timeMs - s.taps[static_cast<std::size_t> (i)].timeMs, 2.1375f - 1e-3f);
+        EXPECT_GE (s.taps[static_cast<std::size_t> (i + 1)].timeMs - s.taps[static_cast<std::size_t> (i)].timeMs,
+                   2.1375f - 1e-3f);
 }
 
 TEST (TapEngine, NegativeTwistCrowdsTowardTheStartWithGrowingGaps)
@@ -99,7 +100,8 @@ struct FullTwistCase
     float twist;
 };
 
-class FullTwist : public ::testing::TestWithParam<FullTwistCase> {};
+class FullTwist : public ::testing::TestWithParam<FullTwistCase>
+{};
 
 TEST_P (FullTwist, CrowdsTheAnchoredEndAtTheSmallestGap)
 {
@@ -110,7 +112,9 @@ TEST_P (FullTwist, CrowdsTheAnchoredEndAtTheSmallestGap)
     p.predelayMs = 100.0f;
     const auto s = run (p);
     ASSERT_EQ (s.count, 22);
-    const auto gap = [&s] (int i) { return s.taps[static_cast<std::size_t> (i)].timeMs - s.taps[static_cast<std::size_t> (i - 1)].timeMs; };
+    const auto gap = [&s] (int i) {
+        return s.taps[static_cast<std::size_t> (i)].timeMs - s.taps[static_cast<std::size_t> (i - 1)].timeMs;
+    };
 
     if (GetParam().twist < 0.0f)
     {
@@ -128,8 +132,9 @@ TEST_P (FullTwist, CrowdsTheAnchoredEndAtTheSmallestGap)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P (Ends, FullTwist, ::testing::Values (FullTwistCase { "plus 100", 100.0f },
-                                                             FullTwistCase { "minus 100", -100.0f }),
+INSTANTIATE_TEST_SUITE_P (Ends, FullTwist,
+                          ::testing::Values (FullTwistCase { "plus 100", 100.0f },
+                                             FullTwistCase { "minus 100", -100.0f }),
                           testsupport::NameFromWhat());
 
 TEST (TapEngine, ReverseMirrorsTheWindow)
@@ -148,12 +153,13 @@ TEST (TapEngine, ReverseMirrorsTheWindow)
     EXPECT_NEAR (forward.taps[0].timeMs, 200.0f, 1e-3f);
     EXPECT_NEAR (reversed.taps[0].timeMs, 1000.0f, 1e-3f); // 200 -> 1000
     EXPECT_NEAR (forward.taps[9].timeMs, 1100.0f, 1e-3f);
-    EXPECT_NEAR (reversed.taps[9].timeMs, 100.0f, 1e-3f);  // 1100 -> 100
+    EXPECT_NEAR (reversed.taps[9].timeMs, 100.0f, 1e-3f); // 1100 -> 100
     // The spacing runs backwards, so smoothing changes no gain.
     p.dynamicSmoothing = false;
     const auto plain = run (p);
     for (int i = 0; i < 10; ++i)
-        EXPECT_FLOAT_EQ (reversed.taps[static_cast<std::size_t> (i)].gain, plain.taps[static_cast<std::size_t> (i)].gain);
+        EXPECT_FLOAT_EQ (reversed.taps[static_cast<std::size_t> (i)].gain,
+                         plain.taps[static_cast<std::size_t> (i)].gain);
 }
 
 TEST (TapEngine, EqualSpacingSingleTapAndLongWindows)
@@ -164,7 +170,8 @@ TEST (TapEngine, EqualSpacingSingleTapAndLongWindows)
     auto s = run (p);
     ASSERT_GT (s.count, 2);
     for (int i = 1; i < s.count; ++i)
-        EXPECT_NEAR (s.taps[static_cast<std::size_t> (i)].timeMs - s.taps[static_cast<std::size_t> (i - 1)].timeMs, 4.0f, 1e-3f);
+        EXPECT_NEAR (s.taps[static_cast<std::size_t> (i)].timeMs - s.taps[static_cast<std::size_t> (i - 1)].timeMs,
+                     4.0f, 1e-3f);
 
     p = defaults();
     p.tapCount = 1;
@@ -208,7 +215,8 @@ TEST (TapEngine, FalloffSilencesTheLastTaps)
     p.decayFalloff = 0.0f;
     auto s = run (p);
     for (int i = 0; i < s.count; ++i)
-        EXPECT_FLOAT_EQ (s.taps[static_cast<std::size_t> (i)].gain, dsp::decayAmplitudeModed (i, s.count, -70.0f, 0, 4));
+        EXPECT_FLOAT_EQ (s.taps[static_cast<std::size_t> (i)].gain,
+                         dsp::decayAmplitudeModed (i, s.count, -70.0f, 0, 4));
 
     p.tapCount = 11;
     p.startMs = p.endMs = 50.0f;
@@ -216,7 +224,8 @@ TEST (TapEngine, FalloffSilencesTheLastTaps)
     s = run (p);
     ASSERT_EQ (s.count, 11);
     for (int i = 0; i <= 6; ++i)
-        EXPECT_FLOAT_EQ (s.taps[static_cast<std::size_t> (i)].gain, dsp::decayAmplitudeModed (i, 11, -70.0f, 0, 4)) << i;
+        EXPECT_FLOAT_EQ (s.taps[static_cast<std::size_t> (i)].gain, dsp::decayAmplitudeModed (i, 11, -70.0f, 0, 4))
+            << i;
     for (int i = 7; i <= 9; ++i)
     {
         EXPECT_LT (s.taps[static_cast<std::size_t> (i)].gain, dsp::decayAmplitudeModed (i, 11, -70.0f, 0, 4)) << i;
@@ -242,7 +251,7 @@ TEST (DecayLevel, EndsAndModes)
     // Glide mode holds for 56 % of a step, then moves smoothly to the next.
     const float second = std::pow (10.0f, -20.0f * 0.375f / 20.0f);
     EXPECT_NEAR (dsp::decayAmplitudeModed (2, 16, 0.0f, 2, 4), firstStep, 1e-6f); // e = 0.533
-    const float glided = dsp::decayAmplitudeModed (3, 16, 0.0f, 2, 4);           // e = 0.8
+    const float glided = dsp::decayAmplitudeModed (3, 16, 0.0f, 2, 4);            // e = 0.8
     const float t = (0.8f - 0.56f) / 0.44f;
     EXPECT_NEAR (glided, firstStep + (second - firstStep) * t * t * (3.0f - 2.0f * t), 1e-5f);
 }
@@ -271,7 +280,8 @@ TEST (WaveLfo, DepthZeroIsWaveOffAndReadingsFollowTheShapes)
     for (int i = 1; i < std::min (waved.count, off.count); ++i)
     {
         anyDiff = anyDiff || waved.taps[static_cast<std::size_t> (i)].waveDiff != 0.0f;
-        anyMoved = anyMoved || waved.taps[static_cast<std::size_t> (i)].timeMs != off.taps[static_cast<std::size_t> (i)].timeMs;
+        anyMoved = anyMoved
+                   || waved.taps[static_cast<std::size_t> (i)].timeMs != off.taps[static_cast<std::size_t> (i)].timeMs;
     }
     EXPECT_TRUE (anyDiff);
     EXPECT_TRUE (anyMoved);

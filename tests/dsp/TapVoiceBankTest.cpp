@@ -40,7 +40,8 @@ struct Bank
     TapVoiceBank::RenderSettings settings;
     std::vector<float> outLeft, outRight;
 
-    explicit Bank (const TapSet& t) : taps (t)
+    explicit Bank (const TapSet& t)
+        : taps (t)
     {
         bank.prepare (sr, block);
         bank.startFrom (taps);
@@ -69,7 +70,10 @@ struct Bank
     }
 };
 
-std::size_t samplesOf (float ms) { return static_cast<std::size_t> (std::lround (ms * sr / 1000.0)); }
+std::size_t samplesOf (float ms)
+{
+    return static_cast<std::size_t> (std::lround (ms * sr / 1000.0));
+}
 } // namespace
 
 TEST (TapVoiceBank, AnImpulseComesBackAtEveryTapWithItsGain)
@@ -80,9 +84,12 @@ TEST (TapVoiceBank, AnImpulseComesBackAtEveryTapWithItsGain)
     for (std::size_t i = 0; i < b.outLeft.size(); ++i)
     {
         float expected = 0.0f;
-        if (i == 0) expected = 1.0f;
-        if (i == samplesOf (10.0f)) expected = 0.5f;
-        if (i == samplesOf (25.0f)) expected = 0.25f;
+        if (i == 0)
+            expected = 1.0f;
+        if (i == samplesOf (10.0f))
+            expected = 0.5f;
+        if (i == samplesOf (25.0f))
+            expected = 0.25f;
         ASSERT_EQ (b.outLeft[i], expected) << i;
         ASSERT_EQ (b.outRight[i], -expected) << i;
     }
@@ -441,8 +448,10 @@ struct ReferenceBank
             if (dark)
             {
                 const int c = std::max (s.tapCount, 1);
-                const float q = static_cast<float> (std::min (t, c - 1)) * (c <= 31 ? 32.0f / static_cast<float> (c) : 1.0f);
-                const float fc = std::max (20.0f, 20000.0f * std::pow (10.0f, -4.0f * (s.wearAmount / 100.0f) * q / 20.0f));
+                const float q =
+                    static_cast<float> (std::min (t, c - 1)) * (c <= 31 ? 32.0f / static_cast<float> (c) : 1.0f);
+                const float fc =
+                    std::max (20.0f, 20000.0f * std::pow (10.0f, -4.0f * (s.wearAmount / 100.0f) * q / 20.0f));
                 a = static_cast<float> (1.0 - std::exp (-2.0 * 3.14159265358979323846 * fc / sr));
             }
             const float p = s.pingPongAmount / 100.0f;
@@ -581,7 +590,8 @@ TEST (TapVoiceBank, OptimisedLoopMatchesThePlainPerSampleRules)
         {
             snapping = true;
             for (int i = 0; i < taps.count; ++i)
-                taps.taps[static_cast<std::size_t> (i)].timeMs = 200.0f - taps.taps[static_cast<std::size_t> (i)].timeMs * 0.5f;
+                taps.taps[static_cast<std::size_t> (i)].timeMs =
+                    200.0f - taps.taps[static_cast<std::size_t> (i)].timeMs * 0.5f;
             s.jumpIndex = n / 2;
         }
         s.tapCount = taps.count;
@@ -600,8 +610,10 @@ TEST (TapVoiceBank, OptimisedLoopMatchesThePlainPerSampleRules)
 
         for (int i = 0; i < n; ++i)
         {
-            worst = std::max (worst, static_cast<double> (std::fabs (al[static_cast<std::size_t> (i)] - bl[static_cast<std::size_t> (i)])));
-            worst = std::max (worst, static_cast<double> (std::fabs (ar[static_cast<std::size_t> (i)] - br[static_cast<std::size_t> (i)])));
+            worst = std::max (worst, static_cast<double> (std::fabs (al[static_cast<std::size_t> (i)]
+                                                                     - bl[static_cast<std::size_t> (i)])));
+            worst = std::max (worst, static_cast<double> (std::fabs (ar[static_cast<std::size_t> (i)]
+                                                                     - br[static_cast<std::size_t> (i)])));
         }
     }
     EXPECT_LT (worst, 1e-5);

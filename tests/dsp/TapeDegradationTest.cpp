@@ -126,7 +126,8 @@ double rms (const std::vector<float>& v, int from, int to)
 {
     double sum = 0.0;
     for (int i = from; i < to; ++i)
-        sum += static_cast<double> (v[static_cast<std::size_t> (i)]) * static_cast<double> (v[static_cast<std::size_t> (i)]);
+        sum += static_cast<double> (v[static_cast<std::size_t> (i)])
+               * static_cast<double> (v[static_cast<std::size_t> (i)]);
     return std::sqrt (sum / (to - from));
 }
 
@@ -153,7 +154,8 @@ struct ConversionCase
     double tolerance;
 };
 
-class TapeConversion : public ::testing::TestWithParam<ConversionCase> {};
+class TapeConversion : public ::testing::TestWithParam<ConversionCase>
+{};
 
 TEST_P (TapeConversion, ConvertsRawValues)
 {
@@ -166,18 +168,49 @@ TEST_P (TapeConversion, ConvertsRawValues)
 namespace
 {
 using Tape = dsp::TapeDegradation;
-double knee (const Tape& t) { return t.getOdKnee(); }
-double inputGain (const Tape& t) { return t.computeBlockCoefficients().inputGain; }
-double comp (const Tape& t) { return t.computeBlockCoefficients().comp; }
-double speed (const Tape& t) { return t.getFlutterSpeed(); }
-double softenHz (const Tape& t) { return t.computeBlockCoefficients().softenHz; }
-double outGainDb (const Tape& t) { return 20.0 * std::log10 (t.computeBlockCoefficients().outGainLin); }
-double depth (const Tape& t) { return t.computeBlockCoefficients().flutterDepth; }
-double increment (const Tape& t) { return t.computeBlockCoefficients().flutterIncrement; }
-auto soar (float v) { return [v] (Tape& t) { t.setSoar (v); }; }
-auto flutterSpeed (float v) { return [v] (Tape& t) { t.setFlutterSpeed (v); }; }
+double knee (const Tape& t)
+{
+    return t.getOdKnee();
+}
+double inputGain (const Tape& t)
+{
+    return t.computeBlockCoefficients().inputGain;
+}
+double comp (const Tape& t)
+{
+    return t.computeBlockCoefficients().comp;
+}
+double speed (const Tape& t)
+{
+    return t.getFlutterSpeed();
+}
+double softenHz (const Tape& t)
+{
+    return t.computeBlockCoefficients().softenHz;
+}
+double outGainDb (const Tape& t)
+{
+    return 20.0 * std::log10 (t.computeBlockCoefficients().outGainLin);
+}
+double depth (const Tape& t)
+{
+    return t.computeBlockCoefficients().flutterDepth;
+}
+double increment (const Tape& t)
+{
+    return t.computeBlockCoefficients().flutterIncrement;
+}
+auto soar (float v)
+{
+    return [v] (Tape& t) { t.setSoar (v); };
+}
+auto flutterSpeed (float v)
+{
+    return [v] (Tape& t) { t.setFlutterSpeed (v); };
+}
 } // namespace
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Table, TapeConversion, ::testing::Values (
     ConversionCase { "drive 0 knee", soar (0.0f), knee, 0.3, 1e-7 },
     ConversionCase { "drive 0 input gain", soar (0.0f), inputGain, 1.0, 1e-7 },
@@ -215,6 +248,7 @@ INSTANTIATE_TEST_SUITE_P (Table, TapeConversion, ::testing::Values (
     ConversionCase { "flutter above range", [] (Tape& m) { m.setFlutter (120.0f); }, depth, 70.0, 1e-9 },
     ConversionCase { "low split is a 150 Hz one-pole", [] (Tape& m) { m.prepare (48000.0f); }, [] (const Tape& m) { return m.computeBlockCoefficients().lowSplit; }, 1.0 - std::exp (-2.0 * pi * 150.0 / 48000.0), 1e-12 }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (TapeSetters, NaNKeepsThePreviousValueAndInfinityClamps)
 {
@@ -359,7 +393,8 @@ struct RateCase
     double sampleRate;
 };
 
-class TapeFlutterHighRate : public ::testing::TestWithParam<RateCase> {};
+class TapeFlutterHighRate : public ::testing::TestWithParam<RateCase>
+{};
 
 // A read that wrapped around a too-short ring lands on recent signal and
 // jumps by a good part of the tone's amplitude.
@@ -387,12 +422,14 @@ TEST_P (TapeFlutterHighRate, FullFlutterStaysContinuous)
     EXPECT_GT (maxAbs (out.l, n / 2, n), 0.2); // the tone is there
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Rates, TapeFlutterHighRate, ::testing::Values (
     RateCase { "176.4 kHz", 176400.0 },
     RateCase { "192 kHz", 192000.0 },
     RateCase { "352.8 kHz", 352800.0 },
     RateCase { "384 kHz", 384000.0 }),
     testsupport::NameFromWhat());
+// clang-format on
 
 // ---------------------------------------------------------------------------
 // Mix.
@@ -459,7 +496,8 @@ struct ClipCase
     Controls controls;
 };
 
-class TapeClipper : public ::testing::TestWithParam<ClipCase> {};
+class TapeClipper : public ::testing::TestWithParam<ClipCase>
+{};
 
 TEST_P (TapeClipper, HugeInputSettlesAtPlusAndMinus099)
 {
@@ -468,7 +506,8 @@ TEST_P (TapeClipper, HugeInputSettlesAtPlusAndMinus099)
     constexpr int half = 200;
     Stereo in = silence (40 * half);
     for (int i = 0; i < in.size(); ++i)
-        in.l[static_cast<std::size_t> (i)] = in.r[static_cast<std::size_t> (i)] = (i / half) % 2 == 0 ? 1000.0f : -1000.0f;
+        in.l[static_cast<std::size_t> (i)] = in.r[static_cast<std::size_t> (i)] =
+            (i / half) % 2 == 0 ? 1000.0f : -1000.0f;
 
     dsp::TapeDegradation tape = makeTape (44100.0, GetParam().controls);
     const Stereo out = run (tape, in);
@@ -484,10 +523,12 @@ TEST_P (TapeClipper, HugeInputSettlesAtPlusAndMinus099)
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Modes, TapeClipper, ::testing::Values (
     ClipCase { "OD curve", Controls { true, 50.0f, 100.0f, 20.0f, 0.0f, 50.0f, 50.0f, 100.0f } },
     ClipCase { "smooth curve at plus 6 dB", Controls { false, 0.0f, 100.0f, 20.0f, 0.0f, 50.0f, 100.0f, 100.0f } }),
     testsupport::NameFromWhat());
+// clang-format on
 
 struct InputCase
 {
@@ -495,7 +536,8 @@ struct InputCase
     Stereo (*make) (int n);
 };
 
-class TapeBounds : public ::testing::TestWithParam<InputCase> {};
+class TapeBounds : public ::testing::TestWithParam<InputCase>
+{};
 
 TEST_P (TapeBounds, OutputStaysFiniteAndWithinUnity)
 {
@@ -514,7 +556,8 @@ TEST_P (TapeBounds, OutputStaysFiniteAndWithinUnity)
             for (int i = 0; i < out.size(); ++i)
             {
                 const auto k = static_cast<std::size_t> (i);
-                ASSERT_TRUE (std::isfinite (out.l[k]) && std::isfinite (out.r[k])) << fs << " setting " << s << " sample " << i;
+                ASSERT_TRUE (std::isfinite (out.l[k]) && std::isfinite (out.r[k]))
+                    << fs << " setting " << s << " sample " << i;
                 ASSERT_LE (std::abs (out.l[k]), 1.0f) << fs << " setting " << s << " sample " << i;
                 ASSERT_LE (std::abs (out.r[k]), 1.0f) << fs << " setting " << s << " sample " << i;
             }
@@ -522,6 +565,7 @@ TEST_P (TapeBounds, OutputStaysFiniteAndWithinUnity)
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Inputs, TapeBounds, ::testing::Values (
     InputCase { "silence", [] (int n) { return silence (n); } },
     InputCase { "full-scale noise", [] (int n) { return noise (1.0, n, 3u); } },
@@ -532,6 +576,7 @@ INSTANTIATE_TEST_SUITE_P (Inputs, TapeBounds, ::testing::Values (
     InputCase { "largest floats", [] (int n) { return constant (std::numeric_limits<float>::max(), n); } },
     InputCase { "full-scale 20 kHz", [] (int n) { return sine (20000.0, 1.0, 44100.0, n); } }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (TapeInput, NonFiniteSamplesCountAsSilence)
 {
@@ -568,7 +613,8 @@ struct SilenceCase
     Controls controls;
 };
 
-class TapeSilence : public ::testing::TestWithParam<SilenceCase> {};
+class TapeSilence : public ::testing::TestWithParam<SilenceCase>
+{};
 
 TEST_P (TapeSilence, NeverGivesExactZerosAndStaysInaudible)
 {
@@ -584,11 +630,13 @@ TEST_P (TapeSilence, NeverGivesExactZerosAndStaysInaudible)
     EXPECT_LT (maxAbs (out.r, 0, out.size()), 1e-6);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Settings, TapeSilence, ::testing::Values (
     SilenceCase { "defaults", Controls {} },
     SilenceCase { "dry only", Controls { false, 0.0f, 100.0f, 20.0f, 0.0f, 50.0f, 50.0f, 0.0f } },
     SilenceCase { "OD with flutter and bump", Controls { true, 100.0f, 0.0f, 100.0f, 100.0f, 100.0f, 100.0f, 100.0f } }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (TapeOdMode, SwitchClearsOnlyTheSaturators)
 {

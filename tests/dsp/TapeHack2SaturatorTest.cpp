@@ -36,7 +36,8 @@ struct AveragingCase
     int lastNonZero; // 1 + the memory of the running pre-averaging stages
 };
 
-class SaturatorAveraging : public ::testing::TestWithParam<AveragingCase> {};
+class SaturatorAveraging : public ::testing::TestWithParam<AveragingCase>
+{};
 
 // An impulse stays in the averaging rings for the sum of (size - 1) over the
 // stages that run; the output dies one sample after the pre-averaged value.
@@ -46,6 +47,7 @@ TEST_P (SaturatorAveraging, ImpulseMemoryFollowsTheStagesForTheRate)
     EXPECT_EQ (lastNonZeroAfterImpulse (c.sampleRate), c.lastNonZero);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Rates, SaturatorAveraging, ::testing::Values (
     AveragingCase { "44.1 kHz runs only the 2-stage", 44100.0, 1 + 1 },
     AveragingCase { "48 kHz runs only the 2-stage", 48000.0, 1 + 1 },
@@ -56,6 +58,7 @@ INSTANTIATE_TEST_SUITE_P (Rates, SaturatorAveraging, ::testing::Values (
     AveragingCase { "384 kHz runs 16 down to 2", 384000.0, 1 + 15 + 7 + 3 + 1 },
     AveragingCase { "768 kHz is capped at all five stages", 768000.0, 1 + 31 + 15 + 7 + 3 + 1 }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (SaturatorCurve, QuietLowTonePassesWithTheGainsAndLoudOneFlattensAtThePeak)
 {

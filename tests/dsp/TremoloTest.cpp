@@ -1,5 +1,5 @@
-#include "dsp/LFO.h"
 #include "dsp/Tremolo.h"
+#include "dsp/LFO.h"
 
 #include "plugin/NoteGrid.h"
 #include "support/AllocationCounter.h"
@@ -78,12 +78,18 @@ double waveform (int shape, double x)
     const auto n = static_cast<std::int64_t> (std::floor (x));
     switch (shape)
     {
-        case 0: return std::sin (2.0 * std::numbers::pi * p);
-        case 1: return 1.0 - 2.0 * std::fabs (2.0 * p - 1.0);
-        case 2: return p < 0.5 ? 1.0 : -1.0;
-        case 3: return 2.0 * p - 1.0;
-        case 4: return 1.0 - 2.0 * p;
-        case 5: return dsp::randomStep (seed, n);
+        case 0:
+            return std::sin (2.0 * std::numbers::pi * p);
+        case 1:
+            return 1.0 - 2.0 * std::fabs (2.0 * p - 1.0);
+        case 2:
+            return p < 0.5 ? 1.0 : -1.0;
+        case 3:
+            return 2.0 * p - 1.0;
+        case 4:
+            return 1.0 - 2.0 * p;
+        case 5:
+            return dsp::randomStep (seed, n);
         default:
         {
             const double r0 = dsp::randomStep (seed, n);
@@ -98,10 +104,14 @@ std::vector<double> kinks (int shape)
 {
     switch (shape)
     {
-        case 0: return {};
-        case 1: return { 0.0, 0.5 };
-        case 2: return { 0.0, 0.5 };
-        default: return { 0.0 };
+        case 0:
+            return {};
+        case 1:
+            return { 0.0, 0.5 };
+        case 2:
+            return { 0.0, 0.5 };
+        default:
+            return { 0.0 };
     }
 }
 } // namespace
@@ -112,7 +122,8 @@ struct ShapeCase
     int shape;
 };
 
-class TremoloShape : public ::testing::TestWithParam<ShapeCase> {};
+class TremoloShape : public ::testing::TestWithParam<ShapeCase>
+{};
 
 TEST_P (TremoloShape, GainFollowsTheWaveformOneMillisecondBehind)
 {
@@ -154,6 +165,7 @@ TEST_P (TremoloShape, GainFollowsTheWaveformOneMillisecondBehind)
     EXPECT_LE (highest, 1.0f);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Shapes, TremoloShape, ::testing::Values (
     ShapeCase { "sine", 0 },
     ShapeCase { "triangle", 1 },
@@ -163,6 +175,7 @@ INSTANTIATE_TEST_SUITE_P (Shapes, TremoloShape, ::testing::Values (
     ShapeCase { "random", 5 },
     ShapeCase { "smooth random", 6 }),
     testsupport::NameFromWhat {});
+// clang-format on
 
 TEST (TremoloSmoothing, FullDepthSquareSwitchesBetweenOneAndZeroWithOneMillisecondRamps)
 {
@@ -242,13 +255,14 @@ struct SyncEdgeCase
 {
     const char* what;
     int shape;
-    bool symmetricPeak;      // the peak centre is measured; else the 50 % upward crossing
-    bool falling;            // edge measured on the way down
-    float offsetBeats;       // phase offset in beats
-    double expectedLagMs;    // after the beat (+ offset)
+    bool symmetricPeak;   // the peak centre is measured; else the 50 % upward crossing
+    bool falling;         // edge measured on the way down
+    float offsetBeats;    // phase offset in beats
+    double expectedLagMs; // after the beat (+ offset)
 };
 
-class TremoloSync : public ::testing::TestWithParam<SyncEdgeCase> {};
+class TremoloSync : public ::testing::TestWithParam<SyncEdgeCase>
+{};
 
 TEST_P (TremoloSync, PeakFallsOnTheBeat)
 {
@@ -295,6 +309,7 @@ TEST_P (TremoloSync, PeakFallsOnTheBeat)
     EXPECT_GE (checked, 5);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Shapes, TremoloSync, ::testing::Values (
     // Smooth peaks lag by one time constant.
     SyncEdgeCase { "sine", 0, true, false, 0.0f, 1.0 },
@@ -305,6 +320,7 @@ INSTANTIATE_TEST_SUITE_P (Shapes, TremoloSync, ::testing::Values (
     SyncEdgeCase { "saw down jumps up on the beat", 4, false, false, 0.0f, 0.693 },
     SyncEdgeCase { "saw up drops right after the beat", 3, false, true, 0.0f, 0.693 }),
     testsupport::NameFromWhat {});
+// clang-format on
 
 TEST (TremoloSync, FreePhaseWaitsWhileSyncedAndResumesAfter)
 {
@@ -352,9 +368,11 @@ TEST (TremoloSync, RandomShapesRepeatEveryBar)
             const std::size_t offset = shape == 5 ? sixteenth - 1 : sixteenth / 2;
             const double r0 = dsp::randomStep (seed, static_cast<std::int64_t> (k));
             const double r1 = dsp::randomStep (seed, static_cast<std::int64_t> (k) + 1);
-            const double along = shape == 5 ? 0.0 : (static_cast<double> (offset) - smoothingLag) / static_cast<double> (sixteenth);
+            const double along =
+                shape == 5 ? 0.0 : (static_cast<double> (offset) - smoothingLag) / static_cast<double> (sixteenth);
             const std::size_t probe = bar + k * sixteenth + offset;
-            EXPECT_NEAR (g.left[probe], gainFor (r0 + (r1 - r0) * along, 1.0), 1.0e-4) << "shape " << shape << " step " << k;
+            EXPECT_NEAR (g.left[probe], gainFor (r0 + (r1 - r0) * along, 1.0), 1.0e-4)
+                << "shape " << shape << " step " << k;
             distinct += (k > 0 && g.left[probe] != g.left[probe - sixteenth]) ? 1 : 0;
         }
         EXPECT_EQ (distinct, 15);
@@ -474,7 +492,8 @@ struct LongRunCase
     int shape;
 };
 
-class TremoloLongRun : public ::testing::TestWithParam<LongRunCase> {};
+class TremoloLongRun : public ::testing::TestWithParam<LongRunCase>
+{};
 
 TEST_P (TremoloLongRun, RandomShapesStillStepAfterTwoHours)
 {
@@ -511,10 +530,12 @@ TEST_P (TremoloLongRun, RandomShapesStillStepAfterTwoHours)
     EXPECT_NE (a, b) << c.what;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Rates, TremoloLongRun, ::testing::Values (
     LongRunCase { "stepped at 8 Hz", 8.0f, 5 },
     LongRunCase { "smooth at 0.15 Hz", 0.15f, 6 }),
     testsupport::NameFromWhat {});
+// clang-format on
 
 TEST (TremoloPosition, ResumedPositionGivesTheStepValuesOfThatPosition)
 {

@@ -50,11 +50,21 @@ TEST (Concurrency, StateChangesAndSnapshotReadsWhileAudioRuns)
     {
         switch (round % 5)
         {
-            case 0: proc.setStateInformation (blob.getData(), static_cast<int> (blob.getSize())); break;
-            case 1: proc.applyPatch (patches[static_cast<std::size_t> (round) % patches.size()]); break;
-            case 2: proc.randomizeParameters (rng); break;
-            case 3: proc.randomStepBack(); break;
-            default: proc.getStateInformation (blob); break;
+            case 0:
+                proc.setStateInformation (blob.getData(), static_cast<int> (blob.getSize()));
+                break;
+            case 1:
+                proc.applyPatch (patches[static_cast<std::size_t> (round) % patches.size()]);
+                break;
+            case 2:
+                proc.randomizeParameters (rng);
+                break;
+            case 3:
+                proc.randomStepBack();
+                break;
+            default:
+                proc.getStateInformation (blob);
+                break;
         }
         const auto taps = proc.getTapSnapshot();
         EXPECT_LE (taps.count, TapSet::maxTaps);

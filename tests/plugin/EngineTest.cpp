@@ -73,7 +73,8 @@ struct ImpulseCase
     std::vector<std::pair<const char*, float>> settings;
 };
 
-class ImpulseResponse : public ::testing::TestWithParam<ImpulseCase>, public ProcessorFixture {};
+class ImpulseResponse : public ::testing::TestWithParam<ImpulseCase>, public ProcessorFixture
+{};
 
 TEST_P (ImpulseResponse, IsExactlyTheTapSetThroughTheEchoFilters)
 {
@@ -99,7 +100,8 @@ TEST_P (ImpulseResponse, IsExactlyTheTapSetThroughTheEchoFilters)
         const double d = static_cast<double> (taps.taps[static_cast<std::size_t> (t)].timeMs) * sampleRate / 1000.0;
         const auto first = static_cast<int> (std::floor (d)) - 2;
         for (int x = std::max (0, first); x < std::min (length, first + 5); ++x)
-            train[static_cast<std::size_t> (x)] += taps.taps[static_cast<std::size_t> (t)].gain * catmullRomImpulse (x, d);
+            train[static_cast<std::size_t> (x)] +=
+                taps.taps[static_cast<std::size_t> (t)].gain * catmullRomImpulse (x, d);
     }
 
     for (int ch = 0; ch < 2; ++ch)
@@ -112,19 +114,22 @@ TEST_P (ImpulseResponse, IsExactlyTheTapSetThroughTheEchoFilters)
         double worst = 0.0;
         for (int x = 0; x < length; ++x)
         {
-            const double expected = reference.process (static_cast<float> (train[static_cast<std::size_t> (x)] * polarity));
+            const double expected =
+                reference.process (static_cast<float> (train[static_cast<std::size_t> (x)] * polarity));
             worst = std::max (worst, std::fabs (expected - out.getSample (ch, warmup + x)));
         }
         EXPECT_LT (worst, 2e-6) << "channel " << ch;
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Patches, ImpulseResponse, ::testing::Values (
     ImpulseCase { "default patch", {} },
     ImpulseCase { "twisted sparse", { { "g", 60.0f }, { "tapCnt", 12.0f }, { "fb", 800.0f } } },
     ImpulseCase { "reversed with predelay", { { "rev", 1.0f }, { "pd", 150.0f }, { "dcMode", 2.0f } } },
     ImpulseCase { "synced quarter notes", { { "mu", 1.0f }, { "s", 583.4f }, { "e", 583.4f }, { "hp", 0.0f }, { "lp", 1000.0f } } }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (Engine, DefaultPatchPublishesTheDefaultLayout)
 {
@@ -233,7 +238,8 @@ struct SnapCase
     const char* id;
 };
 
-class SnapChanges : public ::testing::TestWithParam<SnapCase>, public ProcessorFixture {};
+class SnapChanges : public ::testing::TestWithParam<SnapCase>, public ProcessorFixture
+{};
 
 TEST_P (SnapChanges, FadeOutJumpAndFadeInWithoutCrossfades)
 {
@@ -278,13 +284,17 @@ TEST_P (SnapChanges, FadeOutJumpAndFadeInWithoutCrossfades)
     // Every voice sits at its new tap's delay.
     const auto taps = proc->getTapSnapshot();
     for (int t = 0; t < taps.count; ++t)
-        EXPECT_NEAR (proc->getVoiceBank().getVoice (t).readDelay, taps.taps[static_cast<std::size_t> (t)].timeMs * 48.0, 1e-3) << t;
+        EXPECT_NEAR (proc->getVoiceBank().getVoice (t).readDelay, taps.taps[static_cast<std::size_t> (t)].timeMs * 48.0,
+                     1e-3)
+            << t;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Triggers, SnapChanges, ::testing::Values (SnapCase { "reverse", "rev" },
                                                                    SnapCase { "tap flip", "flipped" },
                                                                    SnapCase { "patch change", "patch" }),
                           testsupport::NameFromWhat());
+// clang-format on
 
 //==============================================================================
 TEST (Engine, FullPingPongAlternatesTapsHardLeftAndRight)
@@ -333,7 +343,8 @@ TEST (Engine, NaNBurstLeavesTheOutputFiniteAndClean)
     for (int i = 1000; i < 1100; ++i)
     {
         input.setSample (0, i, std::numeric_limits<float>::quiet_NaN());
-        input.setSample (1, i, i % 2 == 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity());
+        input.setSample (1, i,
+                         i % 2 == 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity());
     }
     const auto out = render (*f.proc, input, 256);
     for (int c = 0; c < 2; ++c)
@@ -395,7 +406,8 @@ struct BlockSizeCase
     double sampleRate;
 };
 
-class BlockSizeIndependence : public ::testing::TestWithParam<BlockSizeCase> {};
+class BlockSizeIndependence : public ::testing::TestWithParam<BlockSizeCase>
+{};
 
 TEST_P (BlockSizeIndependence, SameSamplesForEveryBlockPattern)
 {
@@ -441,14 +453,17 @@ TEST_P (BlockSizeIndependence, SameSamplesForEveryBlockPattern)
 
     const auto reference = run ({ 512 });
     EXPECT_GT (maxAbs (reference), 0.01f);
-    for (const auto& pattern : std::vector<std::vector<int>> { { 1 }, { 17 }, { 64 }, { 4096 }, { 3, 500, 77, 1024, 1, 260 } })
+    for (const auto& pattern :
+         std::vector<std::vector<int>> { { 1 }, { 17 }, { 64 }, { 4096 }, { 3, 500, 77, 1024, 1, 260 } })
         EXPECT_TRUE (identical (reference, run (pattern))) << "block pattern starting " << pattern[0];
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Rates, BlockSizeIndependence, ::testing::Values (
     BlockSizeCase { "44k1", 44100.0 }, BlockSizeCase { "48k", 48000.0 },
     BlockSizeCase { "96k", 96000.0 }, BlockSizeCase { "192k", 192000.0 }),
     testsupport::NameFromWhat());
+// clang-format on
 
 //==============================================================================
 TEST (Engine, NothingAllocatesWhileEverythingRunsAndChanges)

@@ -22,6 +22,7 @@ struct FolderList
 };
 
 // The shipped bank: folders and patch names in file order.
+// clang-format off
 const std::vector<FolderList> expectedBank {
     { "Character", { "Analog Synth Bounce", "Chicken Pickin' Slap", "Delay Pedal Emulation", "Delicate Echoes",
                      "Desert Canyon Wash", "Empty Oil Drum", "Intimate Vocal Slap", "Lead Vocal Doubler",
@@ -54,8 +55,10 @@ const std::vector<FolderList> expectedBank {
                  "Magic Reverses", "Midrangey Chorus", "Moaning Aliens", "Reverse String Bounce", "Ring the Bell",
                  "Robot Pan Drum", "Seasick Bobbleheads", "Skids", "Slippery Cello" } },
 };
+// clang-format on
 
 // The keys every patch carries (INIT PATCH adds dcFall; Skids differs).
+// clang-format off
 const std::vector<const char*> commonKeys {
     "g", "s", "e", "fb", "pd", "fbk", "io2x", "lk", "mu", "rev", "flipped", "tapCnt", "dcv", "dc", "dcMode",
     "dcSteps", "chaos", "cwT", "cwW", "cwTr", "cwG", "hp", "lp", "mix", "mixByp", "mout", "spread", "sideOnly",
@@ -64,6 +67,7 @@ const std::vector<const char*> commonKeys {
     "pitchFbk", "pitchGLink", "pitchWLAmt", "pitchLB", "wo", "waveSync", "lrs", "lfoDp", "lsh", "woPh", "woOff",
     "trem", "tremSync", "tremR", "tremD", "tremPh", "tremOff", "tremSh"
 };
+// clang-format on
 
 std::set<std::string> keysOf (const presets::Patch& p)
 {
@@ -141,25 +145,74 @@ TEST (FactoryBank, CarriesTheListedKeySets)
 
 TEST (FactoryBank, InitPatchHoldsItsListedValues)
 {
-    const std::vector<std::pair<const char*, double>> init {
-        { "g", 0.5 }, { "s", 0.416669994592667 }, { "e", 0.416669994592667 }, { "fb", 0.651539981365204 },
-        { "pd", 0.163045004010201 }, { "fbk", 0.0 }, { "io2x", 0.0 }, { "lk", 1.0 }, { "mu", 1.0 }, { "rev", 0.0 },
-        { "flipped", 0.0 }, { "tapCnt", 1.0 }, { "dcv", 0.433349996805191 }, { "dc", 1.0 }, { "dcMode", 0.0 },
-        { "dcSteps", 0.200000002980232 }, { "dcFall", 0.797749996185303 }, { "chaos", 0.0 },
-        { "cwT", 0.800000011920929 }, { "cwW", 0.600000023841858 }, { "cwTr", 0.600000023841858 }, { "cwG", 0.5 },
-        { "hp", 0.434569984674454 }, { "lp", 0.732999980449677 }, { "mix", 1.0 }, { "mixByp", 0.0 },
-        { "mout", 0.812651991844177 }, { "spread", 0.500666677951813 }, { "sideOnly", 0.0 }, { "ppOn", 0.0 },
-        { "ppW", 0.0 }, { "tp", 0.0 }, { "tOd", 0.0 }, { "tBoost", 0.495299994945526 }, { "td", 0.416699975728989 },
-        { "sat", 0.773399949073792 }, { "flutter", 0.0 }, { "flutSpd", 0.449999988079071 }, { "tpWet", 1.0 },
-        { "tDarken", 0.310000002384186 }, { "headBump", 0.0 }, { "pitchOn", 0.0 }, { "pitchSync", 0.0 },
-        { "pitchWide", 0.0 }, { "pitch2x", 0.0 }, { "pitchCt", 0.5 }, { "pitchRt", 0.230769991874695 },
-        { "pitchDp", 0.63245552778244 }, { "pitchSh", 0.0 }, { "pitchMix", 0.503999948501587 },
-        { "pitchFbk", 0.158199995756149 }, { "pitchGLink", 0.0 }, { "pitchWLAmt", 0.025000000372529 },
-        { "pitchLB", 0.5 }, { "wo", 0.0 }, { "waveSync", 0.0 }, { "lrs", 0.523000001907349 },
-        { "lfoDp", 0.699999988079071 }, { "lsh", 0.0 }, { "woPh", 0.5 }, { "woOff", 0.5 }, { "trem", 0.0 },
-        { "tremSync", 1.0 }, { "tremR", 0.583000004291534 }, { "tremD", 0.751299977302551 }, { "tremPh", 0.5 },
-        { "tremOff", 0.5 }, { "tremSh", 0.0 }
-    };
+    const std::vector<std::pair<const char*, double>> init { { "g", 0.5 },
+                                                             { "s", 0.416669994592667 },
+                                                             { "e", 0.416669994592667 },
+                                                             { "fb", 0.651539981365204 },
+                                                             { "pd", 0.163045004010201 },
+                                                             { "fbk", 0.0 },
+                                                             { "io2x", 0.0 },
+                                                             { "lk", 1.0 },
+                                                             { "mu", 1.0 },
+                                                             { "rev", 0.0 },
+                                                             { "flipped", 0.0 },
+                                                             { "tapCnt", 1.0 },
+                                                             { "dcv", 0.433349996805191 },
+                                                             { "dc", 1.0 },
+                                                             { "dcMode", 0.0 },
+                                                             { "dcSteps", 0.200000002980232 },
+                                                             { "dcFall", 0.797749996185303 },
+                                                             { "chaos", 0.0 },
+                                                             { "cwT", 0.800000011920929 },
+                                                             { "cwW", 0.600000023841858 },
+                                                             { "cwTr", 0.600000023841858 },
+                                                             { "cwG", 0.5 },
+                                                             { "hp", 0.434569984674454 },
+                                                             { "lp", 0.732999980449677 },
+                                                             { "mix", 1.0 },
+                                                             { "mixByp", 0.0 },
+                                                             { "mout", 0.812651991844177 },
+                                                             { "spread", 0.500666677951813 },
+                                                             { "sideOnly", 0.0 },
+                                                             { "ppOn", 0.0 },
+                                                             { "ppW", 0.0 },
+                                                             { "tp", 0.0 },
+                                                             { "tOd", 0.0 },
+                                                             { "tBoost", 0.495299994945526 },
+                                                             { "td", 0.416699975728989 },
+                                                             { "sat", 0.773399949073792 },
+                                                             { "flutter", 0.0 },
+                                                             { "flutSpd", 0.449999988079071 },
+                                                             { "tpWet", 1.0 },
+                                                             { "tDarken", 0.310000002384186 },
+                                                             { "headBump", 0.0 },
+                                                             { "pitchOn", 0.0 },
+                                                             { "pitchSync", 0.0 },
+                                                             { "pitchWide", 0.0 },
+                                                             { "pitch2x", 0.0 },
+                                                             { "pitchCt", 0.5 },
+                                                             { "pitchRt", 0.230769991874695 },
+                                                             { "pitchDp", 0.63245552778244 },
+                                                             { "pitchSh", 0.0 },
+                                                             { "pitchMix", 0.503999948501587 },
+                                                             { "pitchFbk", 0.158199995756149 },
+                                                             { "pitchGLink", 0.0 },
+                                                             { "pitchWLAmt", 0.025000000372529 },
+                                                             { "pitchLB", 0.5 },
+                                                             { "wo", 0.0 },
+                                                             { "waveSync", 0.0 },
+                                                             { "lrs", 0.523000001907349 },
+                                                             { "lfoDp", 0.699999988079071 },
+                                                             { "lsh", 0.0 },
+                                                             { "woPh", 0.5 },
+                                                             { "woOff", 0.5 },
+                                                             { "trem", 0.0 },
+                                                             { "tremSync", 1.0 },
+                                                             { "tremR", 0.583000004291534 },
+                                                             { "tremD", 0.751299977302551 },
+                                                             { "tremPh", 0.5 },
+                                                             { "tremOff", 0.5 },
+                                                             { "tremSh", 0.0 } };
     const auto& p = patchNamed ("Traditional/INIT PATCH");
     ASSERT_EQ (keysOf (p).size(), init.size());
     for (const auto& [key, value] : init)
@@ -171,8 +224,9 @@ TEST (FactoryBank, BrowsesFoldersThenNamesInCodePointOrder)
     // Expected order made independently: folders sorted by name (Sound
     // Design's categories inside it), each folder's names sorted by bytes.
     std::vector<FolderList> folders = expectedBank;
-    std::sort (folders.begin(), folders.end(),
-               [] (const FolderList& a, const FolderList& b) { return std::string (a.folder) < std::string (b.folder); });
+    std::sort (folders.begin(), folders.end(), [] (const FolderList& a, const FolderList& b) {
+        return std::string (a.folder) < std::string (b.folder);
+    });
     std::vector<std::string> expected;
     for (auto& f : folders)
     {
@@ -223,7 +277,8 @@ struct CharacterCase
     std::function<bool (const ParamBlock&)> holds;
 };
 
-class FactoryPatchCharacter : public ::testing::TestWithParam<CharacterCase>, public ProcessorFixture {};
+class FactoryPatchCharacter : public ::testing::TestWithParam<CharacterCase>, public ProcessorFixture
+{};
 
 TEST_P (FactoryPatchCharacter, MatchesItsName)
 {
@@ -240,6 +295,7 @@ bool near (float a, float b, float tolerance = 0.01f)
 }
 } // namespace
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Patches, FactoryPatchCharacter, ::testing::Values (
     CharacterCase { "ping pong eighths", "Traditional/Ping Pong Eighths", [] (const ParamBlock& p) {
         return p.tapSync && near (p.startMs, 250.0f) && near (p.endMs, 250.0f) && near (p.pingPongAmount, 100.0f)
@@ -284,6 +340,7 @@ INSTANTIATE_TEST_SUITE_P (Patches, FactoryPatchCharacter, ::testing::Values (
     CharacterCase { "skids keep the tap count default", "Weird/Skids", [] (const ParamBlock& p) {
         return p.tapCount == 64 && near (p.decayFalloff, 25.0f) && p.lengthBendCents < 0.0f; } }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (FactoryBank, PingPongDepthComesWithItsSwitch)
 {
@@ -313,8 +370,9 @@ juce::AudioBuffer<float> testPhrase (double sampleRate, int totalSamples)
         {
             const double t = i / sampleRate;
             const double env = std::exp (-t / 0.08) * std::min (1.0, t / 0.002);
-            const double v = env * (std::sin (2.0 * juce::MathConstants<double>::pi * freqs[n] * t)
-                                    + 0.3 * std::sin (4.0 * juce::MathConstants<double>::pi * freqs[n] * t));
+            const double v = env
+                             * (std::sin (2.0 * juce::MathConstants<double>::pi * freqs[n] * t)
+                                + 0.3 * std::sin (4.0 * juce::MathConstants<double>::pi * freqs[n] * t));
             phrase.setSample (0, n * spacing + i, static_cast<float> (v));
             phrase.setSample (1, n * spacing + i, static_cast<float> (v * 0.9));
         }

@@ -20,6 +20,7 @@ struct Expected
     bool symmetric = false;
 };
 
+// clang-format off
 const Expected expectedLayout[] = {
     { "g", "Twist", 'f', -100, 100, 0, 1 },
     { "s", "Start", 'f', 0, 1000, 320, 1 },
@@ -85,6 +86,7 @@ const Expected expectedLayout[] = {
     { "tremOff", "Trem Offset", 'f', -180, 180, 0, 9 },
     { "tremSh", "Trem Shape", 'i', 0, 7, 0, 9 },
 };
+// clang-format on
 } // namespace
 
 TEST (ParameterLayout, HostSeesTheSixtyThreeParametersInOrder)

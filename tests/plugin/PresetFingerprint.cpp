@@ -124,8 +124,8 @@ Fingerprint fingerprintPatch (const presets::Patch& patch)
 std::string formatFingerprintLine (const std::string& id, const Fingerprint& fp)
 {
     std::ostringstream out;
-    out << id << '\t' << std::hex << std::setw (16) << std::setfill ('0') << fp.hash << std::dec << '\t'
-        << std::fixed << std::setprecision (2) << fp.peakDb << '\t';
+    out << id << '\t' << std::hex << std::setw (16) << std::setfill ('0') << fp.hash << std::dec << '\t' << std::fixed
+        << std::setprecision (2) << fp.peakDb << '\t';
     for (std::size_t i = 0; i < fp.envelopeDb.size(); ++i)
         out << (i == 0 ? "" : " ") << fp.envelopeDb[i];
     return out.str();
@@ -173,8 +173,7 @@ std::string describeDifference (const Fingerprint& stored, const Fingerprint& no
     std::ostringstream out;
     out << std::fixed << std::setprecision (2) << "level envelope moved by up to " << worst << " dB (at "
         << where * Fingerprint::windowSeconds << " s: " << (n > 0 ? stored.envelopeDb[where] : 0.0f) << " -> "
-        << (n > 0 ? now.envelopeDb[where] : 0.0f) << " dB), peak " << stored.peakDb << " -> " << now.peakDb
-        << " dBFS";
+        << (n > 0 ? now.envelopeDb[where] : 0.0f) << " dB), peak " << stored.peakDb << " -> " << now.peakDb << " dBFS";
     return out.str();
 }
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #if JUCE_LINUX || JUCE_MAC
- #include <csignal>
- #include <sys/resource.h>
+#include <csignal>
+#include <sys/resource.h>
 #endif
 
 using presets::FolderNode;
@@ -105,7 +105,8 @@ struct BadBankCase
     const char* json;
 };
 
-class PresetFactoryBadBank : public ::testing::TestWithParam<BadBankCase> {};
+class PresetFactoryBadBank : public ::testing::TestWithParam<BadBankCase>
+{};
 
 TEST_P (PresetFactoryBadBank, YieldsNoPatches)
 {
@@ -115,6 +116,7 @@ TEST_P (PresetFactoryBadBank, YieldsNoPatches)
     EXPECT_TRUE (library.getPatches().empty());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Banks, PresetFactoryBadBank, ::testing::Values (
     BadBankCase { "not JSON", "{ banks: " },
     BadBankCase { "empty text", "" },
@@ -124,6 +126,7 @@ INSTANTIATE_TEST_SUITE_P (Banks, PresetFactoryBadBank, ::testing::Values (
     BadBankCase { "bank without patches", R"({ "banks": [ { "bank": "x" }, 5, "y" ] })" },
     BadBankCase { "patches not objects", R"({ "banks": [ { "bank": "x", "patches": [ 1, "a", [] ] } ] })" }),
     testsupport::NameFromWhat());
+// clang-format on
 
 //==============================================================================
 TEST_F (PresetLibraryFixture, UserFilesGetTheirFolderFromTheirPlaceAndTheirNameFromTheFile)
@@ -175,7 +178,8 @@ TEST_F (PresetLibraryFixture, BadFilesAreSkippedAndTheRestLoads)
     std::vector<juce::String> expected { "folder.json/inner", "good", "no params", "wrong types" };
     if (lockedIsReadable)
         expected.push_back ("locked");
-    std::sort (expected.begin(), expected.end(), [] (const juce::String& a, const juce::String& b) { return a.compare (b) < 0; });
+    std::sort (expected.begin(), expected.end(),
+               [] (const juce::String& a, const juce::String& b) { return a.compare (b) < 0; });
     EXPECT_EQ (userIds (library), expected);
     EXPECT_TRUE (library.findById ("no params")->params.isVoid());
 }
@@ -185,11 +189,11 @@ TEST_F (PresetLibraryFixture, SymbolicLinkLoopsEndAndLinkedFoldersAreFollowed)
     namespace fs = std::filesystem;
     const auto root = fs::path (userDir.getFullPathName().toStdString());
     write (userDir.getChildFile ("a/b/deep.json"), presetJson ("deep", 0.5));
-    fs::create_directory_symlink ("..", root / "a" / "b" / "up");       // a/b/up -> a
-    fs::create_directory_symlink (root, root / "a" / "home");            // a/home -> the user folder
+    fs::create_directory_symlink ("..", root / "a" / "b" / "up"); // a/b/up -> a
+    fs::create_directory_symlink (root, root / "a" / "home");     // a/home -> the user folder
     fs::create_directory_symlink (root / "a" / "loop2", root / "a" / "loop1");
     fs::create_directory_symlink (root / "a" / "loop1", root / "a" / "loop2");
-    fs::create_symlink (root / "self.json", root / "self.json");         // a file link to itself
+    fs::create_symlink (root / "self.json", root / "self.json"); // a file link to itself
 
     juce::TemporaryFile elsewhere;
     write (elsewhere.getFile().getChildFile ("shared.json"), presetJson ("shared", 0.5));
@@ -232,9 +236,9 @@ TEST_F (PresetLibraryFixture, AUserPatchWithAFactoryIdOverridesItButKeepsItsPlac
     const auto traditional = std::find_if (merged.children.begin(), merged.children.end(),
                                            [] (const FolderNode& n) { return n.name == "Traditional"; });
     ASSERT_NE (traditional, merged.children.end());
-    EXPECT_EQ (ids (traditional->patches), (std::vector<juce::String> { "Traditional/INIT PATCH",
-                                                                        "Traditional/Standard Delay",
-                                                                        "Traditional/Zed" }));
+    EXPECT_EQ (
+        ids (traditional->patches),
+        (std::vector<juce::String> { "Traditional/INIT PATCH", "Traditional/Standard Delay", "Traditional/Zed" }));
     EXPECT_EQ (traditional->patches[0], found);
     EXPECT_EQ (merged.children.size(), 3u);
 
@@ -244,8 +248,10 @@ TEST_F (PresetLibraryFixture, AUserPatchWithAFactoryIdOverridesItButKeepsItsPlac
     const std::vector<juce::String> expected { "Elsewhere/Mellow Echo",
                                                "Sound Design/Glitch & Chaos/Broken Sequencer",
                                                "Sound Design/Pitch Chorus Extremes/Alien Chorus",
-                                               "Traditional/INIT PATCH", "Traditional/Standard Delay",
-                                               "Traditional/INIT PATCH", "Traditional/Zed" };
+                                               "Traditional/INIT PATCH",
+                                               "Traditional/Standard Delay",
+                                               "Traditional/INIT PATCH",
+                                               "Traditional/Zed" };
     EXPECT_EQ (order, expected);
 }
 
@@ -380,7 +386,8 @@ struct UnsafeNameCase
     const char* expectedRelativePath;
 };
 
-class PresetUnsafeNames : public PresetLibraryFixture, public ::testing::WithParamInterface<UnsafeNameCase> {};
+class PresetUnsafeNames : public PresetLibraryFixture, public ::testing::WithParamInterface<UnsafeNameCase>
+{};
 
 TEST_P (PresetUnsafeNames, StayInsideTheUserFolder)
 {
@@ -399,6 +406,7 @@ TEST_P (PresetUnsafeNames, StayInsideTheUserFolder)
     EXPECT_EQ (written, std::vector<juce::File> { file });
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Names, PresetUnsafeNames, ::testing::Values (
     UnsafeNameCase { "plain", "", "Slap", "Slap.json" },
     UnsafeNameCase { "parent in name", "", "../evil", "evil.json" },
@@ -416,6 +424,7 @@ INSTANTIATE_TEST_SUITE_P (Names, PresetUnsafeNames, ::testing::Values (
     UnsafeNameCase { "factory folder", "Sound Design/Glitch & Chaos", "Broken Sequencer!",
                      "Sound Design/Glitch & Chaos/Broken Sequencer!.json" }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST_F (PresetLibraryFixture, SavingRefusesFilesOutsideTheUserFolder)
 {
@@ -489,7 +498,8 @@ struct LegalNameCase
     const char* legal;
 };
 
-class PresetLegalFileName : public ::testing::TestWithParam<LegalNameCase> {};
+class PresetLegalFileName : public ::testing::TestWithParam<LegalNameCase>
+{};
 
 TEST_P (PresetLegalFileName, KeepsWhatIsSafeAndDropsTheRest)
 {
@@ -497,6 +507,7 @@ TEST_P (PresetLegalFileName, KeepsWhatIsSafeAndDropsTheRest)
                juce::String::fromUTF8 (GetParam().legal));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Names, PresetLegalFileName, ::testing::Values (
     LegalNameCase { "ordinary punctuation stays", "Chicken Pickin' Slap #2 (v1) & more!", "Chicken Pickin' Slap #2 (v1) & more!" },
     LegalNameCase { "unicode stays", "Caf\xc3\xa9 \xe2\x99\xab", "Caf\xc3\xa9 \xe2\x99\xab" },
@@ -505,6 +516,7 @@ INSTANTIATE_TEST_SUITE_P (Names, PresetLegalFileName, ::testing::Values (
     LegalNameCase { "only dots", "..", "" },
     LegalNameCase { "reserved device with extension", "LPT1.old", "_LPT1.old" }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (PresetFileNames, CutsLongNamesTo128Characters)
 {

@@ -34,7 +34,8 @@ struct BlockCase
     float tolerance;
 };
 
-class ParamBlockMapping : public ::testing::TestWithParam<BlockCase>, public ProcessorFixture {};
+class ParamBlockMapping : public ::testing::TestWithParam<BlockCase>, public ProcessorFixture
+{};
 
 TEST_P (ParamBlockMapping, ReadParamsDerivesTheField)
 {
@@ -45,6 +46,7 @@ TEST_P (ParamBlockMapping, ReadParamsDerivesTheField)
     EXPECT_NEAR (c.field (proc->getCurrentParams()), c.expected, c.tolerance);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Fields, ParamBlockMapping, ::testing::Values (
     BlockCase { "default start", {}, [] (const ParamBlock& p) { return p.startMs; }, 30.0f, 0.0f },
     BlockCase { "default end", {}, [] (const ParamBlock& p) { return p.endMs; }, 301.0f, 0.0f },
@@ -84,28 +86,30 @@ INSTANTIATE_TEST_SUITE_P (Fields, ParamBlockMapping, ::testing::Values (
     BlockCase { "flip negates twist", { { "g", 40.0f }, { "flipped", 1.0f } }, [] (const ParamBlock& p) { return p.twist; }, -40.0f, 1e-4f },
     BlockCase { "no flip keeps twist", { { "g", 40.0f } }, [] (const ParamBlock& p) { return p.twist; }, 40.0f, 1e-4f }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (ParamBlockFlags, BooleansCountAsOnAboveOneHalf)
 {
     ProcessorFixture f;
-    const char* ids[] = { "mixByp", "wo", "trem", "tp", "tOd", "waveSync", "tremSync", "mu", "rev", "dc",
-                          "ppOn", "sideOnly", "lk", "pitchOn", "pitchWide", "pitchSync", "pitchGLink", "pitch2x", "flipped" };
+    const char* ids[] = { "mixByp",    "wo",        "trem",       "tp",      "tOd",      "waveSync", "tremSync",
+                          "mu",        "rev",       "dc",         "ppOn",    "sideOnly", "lk",       "pitchOn",
+                          "pitchWide", "pitchSync", "pitchGLink", "pitch2x", "flipped" };
     for (const char* id : ids)
         f.set (id, 1.0f);
     f.runBlock();
     const auto& p = f.proc->getCurrentParams();
-    const bool all = p.mixBypass && p.waveOn && p.tremOn && p.tapeOn && p.tapeOd && p.waveSync && p.tremSync && p.tapSync
-                     && p.reverse && p.dynamicSmoothing && p.pingPongOn && p.noMid && p.startEndLock && p.pitchOn
-                     && p.pitchWide && p.pitchSync && p.pitchTwistLink && p.pitch2x && p.flipped;
+    const bool all = p.mixBypass && p.waveOn && p.tremOn && p.tapeOn && p.tapeOd && p.waveSync && p.tremSync
+                     && p.tapSync && p.reverse && p.dynamicSmoothing && p.pingPongOn && p.noMid && p.startEndLock
+                     && p.pitchOn && p.pitchWide && p.pitchSync && p.pitchTwistLink && p.pitch2x && p.flipped;
     EXPECT_TRUE (all);
 
     for (const char* id : ids)
         f.set (id, 0.0f);
     f.runBlock();
     const auto& q = f.proc->getCurrentParams();
-    const bool any = q.mixBypass || q.waveOn || q.tremOn || q.tapeOn || q.tapeOd || q.waveSync || q.tremSync || q.tapSync
-                     || q.reverse || q.dynamicSmoothing || q.pingPongOn || q.noMid || q.startEndLock || q.pitchOn
-                     || q.pitchWide || q.pitchSync || q.pitchTwistLink || q.pitch2x || q.flipped;
+    const bool any = q.mixBypass || q.waveOn || q.tremOn || q.tapeOn || q.tapeOd || q.waveSync || q.tremSync
+                     || q.tapSync || q.reverse || q.dynamicSmoothing || q.pingPongOn || q.noMid || q.startEndLock
+                     || q.pitchOn || q.pitchWide || q.pitchSync || q.pitchTwistLink || q.pitch2x || q.flipped;
     EXPECT_FALSE (any);
 }
 
@@ -174,7 +178,8 @@ struct TempoCase
     double hostBpm;
 };
 
-class BadHostTempo : public ::testing::TestWithParam<TempoCase>, public ProcessorFixture {};
+class BadHostTempo : public ::testing::TestWithParam<TempoCase>, public ProcessorFixture
+{};
 
 TEST_P (BadHostTempo, KeepsTheLastGoodTempoAndFiniteSpacings)
 {
@@ -196,12 +201,14 @@ TEST_P (BadHostTempo, KeepsTheLastGoodTempoAndFiniteSpacings)
     EXPECT_NEAR (p.startMs, (1.0f / 3.0f) * 60000.0f / 140.0f, 1e-3f);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Tempos, BadHostTempo, ::testing::Values (
     TempoCase { "zero", 0.0 },
     TempoCase { "negative", -120.0 },
     TempoCase { "NaN", std::numeric_limits<double>::quiet_NaN() },
     TempoCase { "infinite", std::numeric_limits<double>::infinity() }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (HostPosition, AbsurdTempoIsClampedToASaneRange)
 {
@@ -402,7 +409,8 @@ TEST (AudioPath, OversizedBlockRunsInPreparedPiecesWithoutAllocating)
 
     for (int k = 0; k < 4; ++k)
     {
-        juce::AudioBuffer<float> piece (split.getArrayOfWritePointers(), 2, k * ProcessorFixture::blockSize, ProcessorFixture::blockSize);
+        juce::AudioBuffer<float> piece (split.getArrayOfWritePointers(), 2, k * ProcessorFixture::blockSize,
+                                        ProcessorFixture::blockSize);
         pieces.playHead.ppq = 8.0 + k * ProcessorFixture::blockSize / 48000.0 * 2.0;
         pieces.proc->processBlock (piece, midi);
     }
@@ -417,7 +425,8 @@ struct LayoutCase
     bool supported;
 };
 
-class BusLayouts : public ::testing::TestWithParam<LayoutCase> {};
+class BusLayouts : public ::testing::TestWithParam<LayoutCase>
+{};
 
 TEST_P (BusLayouts, AcceptsOnlyLayoutsTheOutputStageHandles)
 {
@@ -429,6 +438,7 @@ TEST_P (BusLayouts, AcceptsOnlyLayoutsTheOutputStageHandles)
     EXPECT_EQ (proc.checkBusesLayoutSupported (layout), c.supported);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Layouts, BusLayouts, ::testing::Values (
     LayoutCase { "mono to mono", juce::AudioChannelSet::mono(), juce::AudioChannelSet::mono(), true },
     LayoutCase { "mono to stereo", juce::AudioChannelSet::mono(), juce::AudioChannelSet::stereo(), true },
@@ -439,6 +449,7 @@ INSTANTIATE_TEST_SUITE_P (Layouts, BusLayouts, ::testing::Values (
     LayoutCase { "no input", juce::AudioChannelSet::disabled(), juce::AudioChannelSet::stereo(), false },
     LayoutCase { "no output", juce::AudioChannelSet::stereo(), juce::AudioChannelSet::disabled(), false }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (AudioPath, MonoInStereoOutWritesTwoIdenticalOutputs)
 {

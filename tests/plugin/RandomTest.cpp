@@ -80,8 +80,8 @@ TEST (RandomMatrix, HasFortyNineEntriesWithExactlyFiveOffByDefault)
     EXPECT_TRUE (static_cast<bool> (child.getProperty ("enabled_g")));
 
     // Never in the matrix: these stay out of the Random action.
-    for (const auto* id : { "fbk", "io2x", "tapCnt", "dc", "mixByp", "mout", "sideOnly", "tOd", "tBoost",
-                            "pitchGLink", "pitchWLAmt", "pitchLB", "waveSync", "tremSync" })
+    for (const auto* id : { "fbk", "io2x", "tapCnt", "dc", "mixByp", "mout", "sideOnly", "tOd", "tBoost", "pitchGLink",
+                            "pitchWLAmt", "pitchLB", "waveSync", "tremSync" })
         EXPECT_EQ (ids.count (id), 0u) << id;
 }
 
@@ -137,7 +137,7 @@ TEST (AccordionLayout, StoresOneFlagPerSectionTitleUnderALegalKey)
     other.setProperty ("expanded_Some_New_Section", true, nullptr);
     layout.replaceFrom (other);
     EXPECT_FALSE (layout.isExpanded ("TAPE"));
-    EXPECT_FALSE (layout.isExpanded ("PITCH / CHORUS")); // not in other: kept
+    EXPECT_FALSE (layout.isExpanded ("PITCH / CHORUS"));   // not in other: kept
     EXPECT_FALSE (layout.isExpanded ("Some New Section")); // not one of the four: not copied
 }
 
@@ -287,10 +287,10 @@ TEST (RandomAction, LeavesDisabledAndUnlistedParametersAlone)
 {
     juce::Random rng (13);
     MassDelayAudioProcessor proc;
-    const std::map<juce::String, float> fixed { { "hp", 300.0f }, { "lp", 800.0f }, { "mix", 37.0f }, { "pd", 250.0f },
-                                                { "flipped", 1.0f }, { "fbk", 20.0f }, { "tapCnt", 9.0f },
-                                                { "mout", -6.0f }, { "tBoost", 40.0f }, { "pitchLB", 300.0f },
-                                                { "waveSync", 1.0f }, { "dc", 0.0f } };
+    const std::map<juce::String, float> fixed { { "hp", 300.0f },      { "lp", 800.0f },     { "mix", 37.0f },
+                                                { "pd", 250.0f },      { "flipped", 1.0f },  { "fbk", 20.0f },
+                                                { "tapCnt", 9.0f },    { "mout", -6.0f },    { "tBoost", 40.0f },
+                                                { "pitchLB", 300.0f }, { "waveSync", 1.0f }, { "dc", 0.0f } };
     for (const auto& [id, v] : fixed)
         setRaw (proc, id, v);
     const auto expected = [&] {
@@ -370,7 +370,8 @@ TEST (RandomAction, EveryStepOfIntegersAndBothSwitchPositionsOccur)
     EXPECT_EQ (seen["lsh"].size(), 8u);
     EXPECT_EQ (seen["tremSh"].size(), 8u);
     EXPECT_EQ (seen["pitchSh"].size(), 7u);
-    for (const auto* id : { "lk", "mu", "rev", "ppOn", "tp", "pitchOn", "pitchWide", "pitchSync", "pitch2x", "wo", "trem" })
+    for (const auto* id :
+         { "lk", "mu", "rev", "ppOn", "tp", "pitchOn", "pitchWide", "pitchSync", "pitch2x", "wo", "trem" })
         EXPECT_EQ (seen[id], (std::set<int> { 0, 1 })) << id;
 
     // Floats spread over their range; the draw is uniform in the normalised

@@ -12,7 +12,8 @@
 
 TEST (SettingsSandbox, KeepsEveryTestAwayFromTheUsersFiles)
 {
-    const auto real = juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory).getChildFile ("TwistDelay");
+    const auto real =
+        juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory).getChildFile ("TwistDelay");
     const auto temp = juce::File::getSpecialLocation (juce::File::tempDirectory);
 
     EXPECT_TRUE (presets::defaultSettingsFile().isAChildOf (temp));

@@ -101,7 +101,8 @@ struct BadSettingsCase
     const char* content;
 };
 
-class SettingsBadFile : public SettingsFixture, public ::testing::WithParamInterface<BadSettingsCase> {};
+class SettingsBadFile : public SettingsFixture, public ::testing::WithParamInterface<BadSettingsCase>
+{};
 
 TEST_P (SettingsBadFile, ReadsAsEmptyAndIsReplacedByAnObjectOnTheNextWrite)
 {
@@ -120,6 +121,7 @@ TEST_P (SettingsBadFile, ReadsAsEmptyAndIsReplacedByAnObjectOnTheNextWrite)
     EXPECT_EQ (presets::resolveDefaultPatch (library, settings), library.findById ("Live/Mine"));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Contents, SettingsBadFile, ::testing::Values (
     BadSettingsCase { "empty", "" },
     BadSettingsCase { "corrupt", "{ \"defaultPatchId\": \"Live/Mi" },
@@ -127,6 +129,7 @@ INSTANTIATE_TEST_SUITE_P (Contents, SettingsBadFile, ::testing::Values (
     BadSettingsCase { "string", R"("Live/Mine")" },
     BadSettingsCase { "number", "12" }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST_F (SettingsFixture, AFolderThatIsNotAnAbsolutePathIsIgnored)
 {

@@ -166,7 +166,8 @@ struct OlderStateCase
     float expectedPpW;
 };
 
-class StateOlderFormat : public ::testing::TestWithParam<OlderStateCase> {};
+class StateOlderFormat : public ::testing::TestWithParam<OlderStateCase>
+{};
 
 TEST_P (StateOlderFormat, KeepsPingPongOnlyWhereItsSwitchWasOn)
 {
@@ -184,10 +185,12 @@ TEST_P (StateOlderFormat, KeepsPingPongOnlyWhereItsSwitchWasOn)
     EXPECT_NEAR (rawValue (target, "ppW"), c.expectedPpW, 1e-4f);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (States, StateOlderFormat, ::testing::Values (
     OlderStateCase { "switch off clears the depth", 0.0f, 40.0f, 0.0f },
     OlderStateCase { "switch on keeps the depth", 1.0f, 40.0f, 40.0f }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (StateRestore, AStateWithoutSeedsMatrixOrLayoutKeepsTheCurrentOnes)
 {
@@ -231,7 +234,8 @@ struct BadBlobCase
     std::function<juce::MemoryBlock (const juce::MemoryBlock& good)> make;
 };
 
-class StateBadBlob : public ::testing::TestWithParam<BadBlobCase> {};
+class StateBadBlob : public ::testing::TestWithParam<BadBlobCase>
+{};
 
 TEST_P (StateBadBlob, IsIgnoredAndTheCurrentStateStays)
 {
@@ -255,6 +259,7 @@ TEST_P (StateBadBlob, IsIgnoredAndTheCurrentStateStays)
     EXPECT_TRUE (proc.getValueTreeState().state.getChildWithName ("RandomMatrix").isValid());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Blobs, StateBadBlob, ::testing::Values (
     BadBlobCase { "empty", [] (const juce::MemoryBlock&) { return juce::MemoryBlock(); } },
     BadBlobCase { "random bytes", [] (const juce::MemoryBlock&) {
@@ -273,6 +278,7 @@ INSTANTIATE_TEST_SUITE_P (Blobs, StateBadBlob, ::testing::Values (
         const juce::String text ("<Parameters><PARAM id=\"g\" value=\"-75\"/></Parameters>");
         return juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8()); } }),
     testsupport::NameFromWhat());
+// clang-format on
 
 struct BadValueCase
 {
@@ -281,7 +287,8 @@ struct BadValueCase
     float expectedG; // raw; the current value is 20
 };
 
-class StateBadValue : public ::testing::TestWithParam<BadValueCase> {};
+class StateBadValue : public ::testing::TestWithParam<BadValueCase>
+{};
 
 TEST_P (StateBadValue, IsClampedOrIgnoredWithoutReachingTheParameter)
 {
@@ -302,6 +309,7 @@ TEST_P (StateBadValue, IsClampedOrIgnoredWithoutReachingTheParameter)
     EXPECT_NEAR (rawValue (proc, "mix"), 42.0f, 1e-4f); // the rest of the state is restored
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Values, StateBadValue, ::testing::Values (
     BadValueCase { "in range", "-12.5", -12.5f },
     BadValueCase { "above range", "5000", 100.0f },
@@ -313,6 +321,7 @@ INSTANTIATE_TEST_SUITE_P (Values, StateBadValue, ::testing::Values (
     BadValueCase { "number with junk", "12abc", 20.0f },
     BadValueCase { "empty", "", 20.0f }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (StateRestore, UnknownChildrenAndPropertiesStayInTheTree)
 {
@@ -353,7 +362,8 @@ TEST (StateSave, WritesSeedsAndTheFormatMarkIntoTheCopyOnly)
     EXPECT_EQ (seeds->getStringAttribute ("tremLfoSeed"), juce::String (proc.getTremLfoSeed()));
     EXPECT_EQ (seeds->getStringAttribute ("waveLfoSeed"), juce::String (proc.getWaveLfoSeed()));
     EXPECT_EQ (seeds->getStringAttribute ("pitchLfoSeed"), juce::String (proc.getPitchLfoSeed()));
-    EXPECT_EQ (xml->getIntAttribute (MassDelayAudioProcessor::stateFormatProperty), MassDelayAudioProcessor::stateFormat);
+    EXPECT_EQ (xml->getIntAttribute (MassDelayAudioProcessor::stateFormatProperty),
+               MassDelayAudioProcessor::stateFormat);
 
     EXPECT_FALSE (live.getChildWithName ("SeedState").isValid());
     EXPECT_FALSE (live.hasProperty (MassDelayAudioProcessor::stateFormatProperty));
@@ -434,8 +444,8 @@ TEST (StatePatch, LoadsDefaultsThenTheKnownKeys)
     EXPECT_NEAR (rawValue (proc, "g"), 50.0f, 1e-4f);
     EXPECT_NEAR (rawValue (proc, "mix"), 50.0f, 1e-4f);
     EXPECT_EQ (rawValue (proc, "rev"), 1.0f);
-    EXPECT_EQ (rawValue (proc, "tapCnt"), 64.0f);     // missing: default
-    EXPECT_EQ (proc.getRequestedTapCount(), 64);     // and the listener heard it
+    EXPECT_EQ (rawValue (proc, "tapCnt"), 64.0f); // missing: default
+    EXPECT_EQ (proc.getRequestedTapCount(), 64);  // and the listener heard it
     EXPECT_EQ (rawValue (proc, "pd"), 0.0f);
     EXPECT_EQ (proc.getCurrentPatchName(), "Slap");
     EXPECT_EQ (proc.getCurrentPatchFolder(), "Live/Guitar");
@@ -460,7 +470,8 @@ struct PatchValueCase
     float expectedMix; // raw; the default is 80
 };
 
-class StatePatchValue : public ::testing::TestWithParam<PatchValueCase> {};
+class StatePatchValue : public ::testing::TestWithParam<PatchValueCase>
+{};
 
 TEST_P (StatePatchValue, OnlyFiniteNumbersReachTheParameter)
 {
@@ -474,6 +485,7 @@ TEST_P (StatePatchValue, OnlyFiniteNumbersReachTheParameter)
     EXPECT_NEAR (rawValue (proc, "g"), -50.0f, 1e-4f);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Values, StatePatchValue, ::testing::Values (
     PatchValueCase { "number", juce::var (0.3), 30.0f },
     PatchValueCase { "integer", juce::var (1), 100.0f },
@@ -487,6 +499,7 @@ INSTANTIATE_TEST_SUITE_P (Values, StatePatchValue, ::testing::Values (
     PatchValueCase { "object", juce::JSON::parse (R"({ "v": 0.3 })"), 80.0f },
     PatchValueCase { "void", juce::var(), 80.0f }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (StatePatch, ParamsThatAreNotAnObjectLoadTheDefaults)
 {
@@ -529,8 +542,8 @@ TEST (StatePatch, SavedAsAPresetFileAndLoadedBackItIsTheSame)
     scramble (source, rng);
     presets::PresetLibrary library;
     library.setUserDir (userDir.getFile());
-    const auto file = library.savePatchToFile (library.userFileFor ("Mine", "Round Trip"), "Round Trip",
-                                               source.captureParamsVar());
+    const auto file =
+        library.savePatchToFile (library.userFileFor ("Mine", "Round Trip"), "Round Trip", source.captureParamsVar());
     ASSERT_TRUE (file.existsAsFile());
 
     presets::PresetLibrary fresh;
@@ -569,7 +582,8 @@ TEST (StateStartup, AppliesTheDefaultPatchFromTheSettingsFile)
     ScopedDefaultPatchAtStartup startupPatch;
     const auto presetsDir = program.folder.getChildFile ("Presets");
     presetsDir.getChildFile ("Live/Mine.json").create();
-    presetsDir.getChildFile ("Live/Mine.json").replaceWithText (R"({ "name": "Mine", "params": { "g": 0.9, "tapCnt": 0.238095 } })");
+    presetsDir.getChildFile ("Live/Mine.json")
+        .replaceWithText (R"({ "name": "Mine", "params": { "g": 0.9, "tapCnt": 0.238095 } })");
     presetsDir.getChildFile ("favorites.txt").replaceWithText ("Live/Mine");
     presets::setDefaultPatchId ("Live/Mine", presets::defaultSettingsFile());
 

@@ -50,24 +50,74 @@ std::size_t AllocationCounter::count() const
 }
 } // namespace testsupport
 
-void* operator new (std::size_t size) { return countedAlloc (size); }
-void* operator new[] (std::size_t size) { return countedAlloc (size); }
+void* operator new (std::size_t size)
+{
+    return countedAlloc (size);
+}
+void* operator new[] (std::size_t size)
+{
+    return countedAlloc (size);
+}
 void* operator new (std::size_t size, const std::nothrow_t&) noexcept
 {
-    try { return countedAlloc (size); } catch (...) { return nullptr; }
+    try
+    {
+        return countedAlloc (size);
+    }
+    catch (...)
+    {
+        return nullptr;
+    }
 }
 void* operator new[] (std::size_t size, const std::nothrow_t&) noexcept
 {
-    try { return countedAlloc (size); } catch (...) { return nullptr; }
+    try
+    {
+        return countedAlloc (size);
+    }
+    catch (...)
+    {
+        return nullptr;
+    }
 }
-void* operator new (std::size_t size, std::align_val_t a) { return countedAlignedAlloc (size, a); }
-void* operator new[] (std::size_t size, std::align_val_t a) { return countedAlignedAlloc (size, a); }
+void* operator new (std::size_t size, std::align_val_t a)
+{
+    return countedAlignedAlloc (size, a);
+}
+void* operator new[] (std::size_t size, std::align_val_t a)
+{
+    return countedAlignedAlloc (size, a);
+}
 
-void operator delete (void* p) noexcept { std::free (p); }
-void operator delete[] (void* p) noexcept { std::free (p); }
-void operator delete (void* p, std::size_t) noexcept { std::free (p); }
-void operator delete[] (void* p, std::size_t) noexcept { std::free (p); }
-void operator delete (void* p, std::align_val_t) noexcept { std::free (p); }
-void operator delete[] (void* p, std::align_val_t) noexcept { std::free (p); }
-void operator delete (void* p, std::size_t, std::align_val_t) noexcept { std::free (p); }
-void operator delete[] (void* p, std::size_t, std::align_val_t) noexcept { std::free (p); }
+void operator delete (void* p) noexcept
+{
+    std::free (p);
+}
+void operator delete[] (void* p) noexcept
+{
+    std::free (p);
+}
+void operator delete (void* p, std::size_t) noexcept
+{
+    std::free (p);
+}
+void operator delete[] (void* p, std::size_t) noexcept
+{
+    std::free (p);
+}
+void operator delete (void* p, std::align_val_t) noexcept
+{
+    std::free (p);
+}
+void operator delete[] (void* p, std::align_val_t) noexcept
+{
+    std::free (p);
+}
+void operator delete (void* p, std::size_t, std::align_val_t) noexcept
+{
+    std::free (p);
+}
+void operator delete[] (void* p, std::size_t, std::align_val_t) noexcept
+{
+    std::free (p);
+}

@@ -14,13 +14,17 @@ namespace testsupport
 class ProgramFolderSandbox : public ::testing::Environment
 {
 public:
-    explicit ProgramFolderSandbox (juce::String prefixToUse) : prefix (std::move (prefixToUse)) {}
+    explicit ProgramFolderSandbox (juce::String prefixToUse)
+        : prefix (std::move (prefixToUse))
+    {
+    }
 
     void SetUp() override
     {
         // A name of its own per process: test programs run side by side, and
         // a shared folder would be deleted under another one's feet.
-        folder = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile (prefix + juce::Uuid().toString());
+        folder =
+            juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile (prefix + juce::Uuid().toString());
         ASSERT_TRUE (folder.createDirectory().wasOk());
         presets::setProgramFolderOverride (folder);
         MassDelayAudioProcessor::setApplyDefaultPatchAtStartup (false);

@@ -18,7 +18,7 @@ struct AudioFileData
     double sampleRate = 0.0;
     int bits = 0;
     bool floatingPoint = false;
-    juce::String format;  // "WAV", "AIFF" or "FLAC"
+    juce::String format; // "WAV", "AIFF" or "FLAC"
 };
 
 // Reads a file with JUCE's readers; nullopt when no reader takes it.
@@ -37,8 +37,8 @@ juce::AudioBuffer<float> testSignal (int numChannels, double sampleRate, double 
 struct ReferenceSettings
 {
     juce::String presetId = "Traditional/INIT PATCH";
-    juce::MemoryBlock state;  // used instead of the preset when not empty
-    std::vector<std::pair<juce::String, float>> params;  // raw values
+    juce::MemoryBlock state;                            // used instead of the preset when not empty
+    std::vector<std::pair<juce::String, float>> params; // raw values
     std::optional<LfoSeeds> seeds;
     double sampleRate = 48000.0;
     int blockSize = 512;
@@ -48,8 +48,8 @@ struct ReferenceSettings
 
 struct ReferenceRender
 {
-    juce::AudioBuffer<float> output;  // input length plus tail
-    TapSet taps {};                   // as published after the first block
+    juce::AudioBuffer<float> output; // input length plus tail
+    TapSet taps {};                  // as published after the first block
 };
 
 // The plug-in's processor run here, as a host would run it: the starting

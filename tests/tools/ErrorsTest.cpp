@@ -25,8 +25,7 @@ void PrintTo (const ErrorCase& c, std::ostream* os)
 }
 
 class RenderError : public ToolFixture, public ::testing::WithParamInterface<ErrorCase>
-{
-};
+{};
 } // namespace
 
 TEST_P (RenderError, ExitsNonZeroWithItsMessageAndWritesNothing)
@@ -58,6 +57,7 @@ TEST_P (RenderError, ExitsNonZeroWithItsMessageAndWritesNothing)
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (
     Cases, RenderError,
     ::testing::Values (
@@ -131,3 +131,4 @@ INSTANTIATE_TEST_SUITE_P (
                     { "--plot", "p.png", "--taps-json", "t.json", "--preset", "nope", "in.wav", "new.wav" },
                     "unknown preset 'nope'" }),
     testsupport::NameFromWhat {});
+// clang-format on

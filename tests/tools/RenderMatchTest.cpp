@@ -14,8 +14,8 @@ namespace
 struct Setting
 {
     const char* id;
-    const char* text;  // as typed after "="
-    float expected;    // the raw value the parameter should get
+    const char* text; // as typed after "="
+    float expected;   // the raw value the parameter should get
 };
 
 struct MatchCase
@@ -37,7 +37,7 @@ struct MatchCase
     double ppqStart = 0.0;
     int block = 512;
     double tailSeconds = 1.0;
-    const char* warning = nullptr;  // text stderr must contain; none allowed otherwise
+    const char* warning = nullptr; // text stderr must contain; none allowed otherwise
 };
 
 void PrintTo (const MatchCase& c, std::ostream* os)
@@ -46,8 +46,7 @@ void PrintTo (const MatchCase& c, std::ostream* os)
 }
 
 class RenderMatch : public ToolFixture, public ::testing::WithParamInterface<MatchCase>
-{
-};
+{};
 
 const char* extensionOf (const char* format)
 {
@@ -61,8 +60,8 @@ TEST_P (RenderMatch, EqualsTheProcessorsOwnOutput)
 
     // The input file, and what a reader gets back from it.
     const auto input = file (juce::String ("input") + extensionOf (c.inputFormat));
-    ASSERT_TRUE (writeAudio (input, testSignal (c.channels, c.sampleRate, 1.5), c.sampleRate, c.inputFormat,
-                             c.inputBits));
+    ASSERT_TRUE (
+        writeAudio (input, testSignal (c.channels, c.sampleRate, 1.5), c.sampleRate, c.inputFormat, c.inputBits));
     const auto inputBytes = fileBytes (input);
     const auto decoded = readAudio (input);
     ASSERT_TRUE (decoded.has_value());
@@ -122,7 +121,8 @@ TEST_P (RenderMatch, EqualsTheProcessorsOwnOutput)
     float change = 0.0f;
     for (int ch = 0; ch < c.channels; ++ch)
         for (int i = 0; i < decoded->samples.getNumSamples(); ++i)
-            change = std::max (change, std::abs (expected.output.getSample (ch, i) - decoded->samples.getSample (ch, i)));
+            change =
+                std::max (change, std::abs (expected.output.getSample (ch, i) - decoded->samples.getSample (ch, i)));
     ASSERT_GT (change, 0.01f);
 
     // Float files hold the processor's samples exactly; integer files to
@@ -146,6 +146,7 @@ TEST_P (RenderMatch, EqualsTheProcessorsOwnOutput)
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (
     Files, RenderMatch,
     ::testing::Values (
@@ -174,3 +175,4 @@ INSTANTIATE_TEST_SUITE_P (
         MatchCase { "no tail at all", "wav", 32, 2, 48000.0, "out.wav", {}, "WAV", 32, nullptr, {}, {}, nullptr, 120.0,
                     0.0, 64, 0.0 }),
     testsupport::NameFromWhat {});
+// clang-format on

@@ -16,7 +16,7 @@ struct TailCase
     const char* what;
     const char* preset;
     std::vector<std::pair<const char*, float>> settings;
-    bool endsBeforeTheLongestTail;  // the case is only meaningful if the cut comes early
+    bool endsBeforeTheLongestTail; // the case is only meaningful if the cut comes early
 };
 
 void PrintTo (const TailCase& c, std::ostream* os)
@@ -25,8 +25,7 @@ void PrintTo (const TailCase& c, std::ostream* os)
 }
 
 class AutoTail : public ToolFixture, public ::testing::WithParamInterface<TailCase>
-{
-};
+{};
 
 constexpr double rate = 48000.0;
 constexpr int block = 512;
@@ -72,6 +71,7 @@ TEST_P (AutoTail, StopsWithinAFewBlocksOfTheMinus90DbPoint)
             ASSERT_EQ (output->samples.getSample (ch, i), expected.output.getSample (ch, i)) << "sample " << i;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (
     Presets, AutoTail,
     ::testing::Values (TailCase { "a few short echoes", "Traditional/INIT PATCH", { { "tapCnt", 4.0f } }, true },
@@ -85,3 +85,4 @@ INSTANTIATE_TEST_SUITE_P (
                                   false },
                        TailCase { "dry signal only", "Traditional/INIT PATCH", { { "mix", 0.0f } }, true }),
     testsupport::NameFromWhat {});
+// clang-format on

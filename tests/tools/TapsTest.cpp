@@ -72,15 +72,15 @@ void expectJsonHoldsTaps (const juce::File& jsonFile, const TapSet& expected)
         EXPECT_EQ (static_cast<float> (static_cast<double> (got["gain"])), want.gain) << "tap " << i + 1;
         EXPECT_EQ (static_cast<float> (static_cast<double> (got["waveDiff"])), want.waveDiff) << "tap " << i + 1;
         if (want.gain > 0.0f)
-            EXPECT_NEAR (static_cast<double> (got["gainDb"]), 20.0 * std::log10 (static_cast<double> (want.gain)), 1e-9);
+            EXPECT_NEAR (static_cast<double> (got["gainDb"]), 20.0 * std::log10 (static_cast<double> (want.gain)),
+                         1e-9);
         else
             EXPECT_TRUE (got["gainDb"].isVoid()) << "a silent tap has no level in dB";
     }
 }
 
 class Taps : public ToolFixture, public ::testing::WithParamInterface<TapCase>
-{
-};
+{};
 } // namespace
 
 TEST_P (Taps, JsonAndTableHoldTheProcessorsTapSet)
@@ -127,6 +127,7 @@ TEST_P (Taps, JsonWrittenWithARenderHoldsTheProcessorsTapSetAtTheFilesRate)
     EXPECT_EQ (static_cast<double> (juce::JSON::parse (file ("taps.json").loadFileAsString())["sampleRate"]), 44100.0);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (
     Settings, Taps,
     ::testing::Values (TapCase { "INIT PATCH, synced spacing at 120 bpm", "Traditional/INIT PATCH", {} },
@@ -137,6 +138,7 @@ INSTANTIATE_TEST_SUITE_P (
                        TapCase { "Black Hole Bloom with 64 taps", "Sound Design/Cosmic & Mass/Black Hole Bloom",
                                  { { "tapCnt", 64.0f } } }),
     testsupport::NameFromWhat {});
+// clang-format on
 
 //==============================================================================
 namespace
@@ -170,8 +172,7 @@ std::vector<Bar> barsIn (const juce::Image& image)
 }
 
 class TapPlot : public ToolFixture, public ::testing::WithParamInterface<const char*>
-{
-};
+{};
 } // namespace
 
 TEST_P (TapPlot, DrawsOneBarPerTapAtItsTimeAsTallAsItsGain)

@@ -5,11 +5,10 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <string>
 #include <vector>
-
 
 namespace tooltest
 {

@@ -10,8 +10,8 @@ namespace tooltest
 struct RunResult
 {
     int exitCode = -1;
-    juce::String out;  // stdout
-    juce::String err;  // stderr (or, on a terminal, what the terminal showed)
+    juce::String out; // stdout
+    juce::String err; // stderr (or, on a terminal, what the terminal showed)
 };
 
 struct RunOptions

@@ -17,8 +17,8 @@ struct WindowManagerAtoms
         if (display == nullptr)
             return;
 
-        const char* const names[] = { "WM_PROTOCOLS", "WM_TAKE_FOCUS", "WM_DELETE_WINDOW", "_NET_WM_PING",
-                                      "WM_CHANGE_STATE", "WM_STATE" };
+        const char* const names[] = { "WM_PROTOCOLS", "WM_TAKE_FOCUS",   "WM_DELETE_WINDOW",
+                                      "_NET_WM_PING", "WM_CHANGE_STATE", "WM_STATE" };
         for (const auto* name : names)
             XInternAtom (display, name, False);
         XSync (display, False);

@@ -29,14 +29,15 @@ juce::Image drawIcon (Painter paint, juce::Rectangle<float> area, int w, int h, 
 }
 } // namespace
 
-class IconPainter : public ::testing::TestWithParam<IconCase> {};
+class IconPainter : public ::testing::TestWithParam<IconCase>
+{};
 
 TEST_P (IconPainter, ReturnsTheGridWidthTimesTheFittingScale)
 {
     const auto& c = GetParam();
-    for (const auto area : { juce::Rectangle<float> (10.0f, 20.0f, 100.0f, 40.0f),
-                             juce::Rectangle<float> (0.0f, 0.0f, 30.0f, 90.0f),
-                             juce::Rectangle<float> (5.0f, 5.0f, 14.0f, 14.0f) })
+    for (const auto area :
+         { juce::Rectangle<float> (10.0f, 20.0f, 100.0f, 40.0f), juce::Rectangle<float> (0.0f, 0.0f, 30.0f, 90.0f),
+           juce::Rectangle<float> (5.0f, 5.0f, 14.0f, 14.0f) })
     {
         const float s = std::min (area.getWidth() / c.gridW, area.getHeight() / c.gridH);
         float returned = 0.0f;
@@ -83,6 +84,7 @@ TEST_P (IconPainter, DrawsInTheGivenColourAndLeavesTheGraphicsStateAsItWas)
     EXPECT_EQ (image.getPixelAt (62, 62), juce::Colours::red);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Icons, IconPainter,
                           ::testing::Values (IconCase { "sync", &IconPainters::sync, 14.0f, 12.0f },
                                              IconCase { "flip", &IconPainters::flip, 16.0f, 12.0f },
@@ -90,6 +92,7 @@ INSTANTIATE_TEST_SUITE_P (Icons, IconPainter,
                                              IconCase { "dice", &IconPainters::dice, 14.0f, 14.0f },
                                              IconCase { "lock", &IconPainters::lock, 11.0f, 11.0f }),
                           testsupport::NameFromWhat());
+// clang-format on
 
 TEST (IconPainters, FitMdButtonsPainterAsPlainFunctions)
 {

@@ -67,7 +67,7 @@ TEST_F (Twist, ClickAndDragMapTheWidthLinearlyWithADeadZoneAndClampedEnds)
     };
     const std::vector<Case> cases {
         { 0.0f, false, -100.0f },  { 436.0f, false, 100.0f }, { 218.0f, false, 0.0f },    { 109.0f, false, -50.0f },
-        { 327.0f, false, 50.0f },  { 220.0f, false, 0.0f },                             // v = 0.92: inside the dead zone
+        { 327.0f, false, 50.0f },  { 220.0f, false, 0.0f }, // v = 0.92: inside the dead zone
         { 216.0f, false, 0.0f },   { 222.36f, false, 2.0f },  { -40.0f, false, -100.0f }, // past the left edge
         { 900.0f, false, 100.0f }, { 0.0f, true, 100.0f },    { 436.0f, true, -100.0f },  { 109.0f, true, 50.0f },
         { 222.36f, true, -2.0f },  { -40.0f, true, 100.0f },  { 900.0f, true, -100.0f },
@@ -116,8 +116,9 @@ TEST_F (Twist, ANarrowControlIgnoresTheMouse)
 TEST (SignedPercent, RoundsHalfAwayFromZeroWithAnExplicitPlus)
 {
     const std::vector<std::pair<float, std::string>> cases {
-        { 0.0f, "0%" },  { 25.0f, "+25%" },  { -40.0f, "-40%" },   { 0.5f, "+1%" },   { -0.5f, "-1%" },         { 0.49f, "0%" },
-        { -0.4f, "0%" }, { 99.5f, "+100%" }, { -100.0f, "-100%" }, { 12.4f, "+12%" }, { std::nanf (""), "0%" },
+        { 0.0f, "0%" },       { 25.0f, "+25%" }, { -40.0f, "-40%" },       { 0.5f, "+1%" },
+        { -0.5f, "-1%" },     { 0.49f, "0%" },   { -0.4f, "0%" },          { 99.5f, "+100%" },
+        { -100.0f, "-100%" }, { 12.4f, "+12%" }, { std::nanf (""), "0%" },
     };
     for (const auto& [value, text] : cases)
         EXPECT_EQ (ui::gfm::signedPercent (value), text) << value;
@@ -249,8 +250,7 @@ TEST_F (Twist, TheStarFollowsTheFocusAndRevMirrorsThePictureButNotTheTexts)
     // mirrored, below the line of the dots (y = 27, halo to 33); the grid
     // and its glow are green.
     const int fy = juce::roundToInt (focus().y);
-    auto warm = [fy] (const juce::Image& image, int x)
-    {
+    auto warm = [fy] (const juce::Image& image, int x) {
         int n = 0;
         for (int y = fy - 12; y < std::min (fy + 12, image.getHeight()); ++y)
             for (int px = std::max (x - 24, 0); px < std::min (x + 24, image.getWidth()); ++px)
@@ -292,8 +292,7 @@ TEST_F (Twist, StrongPositiveTwistShowsTheGreySphereAndZeroShowsTheStar)
 
 TEST (Singularity, BlackCoreFormsOnlyBeyondMinusThirty)
 {
-    auto centreAt = [] (float e)
-    {
+    auto centreAt = [] (float e) {
         const auto image =
             uitest::draw (80, 80, [e] (juce::Graphics& g) { ui::drawSingularity (g, 40.0f, 40.0f, e, 0.0f, 1.0f); });
         return image.getPixelAt (40, 40);
@@ -308,8 +307,7 @@ TEST_F (Twist, HoverEasesInAndLightsTheFlareAndBokeh)
     set ("g", 0.0f);
     const auto f = focus();
     const juce::Rectangle<int> aroundFocus (juce::roundToInt (f.x) - 50, 4, 100, 56);
-    auto flareInk = [&] (const juce::Image& image)
-    {
+    auto flareInk = [&] (const juce::Image& image) {
         // Summed brightness above the dot line, where the flare's upper rays
         // fall and only the (unchanging) grid lies otherwise.
         int sum = 0;

@@ -79,7 +79,8 @@ struct PlainCase
     juce::Colour glow; // sampled at (-2, 12); grey where there is none
 };
 
-class MdButtonPlain : public ::testing::TestWithParam<PlainCase> {};
+class MdButtonPlain : public ::testing::TestWithParam<PlainCase>
+{};
 
 TEST_P (MdButtonPlain, PaintsTheColoursOfItsState)
 {
@@ -98,6 +99,7 @@ TEST_P (MdButtonPlain, PaintsTheColoursOfItsState)
         << "text";
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (
     States, MdButtonPlain,
     ::testing::Values (
@@ -117,6 +119,7 @@ INSTANTIATE_TEST_SUITE_P (
         PlainCase { "on pressed", true, State::pressed, false, Col::bg1.darker (0.2f), Col::te_br.brighter (0.2f),
                     Col::te, over (Col::te_br.withAlpha (0.35f), grey) }),
     testsupport::NameFromWhat());
+// clang-format on
 
 //==============================================================================
 // Each accent colours an "on" button with its own triple.
@@ -127,7 +130,8 @@ struct AccentCase
     juce::Colour background, border, colour;
 };
 
-class MdButtonAccent : public ::testing::TestWithParam<AccentCase> {};
+class MdButtonAccent : public ::testing::TestWithParam<AccentCase>
+{};
 
 TEST_P (MdButtonAccent, OnButtonUsesTheAccentTriple)
 {
@@ -139,11 +143,12 @@ TEST_P (MdButtonAccent, OnButtonUsesTheAccentTriple)
     EXPECT_EQ (MdButton::getAccentColour (c.accent), c.colour);
     EXPECT_LE (colourDistance (at (image, 10.0f, 12.0f), c.background), 3);
     EXPECT_LE (colourDistance (at (image, -0.25f, 12.0f), c.border), 4);
-    EXPECT_LE (colourDistance (uitest::strongestInk (image, deviceArea (20.0f, 2.0f, 40.0f, 20.0f), c.background),
-                               c.colour),
-               4);
+    EXPECT_LE (
+        colourDistance (uitest::strongestInk (image, deviceArea (20.0f, 2.0f, 40.0f, 20.0f), c.background), c.colour),
+        4);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (
     Accents, MdButtonAccent,
     ::testing::Values (AccentCase { "none", Accent::none, Col::bg1, Col::b1, Col::t1 },
@@ -155,6 +160,7 @@ INSTANTIATE_TEST_SUITE_P (
                        AccentCase { "mg", Accent::mg, Col::mg_bg, Col::mg_br, Col::mg },
                        AccentCase { "out of range", static_cast<Accent> (9), Col::bg1, Col::b1, Col::t1 }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (MdButtonCustomColours, ReplaceTheAccentUntilCleared)
 {
@@ -252,7 +258,8 @@ struct ChromeCase
     juce::Colour icon;
 };
 
-class MdButtonChrome : public ::testing::TestWithParam<ChromeCase> {};
+class MdButtonChrome : public ::testing::TestWithParam<ChromeCase>
+{};
 
 TEST_P (MdButtonChrome, PaintsBodyRimIconAndText)
 {
@@ -288,8 +295,8 @@ TEST_P (MdButtonChrome, PaintsBodyRimIconAndText)
         int green = 0;
         for (int x = row.getX(); x < row.getRight(); ++x)
             green = std::max (green, static_cast<int> (image.getPixelAt (x, row.getY()).getGreen()));
-        const float expected = static_cast<float> (greenTop)
-                               + (static_cast<float> (greenBottom - greenTop)) * (y + 0.125f) / 24.0f;
+        const float expected =
+            static_cast<float> (greenTop) + (static_cast<float> (greenBottom - greenTop)) * (y + 0.125f) / 24.0f;
         EXPECT_NEAR (green, expected, 4.0f) << "text gradient at y = " << y;
     }
 }
@@ -312,6 +319,7 @@ TEST (MdButtonChromeFont, BoldThickensTheText)
     EXPECT_GT (inkCount (true), inkCount (false) * 11 / 10);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (
     States, MdButtonChrome,
     ::testing::Values (
@@ -330,3 +338,4 @@ INSTANTIATE_TEST_SUITE_P (
                      juce::Colour (0xff8a5f00).brighter (0.15f).brighter (0.15f), juce::Colour (0xffffd23d),
                      juce::Colour (0xffffe9a3), juce::Colour (0xffffd23d) }),
     testsupport::NameFromWhat());
+// clang-format on

@@ -128,9 +128,8 @@ TEST (MdLookAndFeelScrollbar, TrackAndThumbIgnoreHoverAndPress)
     MdLookAndFeel lnf;
     juce::ScrollBar bar (true);
     const auto draw = [&] (bool over, bool down) {
-        return uitest::draw (10, 100, [&] (juce::Graphics& g) {
-            lnf.drawScrollbar (g, bar, 0, 0, 10, 100, true, 30, 20, over, down);
-        });
+        return uitest::draw (
+            10, 100, [&] (juce::Graphics& g) { lnf.drawScrollbar (g, bar, 0, 0, 10, 100, true, 30, 20, over, down); });
     };
     const auto idle = draw (false, false);
 
@@ -145,9 +144,8 @@ TEST (MdLookAndFeelScrollbar, TrackAndThumbIgnoreHoverAndPress)
             for (int x = 0; x < 10; ++x)
                 ASSERT_EQ (image.getPixelAt (x, y), idle.getPixelAt (x, y));
 
-    const auto horizontal = uitest::draw (100, 10, [&] (juce::Graphics& g) {
-        lnf.drawScrollbar (g, bar, 0, 0, 100, 10, false, 30, 20, false, false);
-    });
+    const auto horizontal = uitest::draw (
+        100, 10, [&] (juce::Graphics& g) { lnf.drawScrollbar (g, bar, 0, 0, 100, 10, false, 30, 20, false, false); });
     EXPECT_EQ (horizontal.getPixelAt (40, 5), Col::b1);
     EXPECT_EQ (horizontal.getPixelAt (40, 0), Col::bg2);
     EXPECT_EQ (horizontal.getPixelAt (60, 5), Col::bg2);
@@ -177,9 +175,9 @@ TEST (MdLookAndFeelCallOut, ShadowImageIsMadeOnceAndReused)
     path.addRoundedRectangle (juce::Rectangle<float> (20.5f, 20.5f, 80.0f, 30.0f), 4.0f);
 
     juce::Image cache;
-    const auto first = uitest::draw (box.getWidth(), box.getHeight(), [&] (juce::Graphics& g) {
-        lnf.drawCallOutBoxBackground (box, g, path, cache);
-    }, grey);
+    const auto first = uitest::draw (
+        box.getWidth(), box.getHeight(),
+        [&] (juce::Graphics& g) { lnf.drawCallOutBoxBackground (box, g, path, cache); }, grey);
     ASSERT_TRUE (cache.isValid());
     EXPECT_EQ (cache.getWidth(), box.getWidth());
     EXPECT_EQ (cache.getHeight(), box.getHeight());
@@ -187,9 +185,9 @@ TEST (MdLookAndFeelCallOut, ShadowImageIsMadeOnceAndReused)
     EXPECT_EQ (cache.getPixelAt (box.getWidth() - 1, box.getHeight() - 1).getAlpha(), 0);
 
     const auto* const pixels = cache.getPixelData();
-    const auto second = uitest::draw (box.getWidth(), box.getHeight(), [&] (juce::Graphics& g) {
-        lnf.drawCallOutBoxBackground (box, g, path, cache);
-    }, grey);
+    const auto second = uitest::draw (
+        box.getWidth(), box.getHeight(),
+        [&] (juce::Graphics& g) { lnf.drawCallOutBoxBackground (box, g, path, cache); }, grey);
     EXPECT_EQ (cache.getPixelData(), pixels) << "the same image is drawn again";
 
     EXPECT_EQ (first.getPixelAt (60, 35), Col::bg1) << "body";

@@ -148,7 +148,8 @@ struct SnapCase
     double expected;
 };
 
-class MdSliderSnap : public ::testing::TestWithParam<SnapCase> {};
+class MdSliderSnap : public ::testing::TestWithParam<SnapCase>
+{};
 
 TEST_P (MdSliderSnap, DragSnapsInSyncMode)
 {
@@ -169,6 +170,7 @@ TEST_P (MdSliderSnap, DragSnapsInSyncMode)
     EXPECT_NEAR (slider.getValue(), c.expected, 0.002);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (
     Sync, MdSliderSnap,
     ::testing::Values (
@@ -181,6 +183,7 @@ INSTANTIATE_TEST_SUITE_P (
         SnapCase { "Phase snaps to 45", Kind::Integer, true, 0.0f, 360.0, 0.3, 90.0 },
         SnapCase { "Phase snaps up to 135", Kind::Integer, true, 0.0f, 360.0, 0.33, 135.0 }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (MdSliderSnap, AClickLandsOnTheGridAndIsPulledByTheDetentLikeADrag)
 {
@@ -260,7 +263,8 @@ struct EntryModifier
     juce::ModifierKeys mods;
 };
 
-class MdSliderEntryOpens : public SliderFixture, public ::testing::WithParamInterface<EntryModifier> {};
+class MdSliderEntryOpens : public SliderFixture, public ::testing::WithParamInterface<EntryModifier>
+{};
 
 TEST_P (MdSliderEntryOpens, WithTheValueTextAndWithoutStartingADrag)
 {
@@ -280,11 +284,13 @@ TEST_P (MdSliderEntryOpens, WithTheValueTextAndWithoutStartingADrag)
     mouse.up (xFor (0.95), 10.0f, GetParam().mods);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Modifiers, MdSliderEntryOpens,
                           ::testing::Values (EntryModifier { "right button", uitest::rightButton },
                                              EntryModifier { "ctrl", uitest::ctrl },
                                              EntryModifier { "command", uitest::command }),
                           testsupport::NameFromWhat());
+// clang-format on
 
 TEST_F (SliderFixture, ReturnCommitsTheTypedValue)
 {
@@ -350,7 +356,8 @@ struct SecondsCase
     double rangeEnd;
 };
 
-class MdSliderSeconds : public ::testing::TestWithParam<SecondsCase> {};
+class MdSliderSeconds : public ::testing::TestWithParam<SecondsCase>
+{};
 
 TEST_P (MdSliderSeconds, TypedSecondsEqualTheirMilliseconds)
 {
@@ -370,11 +377,13 @@ TEST_P (MdSliderSeconds, TypedSecondsEqualTheirMilliseconds)
     EXPECT_GT (fromSeconds, 0.0);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (TimeKinds, MdSliderSeconds,
                           ::testing::Values (SecondsCase { "Ms", Kind::Ms, 5000.0 },
                                              SecondsCase { "DelayTime", Kind::DelayTime, 1000.0 },
                                              SecondsCase { "LengthExp", Kind::LengthExp, 1000.0 }),
                           testsupport::NameFromWhat());
+// clang-format on
 
 TEST (MdSliderSeconds, MsSliderReadsOneAndAHalfSecondsAs1500)
 {
@@ -389,7 +398,8 @@ TEST (MdSliderSeconds, MsSliderReadsOneAndAHalfSecondsAs1500)
 
 //==============================================================================
 // Non-finite typed values leave every kind's value as it was.
-class MdSliderNonFinite : public ::testing::TestWithParam<int> {};
+class MdSliderNonFinite : public ::testing::TestWithParam<int>
+{};
 
 TEST_P (MdSliderNonFinite, TypedNanOrInfinityIsIgnored)
 {
@@ -414,9 +424,9 @@ TEST_P (MdSliderNonFinite, TypedNanOrInfinityIsIgnored)
 
 std::string kindName (const ::testing::TestParamInfo<int>& info)
 {
-    static const char* const names[] = { "Ms",      "Hz",      "PercentPlain", "Percent",   "Integer",
-                                         "Decimal", "LengthExp", "DelayTime",  "LfoRate",   "Curve",
-                                         "Cents",   "SlowRate", "Decibels",    "Width" };
+    static const char* const names[] = { "Ms",      "Hz",        "PercentPlain", "Percent", "Integer",
+                                         "Decimal", "LengthExp", "DelayTime",    "LfoRate", "Curve",
+                                         "Cents",   "SlowRate",  "Decibels",     "Width" };
     return names[info.param];
 }
 

@@ -44,7 +44,8 @@ struct TextCase
     SliderSetup setup = {};
 };
 
-class MdSliderText : public ::testing::TestWithParam<TextCase> {};
+class MdSliderText : public ::testing::TestWithParam<TextCase>
+{};
 
 TEST_P (MdSliderText, ShowsTheValueAsText)
 {
@@ -55,6 +56,7 @@ TEST_P (MdSliderText, ShowsTheValueAsText)
     EXPECT_EQ (slider.getTextFromValue (c.raw), juce::String (c.expected));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (
     Kinds, MdSliderText,
     ::testing::Values (
@@ -115,6 +117,7 @@ INSTANTIATE_TEST_SUITE_P (
         TextCase { "Phase negative", Kind::Integer, -45.0, "1/8", { 1.0f, true, true } },
         TextCase { "Phase needs sync mode", Kind::Integer, 45.0, "45", { 1.0f, false, true } }),
     testsupport::NameFromWhat());
+// clang-format on
 
 TEST (MdSliderFormatSmartMs, SwitchesToSecondsAtOneSecond)
 {
@@ -135,7 +138,8 @@ struct ParseCase
     float displayScale = 1.0f;
 };
 
-class MdSliderParse : public ::testing::TestWithParam<ParseCase> {};
+class MdSliderParse : public ::testing::TestWithParam<ParseCase>
+{};
 
 TEST_P (MdSliderParse, ReadsTypedText)
 {
@@ -145,6 +149,7 @@ TEST_P (MdSliderParse, ReadsTypedText)
     EXPECT_NEAR (slider.getValueFromText (c.typed), c.expected, c.tolerance);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (
     Kinds, MdSliderParse,
     ::testing::Values (
@@ -204,6 +209,7 @@ INSTANTIATE_TEST_SUITE_P (
         ParseCase { "Width clamped low", Kind::Width, "-150", 0.0 },
         ParseCase { "Width clamped high", Kind::Width, "200", 15.0 }),
     testsupport::NameFromWhat());
+// clang-format on
 
 // Every kind's text, read back, lands on the same value (for values that the
 // text shows exactly).
@@ -214,13 +220,12 @@ TEST (MdSliderParse, ShownTextReadsBackToTheValue)
         Kind kind;
         double raw;
     };
-    for (const auto& c : { RoundTrip { Kind::Ms, 250.0 }, RoundTrip { Kind::Hz, 2.5 },
-                           RoundTrip { Kind::Percent, 12.0 }, RoundTrip { Kind::Decibels, 50.0 },
-                           RoundTrip { Kind::LengthExp, 1000.0 }, RoundTrip { Kind::DelayTime, 1000.0 },
-                           RoundTrip { Kind::DelayTime, 650.0 }, RoundTrip { Kind::Curve, 300.0 },
-                           RoundTrip { Kind::Width, 0.0 }, RoundTrip { Kind::Width, 15.0 },
-                           RoundTrip { Kind::Width, 11.25 }, RoundTrip { Kind::SlowRate, 1000.0 },
-                           RoundTrip { Kind::Cents, 12.5 } })
+    for (const auto& c :
+         { RoundTrip { Kind::Ms, 250.0 }, RoundTrip { Kind::Hz, 2.5 }, RoundTrip { Kind::Percent, 12.0 },
+           RoundTrip { Kind::Decibels, 50.0 }, RoundTrip { Kind::LengthExp, 1000.0 },
+           RoundTrip { Kind::DelayTime, 1000.0 }, RoundTrip { Kind::DelayTime, 650.0 },
+           RoundTrip { Kind::Curve, 300.0 }, RoundTrip { Kind::Width, 0.0 }, RoundTrip { Kind::Width, 15.0 },
+           RoundTrip { Kind::Width, 11.25 }, RoundTrip { Kind::SlowRate, 1000.0 }, RoundTrip { Kind::Cents, 12.5 } })
     {
         MdSlider slider (c.kind);
         const auto text = slider.getTextFromValue (c.raw);

@@ -100,7 +100,8 @@ TEST (EditorHeight, GrowsWithTheSectionsUpTo788)
     {
         int sectionsBottom, height;
     };
-    for (const auto& c : { Case { 371, 392 }, Case { 600, 621 }, Case { 766, 787 }, Case { 767, 788 }, Case { 1400, 788 } })
+    for (const auto& c :
+         { Case { 371, 392 }, Case { 600, 621 }, Case { 766, 787 }, Case { 767, 788 }, Case { 1400, 788 } })
         EXPECT_EQ (MassDelayAudioProcessorEditor::windowHeightFor (c.sectionsBottom), c.height) << c.sectionsBottom;
 }
 
@@ -108,8 +109,7 @@ TEST_F (Editor, HistoryArrowsFollowRandomStepBackAndStepForward)
 {
     auto& back = editor->getHistoryBackButton();
     auto& forward = editor->getHistoryForwardButton();
-    auto expectArrows = [&] (bool backOn, bool forwardOn, const char* when)
-    {
+    auto expectArrows = [&] (bool backOn, bool forwardOn, const char* when) {
         EXPECT_EQ (back.isEnabled(), backOn) << when;
         EXPECT_EQ (forward.isEnabled(), forwardOn) << when;
         EXPECT_NEAR (back.getAlpha(), backOn ? 1.0f : 0.35f, 0.005f) << when; // alpha is kept in 8 bits
@@ -297,8 +297,9 @@ TEST_F (Editor, PaintsTheFrameTheSunkenWellTheMixTicksAndTheVersion)
 
     // Three ticks left of the mix travel (84..163), none between them.
     const auto area = editor->getMixTrackArea();
-    auto tickInk = [&image] (int y)
-    { return uitest::colourDistance (uitest::strongestInk (image, { 394, y, 4, 2 }, Col::bg0), Col::bg0); };
+    auto tickInk = [&image] (int y) {
+        return uitest::colourDistance (uitest::strongestInk (image, { 394, y, 4, 2 }, Col::bg0), Col::bg0);
+    };
     EXPECT_GT (tickInk (area.getBottom() - 1), 30);
     EXPECT_GT (tickInk (area.getCentreY() - 1), 30);
     EXPECT_GT (tickInk (area.getY() - 1), 30);
@@ -313,8 +314,7 @@ TEST_F (Editor, PaintsTheFrameTheSunkenWellTheMixTicksAndTheVersion)
 TEST_F (Editor, TitleWarmsWithTheMixAndGlowsAboveFortyPercent)
 {
     const auto titleArea = editor->getTitleLabel().getBounds().expanded (4);
-    auto inked = [&]
-    {
+    auto inked = [&] {
         const auto image = uitest::render (*editor);
         int n = 0;
         for (int y = titleArea.getY(); y < titleArea.getBottom(); ++y)

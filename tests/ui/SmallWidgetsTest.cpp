@@ -69,10 +69,14 @@ TEST (CloseButton, TextVersionIsAnAmberPill)
     uitest::Mouse mouse (button);
 
     const auto idle = uitest::render (button);
-    EXPECT_LE (uitest::colourDistance (idle.getPixelAt (4, 10), juce::Colours::black.overlaidWith (Col::am.withAlpha (0.9f))), 2);
+    EXPECT_LE (
+        uitest::colourDistance (idle.getPixelAt (4, 10), juce::Colours::black.overlaidWith (Col::am.withAlpha (0.9f))),
+        2);
     EXPECT_EQ (idle.getPixelAt (0, 0), juce::Colours::black) << "rounded corner";
     const auto large = uitest::renderScaled (button, 4.0f, juce::Colours::black);
-    EXPECT_LE (uitest::colourDistance (uitest::strongestInk (large, { 40, 12, 160, 56 }, large.getPixelAt (16, 40)), Col::bg0), 4)
+    EXPECT_LE (
+        uitest::colourDistance (uitest::strongestInk (large, { 40, 12, 160, 56 }, large.getPixelAt (16, 40)), Col::bg0),
+        4)
         << "dark text";
 
     mouse.enter();
@@ -119,7 +123,10 @@ TEST (HelperStyleLabel, UpperCasedKernedSansSerifCaption)
     struct Counter : juce::Label::Listener
     {
         int& n;
-        explicit Counter (int& count) : n (count) {}
+        explicit Counter (int& count)
+            : n (count)
+        {
+        }
         void labelTextChanged (juce::Label*) override { ++n; }
     } counter (notifications);
     label.addListener (&counter);

@@ -98,7 +98,8 @@ struct TypedCase
     bool reported;
 };
 
-class TapBoxTyped : public TapBox, public ::testing::WithParamInterface<TypedCase> {};
+class TapBoxTyped : public TapBox, public ::testing::WithParamInterface<TypedCase>
+{};
 
 TEST_P (TapBoxTyped, CommitIsReadAsAnIntegerAndClamped)
 {
@@ -109,6 +110,7 @@ TEST_P (TapBoxTyped, CommitIsReadAsAnIntegerAndClamped)
     EXPECT_EQ (changes, c.reported ? std::vector<int> { c.expected } : std::vector<int> {});
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Entries, TapBoxTyped,
                           ::testing::Values (TypedCase { "in range", "12", 12, true },
                                              TypedCase { "padded", "  33 ", 33, true },
@@ -121,6 +123,7 @@ INSTANTIATE_TEST_SUITE_P (Entries, TapBoxTyped,
                                              TypedCase { "inf ignored", "inf", 20, false },
                                              TypedCase { "overflow ignored", "1e999", 20, false }),
                           testsupport::NameFromWhat());
+// clang-format on
 
 TEST_F (TapBox, EscapeKeepsTheValue)
 {

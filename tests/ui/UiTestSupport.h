@@ -66,8 +66,8 @@ private:
         return juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), pos, mods,
                                  juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
                                  juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
-                                 juce::MouseInputSource::defaultTiltY, &target, &target,
-                                 juce::Time::getCurrentTime(), downPos, downTime, clicks, dragged);
+                                 juce::MouseInputSource::defaultTiltY, &target, &target, juce::Time::getCurrentTime(),
+                                 downPos, downTime, clicks, dragged);
     }
 
     juce::Component& target;

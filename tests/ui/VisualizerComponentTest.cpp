@@ -277,7 +277,7 @@ TEST_F (Visualizer, DecayModeButtonCyclesTheModeAndShowsItsText)
         bool stepsShown;
     };
     for (const auto& c : { Case { 0, "Smooth", false }, Case { 1, "Step", true }, Case { 2, "Wavey", true },
-                          Case { 7, "Wavey", true }, Case { -3, "Smooth", true } })
+                           Case { 7, "Wavey", true }, Case { -3, "Smooth", true } })
     {
         state.decayMode = c.mode;
         viz.setState (state);
@@ -340,8 +340,7 @@ TEST (VisualizerModel, SamePaintInputsIgnoresOnlyTheAnimationFields)
     b.hudClock = 99.0f;
     EXPECT_TRUE (a.samePaintInputs (b));
 
-    auto changed = [&a] (auto edit)
-    {
+    auto changed = [&a] (auto edit) {
         auto c = a;
         edit (c);
         return ! a.samePaintInputs (c);

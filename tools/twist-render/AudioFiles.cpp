@@ -141,9 +141,8 @@ std::unique_ptr<juce::AudioFormatWriter> AudioFiles::createWriter (const OutputP
 
     // FLAC at its usual compression level 5; the other formats have no options.
     const int quality = shortName (*plan.format) == "FLAC" ? 5 : 0;
-    std::unique_ptr<juce::AudioFormatWriter> writer (
-        plan.format->createWriterFor (stream.get(), sampleRate, static_cast<unsigned int> (numChannels), plan.bits,
-                                      {}, quality));
+    std::unique_ptr<juce::AudioFormatWriter> writer (plan.format->createWriterFor (
+        stream.get(), sampleRate, static_cast<unsigned int> (numChannels), plan.bits, {}, quality));
     if (writer != nullptr)
         stream.release(); // the writer owns it now
     return writer;

@@ -32,7 +32,7 @@ public:
     {
         juce::AudioFormat* format = nullptr;
         int bits = 24;
-        juce::String note;  // says so when the bit depth had to change
+        juce::String note; // says so when the bit depth had to change
     };
 
     // Output format: the one asked for, else the output file's extension,

@@ -14,9 +14,10 @@ namespace
 struct OptionInfo
 {
     const char* name;
-    const char* value;  // nullptr: a flag
+    const char* value; // nullptr: a flag
 };
 
+// clang-format off
 constexpr OptionInfo optionTable[] = {
     { "--preset", "ID" },       { "--set", "ID=VALUE" },     { "--state", "FILE" },
     { "--bpm", "N" },           { "--ppq-start", "N" },      { "--block", "N" },
@@ -26,6 +27,7 @@ constexpr OptionInfo optionTable[] = {
     { "--plot", "FILE.png" },   { "--quiet", nullptr },      { "--overwrite", nullptr },
     { "--help", nullptr },
 };
+// clang-format on
 
 const OptionInfo* findOption (const juce::String& name)
 {
@@ -58,8 +60,8 @@ juce::Result readNumber (const juce::String& option, const juce::String& text, d
         return juce::Result::fail ("malformed value '" + text + "' for " + option + ": expected a number");
     out = juce::jlimit (lo, hi, *value);
     if (out != *value)
-        warnings.add (option + " " + text + " is outside " + formatNumber (lo) + ".." + formatNumber (hi)
-                      + "; using " + formatNumber (out));
+        warnings.add (option + " " + text + " is outside " + formatNumber (lo) + ".." + formatNumber (hi) + "; using "
+                      + formatNumber (out));
     return juce::Result::ok();
 }
 
@@ -234,7 +236,8 @@ juce::Result parse (const juce::StringArray& args, RenderOptions& options)
     if (options.json && ! options.listPresets && ! options.listParams)
         return juce::Result::fail ("--json goes with --list-presets or --list-params");
     if (options.outputPath.isEmpty() && ! options.wantsTaps() && ! options.listPresets && ! options.listParams)
-        return juce::Result::fail ("nothing to do: give OUTPUT (and INPUT), --taps, --taps-json, --plot or a --list option");
+        return juce::Result::fail (
+            "nothing to do: give OUTPUT (and INPUT), --taps, --taps-json, --plot or a --list option");
     return juce::Result::ok();
 }
 

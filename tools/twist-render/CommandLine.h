@@ -13,12 +13,12 @@
 // presets and states exist is checked by the job.
 struct RenderOptions
 {
-    juce::String inputPath;   // empty: the built-in demo phrase
-    juce::String outputPath;  // empty: no audio is rendered
+    juce::String inputPath;  // empty: the built-in demo phrase
+    juce::String outputPath; // empty: no audio is rendered
 
     juce::String presetId;
     juce::String statePath;
-    std::vector<ParameterSetting> settings;  // in command-line order
+    std::vector<ParameterSetting> settings; // in command-line order
     double bpm = 120.0;
     double ppqStart = 0.0;
     int blockSize = 512;
@@ -26,8 +26,8 @@ struct RenderOptions
     bool tailAuto = true;
     double tailSeconds = 0.0;
 
-    juce::String format;  // "wav", "aiff", "flac" or empty
-    int bits = 0;         // 0: as the input
+    juce::String format; // "wav", "aiff", "flac" or empty
+    int bits = 0;        // 0: as the input
 
     bool listPresets = false;
     bool listParams = false;

@@ -20,13 +20,14 @@ struct Event
 {
     double startSeconds;
     Sound sound;
-    double frequency;  // plucks and drums
-    float pan;         // -1 left .. 1 right
+    double frequency; // plucks and drums
+    float pan;        // -1 left .. 1 right
     float level;
 };
 
 // Two short figures and two hits, then a pause, then a shorter figure and a
 // click: long enough gaps to hear every echo, short enough to stay a phrase.
+// clang-format off
 constexpr Event events[] = {
     { 0.00, Sound::Pluck, 220.00, -0.3f, 0.9f },  // A3
     { 0.25, Sound::Pluck, 329.63, 0.3f, 0.8f },   // E4
@@ -37,6 +38,7 @@ constexpr Event events[] = {
     { 3.12, Sound::Pluck, 523.25, 0.4f, 0.7f },   // C5
     { 4.00, Sound::Click, 0.0, 0.0f, 0.8f },
 };
+// clang-format on
 
 // Karplus-Strong string: a burst of noise circulating in a delay line of one
 // period, averaged on every pass, so the bright attack dies into a tone.
@@ -125,10 +127,18 @@ juce::AudioBuffer<float> DemoPhrase::render()
         std::vector<float> sound;
         switch (e.sound)
         {
-            case Sound::Pluck: sound = pluck (e.frequency, sampleRate, rng); break;
-            case Sound::Drum: sound = drum (e.frequency, sampleRate); break;
-            case Sound::Snare: sound = snare (sampleRate, rng); break;
-            case Sound::Click: sound = click (sampleRate); break;
+            case Sound::Pluck:
+                sound = pluck (e.frequency, sampleRate, rng);
+                break;
+            case Sound::Drum:
+                sound = drum (e.frequency, sampleRate);
+                break;
+            case Sound::Snare:
+                sound = snare (sampleRate, rng);
+                break;
+            case Sound::Click:
+                sound = click (sampleRate);
+                break;
         }
 
         // Constant-power pan.

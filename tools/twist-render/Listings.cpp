@@ -20,9 +20,12 @@ const char* kindName (params::Kind kind)
 {
     switch (kind)
     {
-        case params::Kind::Float: return "float";
-        case params::Kind::Bool: return "switch";
-        case params::Kind::Int: return "int";
+        case params::Kind::Float:
+            return "float";
+        case params::Kind::Bool:
+            return "switch";
+        case params::Kind::Int:
+            return "int";
     }
     return "";
 }

@@ -95,15 +95,15 @@ OfflineRenderer::Outcome OfflineRenderer::render (juce::int64 inputLength, const
     const double sr = settings.sampleRate;
     const auto level = static_cast<float> (std::pow (10.0, silenceDb / 20.0));
     const auto maxTail = static_cast<juce::int64> (std::llround (maxTailSeconds * sr));
-    const auto tailLimit = settings.tailAuto ? maxTail
-                                             : static_cast<juce::int64> (std::llround (settings.tailSeconds * sr));
+    const auto tailLimit =
+        settings.tailAuto ? maxTail : static_cast<juce::int64> (std::llround (settings.tailSeconds * sr));
     const auto quiet = static_cast<juce::int64> (std::llround (quietSeconds * sr));
 
     Outcome out;
     juce::AudioBuffer<float> storage (channels, settings.blockSize);
     juce::int64 done = 0;
-    juce::int64 lastInput = -1;  // last non-zero input sample
-    juce::int64 lastLoud = -1;   // last output sample at or above -90 dBFS
+    juce::int64 lastInput = -1; // last non-zero input sample
+    juce::int64 lastLoud = -1;  // last output sample at or above -90 dBFS
     float lastTapMs = 0.0f;
 
     // The taps published by the block just run: the first block's set is

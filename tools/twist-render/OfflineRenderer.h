@@ -20,7 +20,7 @@ public:
         double bpm = 120.0;
         double ppqStart = 0.0;
         bool tailAuto = true;
-        double tailSeconds = 0.0;  // when not automatic
+        double tailSeconds = 0.0; // when not automatic
     };
 
     // A transport that plays from ppqStart at a fixed tempo in 4/4 and is
@@ -47,10 +47,10 @@ public:
     struct Outcome
     {
         bool ok = false;
-        juce::int64 length = 0;      // samples handed to the sink
-        juce::int64 tailLength = 0;  // of which after the input
-        float peak = 0.0f;           // largest absolute output sample
-        TapSet taps {};              // as published after the first block
+        juce::int64 length = 0;     // samples handed to the sink
+        juce::int64 tailLength = 0; // of which after the input
+        float peak = 0.0f;          // largest absolute output sample
+        TapSet taps {};             // as published after the first block
     };
 
     OfflineRenderer (MassDelayAudioProcessor& processor, const Settings& settings);

@@ -8,7 +8,7 @@
 // parameter's own (raw) units.
 struct ParameterSetting
 {
-    int index = -1;  // position in params::table
+    int index = -1; // position in params::table
     juce::String id;
     float value = 0.0f;
 

@@ -42,7 +42,8 @@ void ProgressBar::update (juce::int64 done, juce::int64 total)
 void ProgressBar::draw (juce::int64 done, juce::int64 total)
 {
     constexpr int width = 30;
-    const double fraction = juce::jlimit (0.0, 1.0, static_cast<double> (done) / static_cast<double> (juce::jmax<juce::int64> (1, total)));
+    const double fraction =
+        juce::jlimit (0.0, 1.0, static_cast<double> (done) / static_cast<double> (juce::jmax<juce::int64> (1, total)));
     const int filled = juce::roundToInt (fraction * width);
 
     juce::String line ("\rrendering [");

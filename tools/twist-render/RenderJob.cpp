@@ -27,8 +27,10 @@ bool sameFile (const juce::File& a, const juce::File& b)
 {
     if (a == b)
         return true;
-    struct stat sa {};
-    struct stat sb {};
+    struct stat sa
+    {};
+    struct stat sb
+    {};
     return stat (a.getFullPathName().toRawUTF8(), &sa) == 0 && stat (b.getFullPathName().toRawUTF8(), &sb) == 0
            && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
@@ -214,8 +216,8 @@ juce::Result RenderJob::checkOutputs()
 
         auto* requested = options.format.isNotEmpty() ? files.formatNamed (options.format) : nullptr;
         auto* inputFormat = reader != nullptr ? files.formatOf (*reader) : nullptr;
-        const int inputBits = reader != nullptr ? (reader->usesFloatingPointData ? 32 : static_cast<int> (reader->bitsPerSample))
-                                                : 24;
+        const int inputBits =
+            reader != nullptr ? (reader->usesFloatingPointData ? 32 : static_cast<int> (reader->bitsPerSample)) : 24;
         const auto result = files.planOutput (outputFile, requested, options.bits, inputFormat, inputBits, plan);
         if (result.failed())
             return result;
@@ -309,9 +311,8 @@ juce::Result RenderJob::writeTapFiles (const TapSet& taps)
     if (tapsJsonFile != juce::File())
     {
         const auto text = juce::JSON::toString (tapreport::toJson (taps, sampleRate, options.bpm)) + "\n";
-        const auto result = writeWhole (tapsJsonFile, [&text] (const juce::File& temp) {
-            return temp.replaceWithText (text, false, false, "\n");
-        });
+        const auto result = writeWhole (
+            tapsJsonFile, [&text] (const juce::File& temp) { return temp.replaceWithText (text, false, false, "\n"); });
         if (result.failed())
             return result;
         say ("twist-render: wrote " + tapsJsonFile.getFullPathName());
@@ -320,9 +321,8 @@ juce::Result RenderJob::writeTapFiles (const TapSet& taps)
     if (plotFile != juce::File())
     {
         const auto image = tapplot::draw (taps, soundLabel());
-        const auto result = writeWhole (plotFile, [&image] (const juce::File& temp) {
-            return tapplot::writePng (image, temp);
-        });
+        const auto result =
+            writeWhole (plotFile, [&image] (const juce::File& temp) { return tapplot::writePng (image, temp); });
         if (result.failed())
             return result;
         say ("twist-render: wrote " + plotFile.getFullPathName());

@@ -47,7 +47,8 @@ juce::StringArray closest (const juce::String& query, const std::vector<Candidat
         }
         scored.push_back ({ best, i });
     }
-    std::stable_sort (scored.begin(), scored.end(), [] (const Scored& x, const Scored& y) { return x.score < y.score; });
+    std::stable_sort (scored.begin(), scored.end(),
+                      [] (const Scored& x, const Scored& y) { return x.score < y.score; });
 
     juce::StringArray result;
     for (const auto& s : scored)

@@ -10,8 +10,8 @@ namespace suggestions
 {
 struct Candidate
 {
-    juce::String value;      // what is suggested
-    juce::StringArray keys;  // what the query is compared with
+    juce::String value;     // what is suggested
+    juce::StringArray keys; // what the query is compared with
 };
 
 // The values of the (at most) maxCount candidates closest to the query, the

@@ -51,9 +51,7 @@ juce::Image draw (const TapSet& taps, const juce::String& title)
     const double step = niceStep (juce::jmax (1.0, static_cast<double> (lastMs)) * 1.05 / 8.0);
     const double spanMs = step * std::ceil (juce::jmax (1.0, static_cast<double> (lastMs)) * 1.05 / step);
 
-    const auto xFor = [&] (double ms) {
-        return area.getX() + juce::roundToInt (ms / spanMs * (area.getWidth() - 1));
-    };
+    const auto xFor = [&] (double ms) { return area.getX() + juce::roundToInt (ms / spanMs * (area.getWidth() - 1)); };
     const auto yFor = [&] (double db) {
         const double v = (juce::jlimit (floorDb, ceilingDb, db) - floorDb) / (ceilingDb - floorDb);
         return area.getBottom() - juce::roundToInt (v * area.getHeight());

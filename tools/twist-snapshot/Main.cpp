@@ -144,8 +144,7 @@ int main (int argc, char* argv[])
             const auto file = folder.getChildFile (stem + "@" + juce::String (scale) + "x.png");
             if (writePng (image, file))
             {
-                std::cout << file.getFullPathName() << " (" << image.getWidth() << " x " << image.getHeight()
-                          << ")\n";
+                std::cout << file.getFullPathName() << " (" << image.getWidth() << " x " << image.getHeight() << ")\n";
             }
             else
             {

@@ -7,17 +7,16 @@ const std::vector<SnapshotMode>& snapshotModes()
 {
     static const std::vector<SnapshotMode> modes {
         { "gallery", "every widget of the visual language in its states",
-         [] (const SnapshotOptions&, juce::String&) { return std::make_unique<WidgetGallery>(); } },
+          [] (const SnapshotOptions&, juce::String&) { return std::make_unique<WidgetGallery>(); } },
         { "editor", "the whole editor for a preset, a saved state or the defaults, after a number of refresh ticks",
-         [] (const SnapshotOptions& options, juce::String& error) -> std::unique_ptr<juce::Component>
-         {
-             EditorSnapshot::Setup setup;
-             setup.presetId = options.presetId;
-             setup.stateFile = options.stateFile;
-             setup.values = options.values;
-             setup.ticks = options.ticks;
-             return EditorSnapshot::create (setup, error);
-         } },
+          [] (const SnapshotOptions& options, juce::String& error) -> std::unique_ptr<juce::Component> {
+              EditorSnapshot::Setup setup;
+              setup.presetId = options.presetId;
+              setup.stateFile = options.stateFile;
+              setup.values = options.values;
+              setup.ticks = options.ticks;
+              return EditorSnapshot::create (setup, error);
+          } },
     };
     return modes;
 }

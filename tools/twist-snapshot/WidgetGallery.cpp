@@ -20,6 +20,7 @@ constexpr int margin = 24;
 
 using Accent = MdButton::Accent;
 
+// clang-format off
 const std::array<std::pair<const char*, juce::Colour>, 37> palette { {
     { "bg0", Col::bg0 },         { "bg1", Col::bg1 },         { "bg2", Col::bg2 },
     { "bg3", Col::bg3 },         { "bgSunken", Col::bgSunken }, { "b0", Col::b0 },
@@ -51,6 +52,7 @@ struct Painted : public juce::Component
 
     std::function<void (juce::Graphics&, juce::Rectangle<float>)> paintFn;
 };
+// clang-format on
 
 juce::MouseEvent fakeMouseEvent (juce::Component& c)
 {
@@ -423,8 +425,8 @@ int WidgetGallery::addSliders (int y)
     valueEntryTarget = target.getBounds();
     note ("value entry (right-click)", { margin + 330, y + 104, 220, 14 });
 
-    auto entry = std::make_unique<ValueEntryBox> (target.getTextFromValue (target.getValue()),
-                                                  ValueEntryBox::CommitFn());
+    auto entry =
+        std::make_unique<ValueEntryBox> (target.getTextFromValue (target.getValue()), ValueEntryBox::CommitFn());
     auto callOut = std::make_unique<juce::CallOutBox> (*entry, target.getBounds(), this);
     valueEntryCallOut = callOut.get();
     widgets.push_back (std::move (entry));

@@ -19,7 +19,8 @@ struct FormatCase
     HostedPlugin::Format format;
 };
 
-class HostedEditor : public ::testing::TestWithParam<FormatCase> {};
+class HostedEditor : public ::testing::TestWithParam<FormatCase>
+{};
 
 // Runs blocks of a sine through the plug-in on its own thread, as a host's
 // audio thread would, until stopped. Never more than the prepared block size.
@@ -27,9 +28,9 @@ class AudioThread
 {
 public:
     AudioThread (juce::AudioPluginInstance& p, int blockSize)
-        : plugin (p),
-          buffer (2, blockSize),
-          thread ([this] { run(); })
+        : plugin (p)
+        , buffer (2, blockSize)
+        , thread ([this] { run(); })
     {
     }
 
@@ -126,7 +127,9 @@ TEST_P (HostedEditor, OpensOnTheDesktopAndClosesCleanlyAgainAndAgainWhileAudioRu
     plugin->releaseResources();
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Formats, HostedEditor,
                           ::testing::Values (FormatCase { "VST3", HostedPlugin::Format::VST3 },
                                              FormatCase { "LV2", HostedPlugin::Format::LV2 }),
                           testsupport::NameFromWhat());
+// clang-format on

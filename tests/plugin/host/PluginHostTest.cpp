@@ -13,6 +13,7 @@ using testsupport::HostedPlugin;
 namespace
 {
 // Names the host must show, in order.
+// clang-format off
 const char* const expectedNames[] = {
     "Twist", "Start", "End", "Length", "Predelay", "Feedback", "In/Out 4x", "Start/End Lock", "Tap Sync",
     "Reverse", "Tap Flip", "Tap Count", "Decay Curve", "Dynamic Smoothing", "Decay Mode", "Decay Steps",
@@ -24,6 +25,7 @@ const char* const expectedNames[] = {
     "Wave Density", "Wave Shape", "Wave Phase", "Wave Offset", "Tremolo", "Trem Sync", "Trem Rate",
     "Trem Depth", "Trem Phase", "Trem Offset", "Trem Shape",
 };
+// clang-format on
 
 struct FormatCase
 {
@@ -31,7 +33,8 @@ struct FormatCase
     HostedPlugin::Format format;
 };
 
-class HostedBundle : public ::testing::TestWithParam<FormatCase> {};
+class HostedBundle : public ::testing::TestWithParam<FormatCase>
+{};
 } // namespace
 
 TEST_P (HostedBundle, LoadsWithItsNameParametersBusesAndTail)
@@ -84,9 +87,9 @@ TEST_P (HostedBundle, SoundsExactlyLikeTheProcessorItself)
     // hosted VST3 takes our normalised values; JUCE's LV2 host normalises
     // linearly between the range ends the bundle declares.
     const std::map<juce::String, float> overrides {
-        { "Twist", 35.0f }, { "Dry/Wet", 60.0f }, { "Tape", 1.0f }, { "Tape Flutter", 40.0f },
-        { "Tremolo", 1.0f }, { "Pitch/Chorus", 1.0f }, { "Pitch Regen", 30.0f }, { "Ping Pong Amount", 50.0f },
-        { "Master", -3.0f },
+        { "Twist", 35.0f },        { "Dry/Wet", 60.0f },          { "Tape", 1.0f },
+        { "Tape Flutter", 40.0f }, { "Tremolo", 1.0f },           { "Pitch/Chorus", 1.0f },
+        { "Pitch Regen", 30.0f },  { "Ping Pong Amount", 50.0f }, { "Master", -3.0f },
     };
     int matched = 0;
     for (auto* p : own.getParameters())
@@ -136,7 +139,8 @@ TEST_P (HostedBundle, SoundsExactlyLikeTheProcessorItself)
         {
             for (int i = 0; i < block; ++i)
             {
-                worst = std::max (worst, static_cast<double> (std::abs (hostedOut.getSample (c, i) - ownOut.getSample (c, i))));
+                worst = std::max (
+                    worst, static_cast<double> (std::abs (hostedOut.getSample (c, i) - ownOut.getSample (c, i))));
                 energy += std::abs (ownOut.getSample (c, i));
             }
         }
@@ -157,12 +161,15 @@ TEST (LV2Bundle, DeclaresTheParametersInHostOrder)
     juce::StringArray declared;
     for (int i = 0; i + 1 < lines.size(); ++i)
         if (lines[i].trim() == "a lv2:Parameter ;" && lines[i + 1].trim().startsWith ("rdfs:label"))
-            declared.add (lines[i + 1].fromFirstOccurrenceOf ("\"", false, false).upToLastOccurrenceOf ("\"", false, false));
+            declared.add (
+                lines[i + 1].fromFirstOccurrenceOf ("\"", false, false).upToLastOccurrenceOf ("\"", false, false));
 
     EXPECT_EQ (declared, juce::StringArray (expectedNames, 63));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P (Formats, HostedBundle, ::testing::Values (
     FormatCase { "VST3", HostedPlugin::Format::VST3 },
     FormatCase { "LV2", HostedPlugin::Format::LV2 }),
     testsupport::NameFromWhat());
+// clang-format on
