@@ -1,6 +1,6 @@
 #include "dsp/ParamMapping.h"
 
-#include "plugin/NoteGrid.h"
+#include "dsp/NoteGrid.h"
 
 #include <algorithm>
 #include <cmath>

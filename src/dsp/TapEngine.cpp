@@ -1,8 +1,8 @@
 #include "dsp/TapEngine.h"
 
 #include "dsp/LFO.h"
+#include "dsp/NoteGrid.h"
 #include "dsp/ParamMapping.h"
-#include "plugin/NoteGrid.h"
 
 #include <algorithm>
 #include <cmath>

@@ -31,9 +31,9 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
 
     // Tap count.
     tapCountBox.setRange (1, 64);
-    tapCountBox.setValue (juce::jlimit (1, 64, static_cast<int> (raw ("tapCnt"))));
-    tapCountBox.onChange = [this] (int count) { setParam ("tapCnt", static_cast<float> (count)); };
-    tapCountBox.onDragStart = [this] { draggedParamId = "tapCnt"; };
+    tapCountBox.setValue (juce::jlimit (1, 64, static_cast<int> (raw (params::id::tapCount))));
+    tapCountBox.onChange = [this] (int count) { setParam (params::id::tapCount, static_cast<float> (count)); };
+    tapCountBox.onDragStart = [this] { draggedParamId = params::id::tapCount; };
     tapCountBox.onDragEnd = [this] { draggedParamId.clear(); };
     addAndMakeVisible (tapCountBox);
 
@@ -43,16 +43,18 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     visualizer.attachWear (apvts);
     visualizer.attachFalloff (apvts);
     visualizer.attachLength (apvts);
-    const std::pair<MdSlider*, const char*> handleSliders[] = { { &visualizer.getDecaySlider(), "dcv" },
-                                                                { &visualizer.getWearSlider(), "tDarken" },
-                                                                { &visualizer.getFalloffSlider(), "dcFall" } };
+    const std::pair<MdSlider*, const char*> handleSliders[] = {
+        { &visualizer.getDecaySlider(), params::id::decayCurve },
+        { &visualizer.getWearSlider(), params::id::tapeWear },
+        { &visualizer.getFalloffSlider(), params::id::decayFalloff }
+    };
     for (const auto& [slider, id] : handleSliders)
     {
         slider->paramId = id;
         slider->onDragStart = [this] (const juce::String& pid) { setDragged (pid); };
         slider->onDragEnd = [this] (const juce::String& pid) { clearDragged (pid); };
     }
-    visualizer.predelayParam = apvts.getParameter ("pd");
+    visualizer.predelayParam = apvts.getParameter (params::id::predelay);
     visualizer.onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
     visualizer.onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
     visualizer.onParamHoverStart = [this] (const juce::String& id) { setHovered (id); };
@@ -63,13 +65,13 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     mixSlider.setTextBoxStyle (juce::Slider::NoTextBox, false, 0, 0);
     mixSlider.setRange (0.0, 100.0, 1.0);
     mixSlider.resetValue = 80.0;
-    mixSlider.paramId = "mix";
+    mixSlider.paramId = params::id::mix;
     mixSlider.onDragStart = [this] (const juce::String& id) { setDragged (id); };
     mixSlider.onDragEnd = [this] (const juce::String& id) { clearDragged (id); };
     mixSlider.onHoverEnter = [this] (const juce::String& id) { setHovered (id); };
     mixSlider.onHoverExit = [this] (const juce::String& id) { clearHovered (id); };
     addAndMakeVisible (mixSlider);
-    mixAttachment = std::make_unique<SliderAttachment> (apvts, "mix", mixSlider);
+    mixAttachment = std::make_unique<SliderAttachment> (apvts, params::id::mix, mixSlider);
 
     // Captions.
     Helper::styleLabel (mixLabel, "MIX", Col::t1, 10.0f);
@@ -77,7 +79,7 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     mixLabel.setBorderSize ({});
     mixLabel.setMinimumHorizontalScale (0.8f);
     mixLabel.setFont (mixLabel.getFont().withStyle (juce::Font::underlined));
-    mixLabel.onClick = [this] { setParam ("mixByp", raw ("mixByp") > 0.5f ? 0.0f : 1.0f); };
+    mixLabel.onClick = [this] { setParam (params::id::mixBypass, raw (params::id::mixBypass) > 0.5f ? 0.0f : 1.0f); };
     addAndMakeVisible (mixLabel);
 
     Helper::styleLabel (outLabel, "OUT", Col::t1, 10.0f);
@@ -94,9 +96,9 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     // Main buttons.
     using Config = ButtonGrid::Config;
     buttonGrid.setButtons (
-        { Config { "TAP SYNC", {}, IconPainters::sync, MdButton::Accent::am, "mu", {} },
-          Config { "TAP-FLIP", {}, IconPainters::flip, MdButton::Accent::am, "flipped", {} },
-          Config { "TWIST-REV", {}, IconPainters::twistRev, MdButton::Accent::am, "rev", {} },
+        { Config { "TAP SYNC", {}, IconPainters::sync, MdButton::Accent::am, params::id::tapSync, {} },
+          Config { "TAP-FLIP", {}, IconPainters::flip, MdButton::Accent::am, params::id::tapFlip, {} },
+          Config { "TWIST-REV", {}, IconPainters::twistRev, MdButton::Accent::am, params::id::reverse, {} },
           Config { "RAND", {}, IconPainters::dice, MdButton::Accent::am, {}, [this] { randomize(); } } });
     const auto gridButtons = buttonGrid.getButtons();
     for (auto* button : gridButtons)
@@ -365,51 +367,51 @@ VisualizerComponent::VisualizerState MassDelayAudioProcessorEditor::readDisplayS
     auto on = [this] (const char* id) { return raw (id) > 0.5f; };
     auto lfoRate = [this] (const char* id) { return mapping::lfoRateHz (raw (id)); };
 
-    s.waveOn = on ("wo");
-    s.tapeOn = on ("tp");
-    s.tremOn = on ("trem");
-    s.pingPongOn = raw ("ppW") > 0.0f;
-    s.waveRateHz = lfoRate ("lrs");
-    s.waveDepth = raw ("lfoDp");
-    s.wavePhaseDeg = raw ("woPh");
-    s.waveOffsetDeg = raw ("woOff");
-    s.waveShape = static_cast<int> (raw ("lsh"));
-    s.tremRateHz = lfoRate ("tremR");
-    s.tremDepth = raw ("tremD");
-    s.tremShape = static_cast<int> (raw ("tremSh"));
-    s.tremPhaseDeg = raw ("tremPh");
-    s.tremOffsetDeg = raw ("tremOff");
-    s.tapeLpf = raw ("sat");
-    s.predelayMs = raw ("pd");
-    s.widen = raw ("spread");
-    s.noMid = on ("sideOnly");
-    s.pingPongAmount = raw ("ppW");
+    s.waveOn = on (params::id::wave);
+    s.tapeOn = on (params::id::tape);
+    s.tremOn = on (params::id::tremolo);
+    s.pingPongOn = raw (params::id::pingPongAmount) > 0.0f;
+    s.waveRateHz = lfoRate (params::id::waveRate);
+    s.waveDepth = raw (params::id::waveDensity);
+    s.wavePhaseDeg = raw (params::id::wavePhase);
+    s.waveOffsetDeg = raw (params::id::waveOffset);
+    s.waveShape = static_cast<int> (raw (params::id::waveShape));
+    s.tremRateHz = lfoRate (params::id::tremRate);
+    s.tremDepth = raw (params::id::tremDepth);
+    s.tremShape = static_cast<int> (raw (params::id::tremShape));
+    s.tremPhaseDeg = raw (params::id::tremPhase);
+    s.tremOffsetDeg = raw (params::id::tremOffset);
+    s.tapeLpf = raw (params::id::tapeLpf);
+    s.predelayMs = raw (params::id::predelay);
+    s.widen = raw (params::id::widen);
+    s.noMid = on (params::id::noMid);
+    s.pingPongAmount = raw (params::id::pingPongAmount);
 
-    s.decayCurve = mapping::decayCurve (raw ("dcv"));
-    s.decayMode = static_cast<int> (raw ("dcMode"));
-    s.decaySteps = static_cast<int> (raw ("dcSteps"));
-    s.decayFalloff = raw ("dcFall");
+    s.decayCurve = mapping::decayCurve (raw (params::id::decayCurve));
+    s.decayMode = static_cast<int> (raw (params::id::decayMode));
+    s.decaySteps = static_cast<int> (raw (params::id::decaySteps));
+    s.decayFalloff = raw (params::id::decayFalloff);
     s.waveSeed = processor.getWaveLfoSeed();
     s.tremSeed = processor.getTremLfoSeed();
-    s.twist = raw ("g");
-    s.hpHz = mapping::highPassHz (raw ("hp"));
-    s.lpHz = mapping::lowPassHz (raw ("lp"));
-    s.lengthMs = mapping::lengthMs (raw ("fb"));
-    s.tapeMix = raw ("tpWet");
-    s.tapeOut = raw ("td");
-    s.tapeIn = raw ("tBoost");
-    s.flutter = raw ("flutter");
-    s.flutterSpeed = raw ("flutSpd");
-    s.tapeWear = raw ("tDarken");
-    s.headBump = raw ("headBump");
-    s.mix = raw ("mix");
-    s.master = raw ("mout");
-    s.pitchRateHz = mapping::pitchRateHz (raw ("pitchRt"));
-    s.pitchDepth = raw ("pitchDp");
-    s.pitchCents = raw ("pitchCt");
-    s.pitchMix = raw ("pitchMix");
-    s.pitchRegen = raw ("pitchFbk");
-    s.pitch2x = on ("pitch2x");
+    s.twist = raw (params::id::twist);
+    s.hpHz = mapping::highPassHz (raw (params::id::highPass));
+    s.lpHz = mapping::lowPassHz (raw (params::id::lowPass));
+    s.lengthMs = mapping::lengthMs (raw (params::id::length));
+    s.tapeMix = raw (params::id::tapeMix);
+    s.tapeOut = raw (params::id::tapeOut);
+    s.tapeIn = raw (params::id::tapeIn);
+    s.flutter = raw (params::id::tapeFlutter);
+    s.flutterSpeed = raw (params::id::tapeFlutterSpeed);
+    s.tapeWear = raw (params::id::tapeWear);
+    s.headBump = raw (params::id::tapeHeadBump);
+    s.mix = raw (params::id::mix);
+    s.master = raw (params::id::master);
+    s.pitchRateHz = mapping::pitchRateHz (raw (params::id::pitchRate));
+    s.pitchDepth = raw (params::id::pitchDepth);
+    s.pitchCents = raw (params::id::pitchCents);
+    s.pitchMix = raw (params::id::pitchMix);
+    s.pitchRegen = raw (params::id::pitchRegen);
+    s.pitch2x = on (params::id::pitch2x);
     return s;
 }
 
@@ -417,34 +419,35 @@ VisualizerComponent::ActiveHud MassDelayAudioProcessorEditor::chooseHud() const
 {
     using Hud = VisualizerComponent::ActiveHud;
     const auto& id = draggedParamId;
-    if (id == "hp" || id == "lp")
+    if (id == params::id::highPass || id == params::id::lowPass)
         return Hud::Eq;
-    if (id == "dcv" || id == "dcSteps" || id == "dcMode")
+    if (id == params::id::decayCurve || id == params::id::decaySteps || id == params::id::decayMode)
         return Hud::Decay;
-    if (id == "tBoost" || id == "sat" || id == "td")
+    if (id == params::id::tapeIn || id == params::id::tapeLpf || id == params::id::tapeOut)
         return Hud::TapeChain;
-    if (id == "tpWet")
+    if (id == params::id::tapeMix)
         return Hud::TapeMix;
-    if (id == "headBump")
+    if (id == params::id::tapeHeadBump)
         return Hud::Bump;
-    if (id == "flutter" || id == "flutSpd")
+    if (id == params::id::tapeFlutter || id == params::id::tapeFlutterSpeed)
         return Hud::Flutter;
-    if (id == "pitchRt" || id == "pitchDp" || id == "pitchCt" || id == "pitchFbk" || id == "pitchMix")
+    if (id == params::id::pitchRate || id == params::id::pitchDepth || id == params::id::pitchCents
+        || id == params::id::pitchRegen || id == params::id::pitchMix)
         return Hud::Pitch;
-    if (id == "tDarken")
+    if (id == params::id::tapeWear)
         return Hud::Wear;
-    if (id == "spread")
+    if (id == params::id::widen)
         return Hud::Width;
-    if (id == "dcFall")
+    if (id == params::id::decayFalloff)
         return Hud::Falloff;
 
     // The readouts also follow the mouse when nothing is dragged.
     const auto& readout = id.isNotEmpty() ? id : hoveredParamId;
-    if (readout == "pd")
+    if (readout == params::id::predelay)
         return Hud::Start;
-    if (readout == "mix")
+    if (readout == params::id::mix)
         return Hud::Mix;
-    if (readout == "mout")
+    if (readout == params::id::master)
         return Hud::Master;
     return Hud::None;
 }
@@ -452,15 +455,16 @@ VisualizerComponent::ActiveHud MassDelayAudioProcessorEditor::chooseHud() const
 void MassDelayAudioProcessorEditor::timerCallback()
 {
     visualizer.setTaps (processor.getTapSnapshot());
-    visualizer.setTimelineMaxMs (std::round (10.0f * std::pow (1400.0f, raw ("fb") / 1000.0f)) + raw ("pd"));
+    visualizer.setTimelineMaxMs (std::round (10.0f * std::pow (1400.0f, raw (params::id::length) / 1000.0f))
+                                 + raw (params::id::predelay));
 
     auto state = readDisplayState();
 
-    if (tapCountBox.isVisible() && draggedParamId != "tapCnt")
-        tapCountBox.setValue (juce::jlimit (1, 64, static_cast<int> (raw ("tapCnt"))));
+    if (tapCountBox.isVisible() && draggedParamId != params::id::tapCount)
+        tapCountBox.setValue (juce::jlimit (1, 64, static_cast<int> (raw (params::id::tapCount))));
 
-    flutterPhase +=
-        0.02f * std::pow (raw ("flutter") / 100.0f, 2.0f) * std::pow (2.0f, (raw ("flutSpd") - 50.0f) / 25.0f);
+    flutterPhase += 0.02f * std::pow (raw (params::id::tapeFlutter) / 100.0f, 2.0f)
+                    * std::pow (2.0f, (raw (params::id::tapeFlutterSpeed) - 50.0f) / 25.0f);
     flutterPhase -= std::floor (flutterPhase);
     hudClock += 0.03f;
     if (hudClock >= 1024.0f)
@@ -476,10 +480,10 @@ void MassDelayAudioProcessorEditor::timerCallback()
         || state.activeHud == Hud::Flutter || state.activeHud == Hud::Pitch)
         state.touchedParamId = draggedParamId;
 
-    state.alphaBoost = (draggedParamId == "mix" || draggedParamId == "mout") ? 1.5f : 1.0f;
+    state.alphaBoost = (draggedParamId == params::id::mix || draggedParamId == params::id::master) ? 1.5f : 1.0f;
 
     // Title: warmer and brighter with more wet signal, glowing above 40 %.
-    const float m = raw ("mix") / 100.0f;
+    const float m = raw (params::id::mix) / 100.0f;
     const auto titleColour = juce::Colour (0xffab8c44)
                                  .interpolatedWith (juce::Colour (0xffebe004), juce::jlimit (0.0f, 1.0f, m))
                                  .withAlpha (0.783f + 0.217f * juce::jlimit (0.0f, 1.0f, m / 0.75f));
@@ -492,7 +496,7 @@ void MassDelayAudioProcessorEditor::timerCallback()
         repaint (titleLabel.getBounds().expanded (6));
     }
 
-    const auto steps = juce::String (static_cast<int> (raw ("dcSteps"))) + " steps";
+    const auto steps = juce::String (static_cast<int> (raw (params::id::decaySteps))) + " steps";
     if (visualizer.getStepsLabel().getText() != steps)
         visualizer.getStepsLabel().setText (steps, juce::dontSendNotification);
 

@@ -1,7 +1,7 @@
 #include "plugin/PluginProcessor.h"
 
+#include "dsp/NoteGrid.h"
 #include "dsp/ParamMapping.h"
-#include "plugin/NoteGrid.h"
 #include "plugin/PluginEditor.h"
 
 #include <cmath>
@@ -55,7 +55,7 @@ MassDelayAudioProcessor::MassDelayAudioProcessor()
         jassert (raw[i] != nullptr);
     }
 
-    apvts.addParameterListener ("tapCnt", this);
+    apvts.addParameterListener (params::id::tapCount, this);
 
     // Presets, the default patch, seeds and the first history entry.
     runStartupSequence();
@@ -63,13 +63,13 @@ MassDelayAudioProcessor::MassDelayAudioProcessor()
 
 MassDelayAudioProcessor::~MassDelayAudioProcessor()
 {
-    apvts.removeParameterListener ("tapCnt", this);
+    apvts.removeParameterListener (params::id::tapCount, this);
 }
 
 //==============================================================================
 void MassDelayAudioProcessor::parameterChanged (const juce::String& parameterID, float newValue)
 {
-    if (parameterID != "tapCnt" || ! std::isfinite (newValue))
+    if (parameterID != params::id::tapCount || ! std::isfinite (newValue))
         return;
 
     const auto count = juce::jlimit (1, 300, static_cast<int> (std::lround (newValue)));
@@ -228,75 +228,75 @@ void MassDelayAudioProcessor::readParams()
     ParamBlock& p = current;
     p.bpm = hostTempoValid ? static_cast<float> (hostTempo) : lastTempo.load (std::memory_order_relaxed);
 
-    p.twist = v (idx ("g"));
-    p.tapSync = on (idx ("mu"));
-    const bool times4 = on (idx ("io2x"));
-    p.startMs = mapping::spacingMs (v (idx ("s")), p.tapSync, times4, p.bpm);
-    p.endMs = mapping::spacingMs (v (idx ("e")), p.tapSync, times4, p.bpm);
-    p.lengthMs = mapping::lengthMs (v (idx ("fb")));
-    p.decayCurve = mapping::decayCurve (v (idx ("dcv")));
-    p.decayMode = integer (idx ("dcMode"));
-    p.decaySteps = integer (idx ("dcSteps"));
-    p.decayFalloff = v (idx ("dcFall"));
-    p.hpHz = mapping::highPassHz (v (idx ("hp")));
-    p.lpHz = mapping::lowPassHz (v (idx ("lp")));
-    p.mixBypass = on (idx ("mixByp"));
-    p.mix = p.mixBypass ? 0.0f : v (idx ("mix"));
+    p.twist = v (idx (params::id::twist));
+    p.tapSync = on (idx (params::id::tapSync));
+    const bool times4 = on (idx (params::id::times4));
+    p.startMs = mapping::spacingMs (v (idx (params::id::start)), p.tapSync, times4, p.bpm);
+    p.endMs = mapping::spacingMs (v (idx (params::id::end)), p.tapSync, times4, p.bpm);
+    p.lengthMs = mapping::lengthMs (v (idx (params::id::length)));
+    p.decayCurve = mapping::decayCurve (v (idx (params::id::decayCurve)));
+    p.decayMode = integer (idx (params::id::decayMode));
+    p.decaySteps = integer (idx (params::id::decaySteps));
+    p.decayFalloff = v (idx (params::id::decayFalloff));
+    p.hpHz = mapping::highPassHz (v (idx (params::id::highPass)));
+    p.lpHz = mapping::lowPassHz (v (idx (params::id::lowPass)));
+    p.mixBypass = on (idx (params::id::mixBypass));
+    p.mix = p.mixBypass ? 0.0f : v (idx (params::id::mix));
 
-    p.waveOn = on (idx ("wo"));
-    p.wavePhaseDeg = v (idx ("woPh"));
-    p.waveOffsetDeg = v (idx ("woOff"));
-    p.waveRateRaw = v (idx ("lrs"));
+    p.waveOn = on (idx (params::id::wave));
+    p.wavePhaseDeg = v (idx (params::id::wavePhase));
+    p.waveOffsetDeg = v (idx (params::id::waveOffset));
+    p.waveRateRaw = v (idx (params::id::waveRate));
     p.waveRateHz = mapping::lfoRateHz (p.waveRateRaw);
-    p.waveDepth = v (idx ("lfoDp"));
-    p.waveShape = integer (idx ("lsh"));
-    p.waveSync = on (idx ("waveSync"));
+    p.waveDepth = v (idx (params::id::waveDensity));
+    p.waveShape = integer (idx (params::id::waveShape));
+    p.waveSync = on (idx (params::id::waveSync));
 
-    p.tremOn = on (idx ("trem"));
-    p.tremRateHz = mapping::lfoRateHz (v (idx ("tremR")));
-    p.tremDepth = v (idx ("tremD"));
-    p.tremPhaseDeg = v (idx ("tremPh"));
-    p.tremOffsetDeg = v (idx ("tremOff"));
-    p.tremShape = integer (idx ("tremSh"));
-    p.tremSync = on (idx ("tremSync"));
+    p.tremOn = on (idx (params::id::tremolo));
+    p.tremRateHz = mapping::lfoRateHz (v (idx (params::id::tremRate)));
+    p.tremDepth = v (idx (params::id::tremDepth));
+    p.tremPhaseDeg = v (idx (params::id::tremPhase));
+    p.tremOffsetDeg = v (idx (params::id::tremOffset));
+    p.tremShape = integer (idx (params::id::tremShape));
+    p.tremSync = on (idx (params::id::tremSync));
 
-    p.tapeOn = on (idx ("tp"));
-    p.tapeOd = on (idx ("tOd"));
-    p.tapeOut = v (idx ("td"));
-    p.tapeIn = v (idx ("tBoost"));
-    p.tapeLpf = v (idx ("sat"));
-    p.headBump = v (idx ("headBump"));
-    p.flutter = v (idx ("flutter"));
-    p.tapeMix = v (idx ("tpWet"));
-    p.flutterSpeed = v (idx ("flutSpd"));
-    p.tapeWear = v (idx ("tDarken"));
+    p.tapeOn = on (idx (params::id::tape));
+    p.tapeOd = on (idx (params::id::tapeOd));
+    p.tapeOut = v (idx (params::id::tapeOut));
+    p.tapeIn = v (idx (params::id::tapeIn));
+    p.tapeLpf = v (idx (params::id::tapeLpf));
+    p.headBump = v (idx (params::id::tapeHeadBump));
+    p.flutter = v (idx (params::id::tapeFlutter));
+    p.tapeMix = v (idx (params::id::tapeMix));
+    p.flutterSpeed = v (idx (params::id::tapeFlutterSpeed));
+    p.tapeWear = v (idx (params::id::tapeWear));
 
-    p.reverse = on (idx ("rev"));
-    p.flipped = on (idx ("flipped"));
-    p.dynamicSmoothing = on (idx ("dc"));
-    p.predelayMs = v (idx ("pd"));
-    p.pingPongOn = on (idx ("ppOn"));
-    p.pingPongAmount = v (idx ("ppW"));
-    p.widen = v (idx ("spread"));
-    p.noMid = on (idx ("sideOnly"));
-    p.startEndLock = on (idx ("lk"));
+    p.reverse = on (idx (params::id::reverse));
+    p.flipped = on (idx (params::id::tapFlip));
+    p.dynamicSmoothing = on (idx (params::id::dynamicSmoothing));
+    p.predelayMs = v (idx (params::id::predelay));
+    p.pingPongOn = on (idx (params::id::pingPong));
+    p.pingPongAmount = v (idx (params::id::pingPongAmount));
+    p.widen = v (idx (params::id::widen));
+    p.noMid = on (idx (params::id::noMid));
+    p.startEndLock = on (idx (params::id::startEndLock));
     p.waveSeed = waveLfoSeed;
     p.tapCount = requestedTapCount.load (std::memory_order_relaxed);
-    p.masterDb = v (idx ("mout"));
+    p.masterDb = v (idx (params::id::master));
 
-    p.pitchOn = on (idx ("pitchOn"));
-    p.pitchOffset = v (idx ("pitchCt"));
-    p.pitchMix = v (idx ("pitchMix"));
-    p.pitchRateHz = mapping::pitchRateHz (v (idx ("pitchRt")));
-    p.pitchDepth = v (idx ("pitchDp"));
-    p.pitchShape = integer (idx ("pitchSh"));
-    p.pitchWide = on (idx ("pitchWide"));
-    p.pitchSync = on (idx ("pitchSync"));
-    p.pitchTwistLink = on (idx ("pitchGLink"));
-    p.pitchTwistCents = v (idx ("pitchWLAmt"));
-    p.lengthBendCents = v (idx ("pitchLB"));
-    p.pitchRegen = v (idx ("pitchFbk"));
-    p.pitch2x = on (idx ("pitch2x"));
+    p.pitchOn = on (idx (params::id::pitch));
+    p.pitchOffset = v (idx (params::id::pitchCents));
+    p.pitchMix = v (idx (params::id::pitchMix));
+    p.pitchRateHz = mapping::pitchRateHz (v (idx (params::id::pitchRate)));
+    p.pitchDepth = v (idx (params::id::pitchDepth));
+    p.pitchShape = integer (idx (params::id::pitchShape));
+    p.pitchWide = on (idx (params::id::pitchWide));
+    p.pitchSync = on (idx (params::id::pitchSync));
+    p.pitchTwistLink = on (idx (params::id::pitchTwistLink));
+    p.pitchTwistCents = v (idx (params::id::pitchTwistCents));
+    p.lengthBendCents = v (idx (params::id::lengthBend));
+    p.pitchRegen = v (idx (params::id::pitchRegen));
+    p.pitch2x = on (idx (params::id::pitch2x));
 
     // The comparison record keeps the unflipped values; only the engine's
     // record sees start and end swapped and Twist negated.
@@ -498,7 +498,7 @@ void MassDelayAudioProcessor::runWetEffects (int n)
         if (current.pitchSync && hostTempoValid)
         {
             ps.sync = true;
-            ps.noteIndex = mapping::syncedRateIndex (rawValue (idx ("pitchRt")));
+            ps.noteIndex = mapping::syncedRateIndex (rawValue (idx (params::id::pitchRate)));
             ps.ppq = hostPosition;
             ps.bpm = hostTempo;
         }
@@ -523,7 +523,7 @@ void MassDelayAudioProcessor::runWetEffects (int n)
         const auto sr = static_cast<float> (sampleRate);
         if (current.tremSync && hostTempoValid && hostPlaying)
         {
-            const int index = mapping::syncedRateIndex (rawValue (idx ("tremR")));
+            const int index = mapping::syncedRateIndex (rawValue (idx (params::id::tremRate)));
             tremolo.setSync (true, hostPosition, hostTempo, index,
                              current.tremPhaseDeg / 360.0f * NoteGrid::beatMultipliers[index], sr);
         }

@@ -149,8 +149,8 @@ void MassDelayAudioProcessor::setStateInformation (const void* data, int sizeInB
 
     // Older builds played ping-pong only with its switch on; no control of
     // this build sets the switch, so the rule applies to their states only.
-    if (olderFormat && apvts.getRawParameterValue ("ppOn")->load() < 0.5f)
-        if (auto* depth = apvts.getParameter ("ppW"))
+    if (olderFormat && apvts.getRawParameterValue (params::id::pingPong)->load() < 0.5f)
+        if (auto* depth = apvts.getParameter (params::id::pingPongAmount))
             depth->setValueNotifyingHost (0.0f);
 
     readSeedsFromState();

@@ -1,5 +1,6 @@
 #include "ui/MassControl.h"
 
+#include "plugin/ParameterTable.h"
 #include "ui/Col.h"
 #include "ui/MdLookAndFeel.h"
 
@@ -62,20 +63,20 @@ MassControl::~MassControl()
 
 float MassControl::rawG() const
 {
-    if (auto* v = apvts.getRawParameterValue ("g"))
+    if (auto* v = apvts.getRawParameterValue (params::id::twist))
         return v->load();
     return 0.0f;
 }
 
 bool MassControl::isReversed() const
 {
-    auto* v = apvts.getRawParameterValue ("rev");
+    auto* v = apvts.getRawParameterValue (params::id::reverse);
     return v != nullptr && v->load() > 0.5f;
 }
 
 void MassControl::setG (float value)
 {
-    if (auto* p = apvts.getParameter ("g"))
+    if (auto* p = apvts.getParameter (params::id::twist))
         p->setValueNotifyingHost (p->convertTo0to1 (value));
 }
 
@@ -408,10 +409,10 @@ void MassControl::drawFlare (juce::Graphics& g, float x, float y, float k, doubl
 
 void MassControl::mouseDown (const juce::MouseEvent& e)
 {
-    if (auto* p = apvts.getParameter ("g"))
+    if (auto* p = apvts.getParameter (params::id::twist))
         p->beginChangeGesture();
     if (onParamDragStart)
-        onParamDragStart ("g");
+        onParamDragStart (params::id::twist);
     setFromX (e.position.x);
 }
 
@@ -422,15 +423,15 @@ void MassControl::mouseDrag (const juce::MouseEvent& e)
 
 void MassControl::mouseUp (const juce::MouseEvent&)
 {
-    if (auto* p = apvts.getParameter ("g"))
+    if (auto* p = apvts.getParameter (params::id::twist))
         p->endChangeGesture();
     if (onParamDragEnd)
-        onParamDragEnd ("g");
+        onParamDragEnd (params::id::twist);
 }
 
 void MassControl::mouseDoubleClick (const juce::MouseEvent&)
 {
-    if (auto* p = apvts.getParameter ("g"))
+    if (auto* p = apvts.getParameter (params::id::twist))
     {
         p->beginChangeGesture();
         p->setValueNotifyingHost (p->convertTo0to1 (0.0f));

@@ -1,6 +1,6 @@
 #include "ui/MdSlider.h"
 
-#include "plugin/NoteGrid.h"
+#include "dsp/NoteGrid.h"
 #include "ui/ValueEntryBox.h"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 #include "ui/VisualizerComponent.h"
 
 #include "dsp/TapEngine.h"
+#include "plugin/ParameterTable.h"
 #include "ui/Col.h"
 #include "ui/MdLookAndFeel.h"
 
@@ -50,16 +51,16 @@ void VisualizerComponent::attachDecay (juce::AudioProcessorValueTreeState& state
     apvts = &state_;
     setUpAxisSlider (decaySlider, juce::Slider::LinearVertical, -100.0, 300.0, 1.0);
     addChildComponent (decaySlider);
-    decayAttachment = std::make_unique<SliderAttachment> (state_, "dcv", decaySlider);
+    decayAttachment = std::make_unique<SliderAttachment> (state_, params::id::decayCurve, decaySlider);
 
     decayModeButton.setClickingTogglesState (false);
     decayModeButton.onClick = [this] {
         if (apvts == nullptr)
             return;
-        auto* param = apvts->getParameter ("dcMode");
+        auto* param = apvts->getParameter (params::id::decayMode);
         if (param == nullptr)
             return;
-        auto* raw = apvts->getRawParameterValue ("dcMode");
+        auto* raw = apvts->getRawParameterValue (params::id::decayMode);
         const int next = raw != nullptr ? (static_cast<int> (raw->load()) + 1) % 3 : 1;
         param->setValueNotifyingHost (param->convertTo0to1 (static_cast<float> (next)));
     };
@@ -77,14 +78,14 @@ void VisualizerComponent::attachWear (juce::AudioProcessorValueTreeState& state_
 {
     setUpAxisSlider (wearSlider, juce::Slider::LinearVertical, 0.0, 100.0, 1.0);
     addChildComponent (wearSlider);
-    wearAttachment = std::make_unique<SliderAttachment> (state_, "tDarken", wearSlider);
+    wearAttachment = std::make_unique<SliderAttachment> (state_, params::id::tapeWear, wearSlider);
 }
 
 void VisualizerComponent::attachFalloff (juce::AudioProcessorValueTreeState& state_)
 {
     setUpAxisSlider (falloffSlider, juce::Slider::LinearHorizontal, 0.0, 40.0, 0.1);
     addChildComponent (falloffSlider);
-    falloffAttachment = std::make_unique<SliderAttachment> (state_, "dcFall", falloffSlider);
+    falloffAttachment = std::make_unique<SliderAttachment> (state_, params::id::decayFalloff, falloffSlider);
 }
 
 void VisualizerComponent::attachLength (juce::AudioProcessorValueTreeState& state_)
@@ -93,7 +94,7 @@ void VisualizerComponent::attachLength (juce::AudioProcessorValueTreeState& stat
     lengthSlider.hoverMargin = 8;
     lengthSlider.setPaintingIsUnclipped (true);
     addAndMakeVisible (lengthSlider);
-    lengthAttachment = std::make_unique<SliderAttachment> (state_, "fb", lengthSlider);
+    lengthAttachment = std::make_unique<SliderAttachment> (state_, params::id::length, lengthSlider);
 }
 
 //==============================================================================

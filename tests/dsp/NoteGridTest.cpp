@@ -1,4 +1,4 @@
-#include "plugin/NoteGrid.h"
+#include "dsp/NoteGrid.h"
 
 #include "support/CaseName.h"
 

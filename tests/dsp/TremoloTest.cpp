@@ -1,7 +1,7 @@
 #include "dsp/Tremolo.h"
 #include "dsp/LFO.h"
 
-#include "plugin/NoteGrid.h"
+#include "dsp/NoteGrid.h"
 #include "support/AllocationCounter.h"
 #include "support/CaseName.h"
 

@@ -8,6 +8,7 @@
 #include "Suggestions.h"
 #include "TapPlot.h"
 #include "TapReport.h"
+#include "plugin/ParameterTable.h"
 #include "presets/PresetSettings.h"
 
 #include <cmath>
@@ -339,7 +340,7 @@ juce::String RenderJob::soundLabel() const
         label = options.presetId.isNotEmpty() ? options.presetId : juce::String (presets::fallbackPatchId);
     for (const auto& s : options.settings)
         label << "  " << s.id << "=" << number (s.value);
-    if (processor->getValueTreeState().getRawParameterValue ("mu")->load() > 0.5f)
+    if (processor->getValueTreeState().getRawParameterValue (params::id::tapSync)->load() > 0.5f)
         label << "  " << number (options.bpm) << " bpm";
     return label;
 }

@@ -1,4 +1,4 @@
-#include "plugin/NoteGrid.h"
+#include "dsp/NoteGrid.h"
 
 #include <algorithm>
 #include <cmath>
