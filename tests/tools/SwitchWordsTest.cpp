@@ -43,8 +43,8 @@ TEST_P (SwitchWords, SetTheSwitchToWhatTheWordMeans)
     const float expected = firstTapMs (c.on);
     ASSERT_NE (expected, firstTapMs (! c.on));
 
-    const auto result = run ({ "--set", c.on ? "rev=0" : "rev=1", "--set", juce::String ("rev=") + c.word,
-                               "--taps-json", "taps.json" });
+    const auto result = run (
+        { "--set", c.on ? "rev=0" : "rev=1", "--set", juce::String ("rev=") + c.word, "--taps-json", "taps.json" });
     ASSERT_EQ (result.exitCode, 0) << result.err;
     const auto json = juce::JSON::parse (file ("taps.json").loadFileAsString());
     const auto* taps = json["taps"].getArray();
