@@ -500,7 +500,7 @@ TEST_P (TapeFlutterSweep, ReadOffsetFollowsTheSweepThroughItsWraps)
             { worst, std::abs (delayDifference (left, expected)), std::abs (delayDifference (right, expected)) });
     }
 
-    EXPECT_LT (worst, 0.15 * fs / 44100.0);
+    EXPECT_LT (worst, 0.15 * fs / 44100.0); // 3.4 us at any rate
     // The comparison covers a real wobble over several sweeps.
     EXPECT_GT (highest - lowest, 8.0 * fs / 44100.0);
     EXPECT_GE (path.wraps, 3);
