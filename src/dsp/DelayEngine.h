@@ -17,10 +17,10 @@ namespace dsp
 // The host's transport for one block, as the tempo-synced modulation needs it.
 struct HostTransport
 {
-    double bpm = 120.0;         // clamped to a sane range by the caller
-    double ppqPosition = 0.0;   // quarter notes at the block's first sample
+    double bpm = 120.0;       // clamped to a sane range by the caller
+    double ppqPosition = 0.0; // quarter notes at the block's first sample
     bool playing = false;
-    bool tempoValid = false;    // the host gave a tempo for this block
+    bool tempoValid = false; // the host gave a tempo for this block
 };
 
 // The whole signal path of the delay, one block at a time: tap layout, tape
