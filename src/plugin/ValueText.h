@@ -28,10 +28,10 @@ enum class Kind
 // How a value is shown besides its kind.
 struct Display
 {
-    double scale = 1.0;  // multiplies percentages, delay times, cents and slow rates
-    bool sync = false;   // note divisions for the tempo-synced kinds
-    bool phase = false;  // beat offsets (with sync)
-    float bpm = 0.0f;    // the host tempo; 0 or less when unknown
+    double scale = 1.0; // multiplies percentages, delay times, cents and slow rates
+    bool sync = false;  // note divisions for the tempo-synced kinds
+    bool phase = false; // beat offsets (with sync)
+    float bpm = 0.0f;   // the host tempo; 0 or less when unknown
 };
 
 // Whether a kind shows note divisions when synced.
