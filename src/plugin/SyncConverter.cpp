@@ -41,8 +41,8 @@ float SyncConverter::timeToFree (float raw, bool times4, float bpm)
     const double ms = std::max (60000.0 / tempoOrDefault (bpm) * multiplier (index) / k, 1.0);
 
     // The inverse of the free spacing curve: 1000 ms at 0.65 of the travel.
-    const double position = ms <= 1000.0 ? std::log (ms) * 0.65 / std::log (1000.0)
-                                         : std::log (ms / 1000.0) * 0.35 / std::log (2.0) + 0.65;
+    const double position =
+        ms <= 1000.0 ? std::log (ms) * 0.65 / std::log (1000.0) : std::log (ms / 1000.0) * 0.35 / std::log (2.0) + 0.65;
     return static_cast<float> (std::round (std::clamp (1000.0 * position, 0.0, 1000.0)));
 }
 

@@ -11,7 +11,7 @@
 struct TapWindowEdits
 {
     // Round lengths, ms, in the order they are tried.
-    static constexpr int roundLengthsMs[] = { 250,  500,  1000, 2000, 3000,  4000,  5000, 6000,
+    static constexpr int roundLengthsMs[] = { 250,  500,  1000, 2000,  3000,  4000,  5000, 6000,
                                               7000, 8000, 9000, 10000, 11000, 12000, 13000 };
     // How close (strictly) a length must be to a round one to be pulled onto it.
     static constexpr int snapDistanceMs = 8;

@@ -27,9 +27,8 @@ void AxisSliderLookAndFeel::drawThumb (juce::Graphics& g, float x, float y, bool
     g.drawEllipse (x - 6.5f, y - 6.5f, 13.0f, 13.0f, 1.0f);
 }
 
-void AxisSliderLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int width, int height,
-                                              float sliderPos, float, float, juce::Slider::SliderStyle style,
-                                              juce::Slider& slider)
+void AxisSliderLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int width, int height, float sliderPos,
+                                              float, float, juce::Slider::SliderStyle style, juce::Slider& slider)
 {
     const bool active = slider.isMouseButtonDown() || slider.isMouseOverOrDragging();
     const auto fx = static_cast<float> (x);
@@ -43,8 +42,8 @@ void AxisSliderLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, i
     {
         const float cx = fx + fw / 2.0f;
         track = { cx - 2.5f, fy, 5.0f, fh };
-        fill = juce::Rectangle<float>::leftTopRightBottom (cx - 2.5f, std::min (sliderPos, fy + fh), cx + 2.5f,
-                                                           fy + fh);
+        fill =
+            juce::Rectangle<float>::leftTopRightBottom (cx - 2.5f, std::min (sliderPos, fy + fh), cx + 2.5f, fy + fh);
         fillStart = { cx, fy + fh };
         thumb = { cx, sliderPos };
     }

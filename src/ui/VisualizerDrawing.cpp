@@ -47,7 +47,8 @@ float tremoloMultiplierAt (const VisualizerComponent::VisualizerState& s, float 
     float v = 0.0f;
     if (dsp::isRandomShape (shape))
     {
-        const double c = std::max (static_cast<double> (phi) / twoPi + static_cast<double> (seconds) * s.tremRateHz, 0.0);
+        const double c =
+            std::max (static_cast<double> (phi) / twoPi + static_cast<double> (seconds) * s.tremRateHz, 0.0);
         v = dsp::randomShapeValue (s.tremSeed, shape, c);
     }
     else

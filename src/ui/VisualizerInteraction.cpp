@@ -127,8 +127,8 @@ void VisualizerComponent::setSteps (int steps)
 
 float VisualizerComponent::predelayFromText (const juce::String& text) const
 {
-    const float current = predelayParam != nullptr ? predelayParam->convertFrom0to1 (predelayParam->getValue())
-                                                   : state.predelayMs;
+    const float current =
+        predelayParam != nullptr ? predelayParam->convertFrom0to1 (predelayParam->getValue()) : state.predelayMs;
     const auto trimmed = text.trim();
 
     float ms = 0.0f;
@@ -302,8 +302,8 @@ void VisualizerComponent::mouseDrag (const juce::MouseEvent& event)
 
     if (decayDrag)
     {
-        const double value =
-            decayDragStartValue + (decayDragStartY - at.y) * 400.0 / std::max (static_cast<double> (c.plotHeight), 40.0);
+        const double value = decayDragStartValue
+                             + (decayDragStartY - at.y) * 400.0 / std::max (static_cast<double> (c.plotHeight), 40.0);
         decaySlider.setValue (juce::jlimit (-100.0, 300.0, value), juce::sendNotificationSync);
         falloffFromX (e.position.x);
         return;
@@ -312,8 +312,8 @@ void VisualizerComponent::mouseDrag (const juce::MouseEvent& event)
     if (wearDrag)
     {
         // Dragging left wears the tape more.
-        const double value = wearDragStartValue
-                             + (wearDragStartX - at.x) * 100.0 / std::max (0.9 * static_cast<double> (c.xSpan), 40.0);
+        const double value =
+            wearDragStartValue + (wearDragStartX - at.x) * 100.0 / std::max (0.9 * static_cast<double> (c.xSpan), 40.0);
         wearSlider.setValue (juce::jlimit (0.0, 100.0, value), juce::sendNotificationSync);
         return;
     }
