@@ -120,7 +120,7 @@ TEST_F (Refresh, LengthsNearARoundValueArePulledExactlyOntoItOnce)
     {
         int ms, expected;
     };
-    const std::vector<Case> cases { { 1004, 1000 }, { 1008, 1008 }, { 993, 1000 }, { 992, 992 }, { 253, 250 },
+    const std::vector<Case> cases { { 1004, 1000 }, { 1008, 1008 }, { 993, 1000 },  { 992, 992 },    { 253, 250 },
                                     { 2005, 2000 }, { 8004, 8000 }, { 1500, 1500 }, { 12995, 13000 } };
     for (const auto& c : cases)
     {
@@ -162,9 +162,10 @@ TEST_F (Refresh, TapSyncRoundTripAtAFixedTempoReturnsTheSameDivisions)
         double bpm;
         float start, end;
     };
-    const std::vector<Case> cases {
-        { 120.0, 320.0f, 537.0f }, { 90.0, 700.0f, 150.0f }, { 174.0, 40.0f, 980.0f }, { 63.0, 610.0f, 610.0f }
-    };
+    const std::vector<Case> cases { { 120.0, 320.0f, 537.0f },
+                                    { 90.0, 700.0f, 150.0f },
+                                    { 174.0, 40.0f, 980.0f },
+                                    { 63.0, 610.0f, 610.0f } };
     for (const auto& c : cases)
     {
         const auto what = "at " + std::to_string (c.bpm) + " BPM from " + std::to_string (c.start);
@@ -218,10 +219,8 @@ TEST_F (Refresh, TurningTapSyncOffWithDivisionsBeyondTheFreeRangeSwitchesThe4XRa
         bool times4;
     };
     const std::vector<Case> cases {
-        { "8 beats at 120 is 4 s", 120.0, 1, 7, true },
-        { "4 beats at 120 is exactly the 2 s end", 120.0, 2, 5, false },
-        { "the end alone is long", 120.0, 9, 0, true },
-        { "4 beats at 60 is 4 s", 60.0, 2, 9, true },
+        { "8 beats at 120 is 4 s", 120.0, 1, 7, true }, { "4 beats at 120 is exactly the 2 s end", 120.0, 2, 5, false },
+        { "the end alone is long", 120.0, 9, 0, true }, { "4 beats at 60 is 4 s", 60.0, 2, 9, true },
         { "short divisions", 150.0, 5, 7, false },
     };
     for (const auto& c : cases)
@@ -520,10 +519,10 @@ TEST (DensityText, ShowsTheDivisionWithTapSyncElseWholeMilliseconds)
         bool tapSync, times4;
         const char* text;
     };
-    for (const auto& c : { Case { 1000.0f, true, false, "4b" }, Case { 0.0f, true, false, "1/128" },
-                           Case { 583.0f, true, true, "1/4" }, Case { 650.0f, false, false, "1000 ms" },
-                           Case { 650.0f, false, true, "4000 ms" }, Case { 0.0f, false, false, "1 ms" },
-                           Case { 1000.0f, false, true, "8000 ms" } })
+    for (const auto& c :
+         { Case { 1000.0f, true, false, "4b" }, Case { 0.0f, true, false, "1/128" }, Case { 583.0f, true, true, "1/4" },
+           Case { 650.0f, false, false, "1000 ms" }, Case { 650.0f, false, true, "4000 ms" },
+           Case { 0.0f, false, false, "1 ms" }, Case { 1000.0f, false, true, "8000 ms" } })
         EXPECT_EQ (MassDelayAudioProcessorEditor::densityValueText (c.raw, c.tapSync, c.times4), c.text) << c.raw;
 }
 

@@ -51,18 +51,12 @@ public:
 
     bool listening = true;
 
-    void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float) override
-    {
-        record (changed, index);
-    }
+    void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float) override { record (changed, index); }
     void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index) override
     {
         record (begun, index);
     }
-    void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override
-    {
-        record (ended, index);
-    }
+    void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override { record (ended, index); }
     void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
 
 private:

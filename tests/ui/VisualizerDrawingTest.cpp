@@ -56,7 +56,10 @@ struct Drawing : public ::testing::Test
     // x of a time on the one-second timeline.
     static float xOf (float ms) { return 14.0f + ms / 1000.0f * 362.0f; }
 
-    int inkAt (const juce::Image& image, int x, int y) { return uitest::colourDistance (image.getPixelAt (x, y), Col::bg1); }
+    int inkAt (const juce::Image& image, int x, int y)
+    {
+        return uitest::colourDistance (image.getPixelAt (x, y), Col::bg1);
+    }
 
     MassDelayAudioProcessor processor;
     Viz viz;
@@ -73,9 +76,9 @@ TEST (TapShading, LevelOpacityIsLinearInDecibelsFromFullDownToAFloor)
     {
         float gain, alpha;
     };
-    for (const auto& c : { Case { 1.0f, 1.0f }, Case { 1.8f, 1.0f }, Case { std::pow (10.0f, -22.5f / 20.0f), 0.59f },
-                           Case { std::pow (10.0f, -45.0f / 20.0f), 0.18f }, Case { 1.0e-9f, 0.18f },
-                           Case { 0.0f, 0.18f } })
+    for (const auto& c :
+         { Case { 1.0f, 1.0f }, Case { 1.8f, 1.0f }, Case { std::pow (10.0f, -22.5f / 20.0f), 0.59f },
+           Case { std::pow (10.0f, -45.0f / 20.0f), 0.18f }, Case { 1.0e-9f, 0.18f }, Case { 0.0f, 0.18f } })
         EXPECT_NEAR (Viz::tapAlphaFromAmp (c.gain), c.alpha, 1.0e-4f) << c.gain;
 }
 
@@ -234,10 +237,10 @@ TEST_F (Drawing, WaveShapesFollowTheirTable)
         int shape;
         float phase, value;
     };
-    for (const auto& c : { Case { 0, 0.25f, 1.0f }, Case { 1, 0.0f, -1.0f }, Case { 1, 0.25f, 0.0f },
-                           Case { 1, 0.5f, 1.0f }, Case { 2, 0.1f, 1.0f }, Case { 2, 0.6f, -1.0f },
-                           Case { 3, 0.25f, 0.5f }, Case { 4, 0.25f, -0.5f }, Case { 7, 0.3f, 0.0f },
-                           Case { 1, -0.5f, 1.0f } })
+    for (const auto& c :
+         { Case { 0, 0.25f, 1.0f }, Case { 1, 0.0f, -1.0f }, Case { 1, 0.25f, 0.0f }, Case { 1, 0.5f, 1.0f },
+           Case { 2, 0.1f, 1.0f }, Case { 2, 0.6f, -1.0f }, Case { 3, 0.25f, 0.5f }, Case { 4, 0.25f, -0.5f },
+           Case { 7, 0.3f, 0.0f }, Case { 1, -0.5f, 1.0f } })
         EXPECT_NEAR (viz.lfoShapeValue (c.phase * twoPi, c.shape, 0.0f), c.value, 1.0e-5f) << c.shape << " " << c.phase;
 
     // Stepped random holds within a cycle; smooth random glides between steps.
@@ -390,9 +393,8 @@ TEST_F (Drawing, HandlesAndTheStartDotWearHalosForTheirOverlay)
     const juce::Point<int> startRing { juce::roundToInt (start.x - 7.0f), juce::roundToInt (start.y) };
 
     const auto plain = draw();
-    EXPECT_LT (uitest::colourDistance (plain.getPixelAt (juce::roundToInt (decay.x), juce::roundToInt (decay.y)),
-                                       Col::bl),
-               8)
+    EXPECT_LT (
+        uitest::colourDistance (plain.getPixelAt (juce::roundToInt (decay.x), juce::roundToInt (decay.y)), Col::bl), 8)
         << "the decay handle";
     EXPECT_LT (uitest::colourDistance (plain.getPixelAt (juce::roundToInt (start.x) - 1, juce::roundToInt (start.y)),
                                        juce::Colour (255, 235, 60)),
@@ -490,7 +492,6 @@ TEST_F (Drawing, TheLengthStripDrawsAWhiteThumbAtTheLength)
     const int thumbX = strip.getX() + juce::roundToInt (strip.getPositionOfValue (strip.getValue()));
     const int thumbY = strip.getY() + strip.getHeight() / 2;
     EXPECT_LT (uitest::colourDistance (image.getPixelAt (thumbX, thumbY), Col::ax), 8);
-    EXPECT_LT (uitest::colourDistance (image.getPixelAt (strip.getRight() - 10, thumbY), juce::Colour (0xff16161b)),
-               12)
+    EXPECT_LT (uitest::colourDistance (image.getPixelAt (strip.getRight() - 10, thumbY), juce::Colour (0xff16161b)), 12)
         << "the empty track beyond the thumb";
 }

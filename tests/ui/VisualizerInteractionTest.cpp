@@ -336,8 +336,8 @@ TEST_F (Handles, TypedPredelayReadsMillisecondsOrSecondsAndIgnoresNonNumbers)
     };
     constexpr float unchanged = 321.0f;
     const std::vector<Case> cases {
-        { "1.5s", 1500.0f }, { "250 MS", 250.0f },  { " 800 ", 800.0f },     { "abc", 0.0f },
-        { "5000", 2000.0f }, { "-20", 0.0f },       { "nan", unchanged },    { "inf", unchanged },
+        { "1.5s", 1500.0f },     { "250 MS", 250.0f },      { " 800 ", 800.0f },  { "abc", 0.0f },
+        { "5000", 2000.0f },     { "-20", 0.0f },           { "nan", unchanged }, { "inf", unchanged },
         { "-inf s", unchanged }, { "1e999 ms", unchanged }, { "0.25 s", 250.0f },
     };
     for (const auto& c : cases)
