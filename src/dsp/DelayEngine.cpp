@@ -9,35 +9,6 @@
 
 namespace dsp
 {
-bool DelayEngine::advanceSnapEnvelope (float& level, SnapPhase& phase, float step) noexcept
-{
-    switch (phase)
-    {
-        case SnapPhase::FadeOut:
-            level -= step;
-            if (level <= 0.0f)
-            {
-                level = 0.0f;
-                phase = SnapPhase::FadeIn;
-                return true;
-            }
-            return false;
-
-        case SnapPhase::FadeIn:
-            level += step;
-            if (level >= 1.0f)
-            {
-                level = 1.0f;
-                phase = SnapPhase::Idle;
-            }
-            return false;
-
-        case SnapPhase::Idle:
-            return false;
-    }
-    return false;
-}
-
 void DelayEngine::prepare (double newSampleRate, int maxBlockSize)
 {
     sampleRate = newSampleRate;

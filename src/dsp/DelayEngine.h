@@ -17,10 +17,10 @@ namespace dsp
 // The host's transport for one block, as the tempo-synced modulation needs it.
 struct HostTransport
 {
-    double bpm = 120.0;         // clamped to a sane range by the caller
-    double ppqPosition = 0.0;   // quarter notes at the block's first sample
+    double bpm = 120.0;       // clamped to a sane range by the caller
+    double ppqPosition = 0.0; // quarter notes at the block's first sample
     bool playing = false;
-    bool tempoValid = false;    // the host gave a tempo for this block
+    bool tempoValid = false; // the host gave a tempo for this block
 };
 
 // The whole signal path of the delay, one block at a time: tap layout, tape
@@ -43,7 +43,34 @@ public:
     // One sample of the snap envelope: the level falls by step in FadeOut and
     // rises by step in FadeIn. Returns true on the sample where the fade-out
     // reaches 0 (where the taps jump to their new delays).
-    static bool advanceSnapEnvelope (float& level, SnapPhase& phase, float step) noexcept;
+    static bool advanceSnapEnvelope (float& level, SnapPhase& phase, float step) noexcept
+    {
+        switch (phase)
+        {
+            case SnapPhase::FadeOut:
+                level -= step;
+                if (level <= 0.0f)
+                {
+                    level = 0.0f;
+                    phase = SnapPhase::FadeIn;
+                    return true;
+                }
+                return false;
+
+            case SnapPhase::FadeIn:
+                level += step;
+                if (level >= 1.0f)
+                {
+                    level = 1.0f;
+                    phase = SnapPhase::Idle;
+                }
+                return false;
+
+            case SnapPhase::Idle:
+                return false;
+        }
+        return false;
+    }
 
     // Sizes every buffer for blocks of up to maxBlockSize samples, clears all
     // signal memory and lays out the taps of the last record seen (the
