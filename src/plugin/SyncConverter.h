@@ -28,7 +28,6 @@ public:
 
     // The next refresh takes the switches as they are, converting nothing.
     void forgetSwitches() noexcept { baselineValid = false; }
-    bool hasSwitches() const noexcept { return baselineValid; }
 
     //==============================================================================
     // The rules, on raw parameter values (0..1000 positions).

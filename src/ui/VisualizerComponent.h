@@ -225,7 +225,6 @@ public:
     bool isDecayHovered() const noexcept { return decayHover; }
     bool isWearHovered() const noexcept { return wearHover; }
     bool isFalloffHovered() const noexcept { return falloffHover; }
-    bool isDragging() const noexcept { return decayDrag || wearDrag || falloffDrag || predelayDrag || stepsDrag; }
 
     void mouseDown (const juce::MouseEvent&) override;
     void mouseDrag (const juce::MouseEvent&) override;
