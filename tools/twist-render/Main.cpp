@@ -7,27 +7,11 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include <iostream>
-
 int main (int argc, char* argv[])
 {
-    juce::StringArray args;
-    for (int i = 1; i < argc; ++i)
-        args.add (juce::String::fromUTF8 (argv[i]));
-
     RenderOptions options;
-    const auto parsed = commandline::parse (args, options);
-    if (parsed.failed())
-    {
-        std::cerr << "twist-render: error: " << parsed.getErrorMessage() << "\n"
-                  << "usage: twist-render [options] [INPUT] OUTPUT   (--help for more)\n";
-        return 2;
-    }
-    if (options.help)
-    {
-        std::cout << commandline::usage();
-        return 0;
-    }
+    if (const auto status = commandline::parse (cli::arguments (argc, argv), options))
+        return *status;
 
     // The processor's parameter state and the plot's fonts want JUCE's
     // runtime; none of it opens a display.

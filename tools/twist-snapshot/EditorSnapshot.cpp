@@ -1,5 +1,7 @@
 #include "EditorSnapshot.h"
 
+#include "SoundSetup.h"
+
 #include <algorithm>
 
 EditorSnapshot::EditorSnapshot()
@@ -33,36 +35,23 @@ std::unique_ptr<EditorSnapshot> EditorSnapshot::create (const Setup& setup, juce
 
     if (setup.stateFile != juce::File())
     {
-        juce::MemoryBlock state;
-        if (! setup.stateFile.loadFileAsData (state) || state.isEmpty())
+        if (const auto result = soundsetup::applyStateFile (proc, setup.stateFile); result.failed())
         {
-            error = "cannot read the state file " + setup.stateFile.getFullPathName();
+            error = result.getErrorMessage();
             return nullptr;
         }
-        proc.setStateInformation (state.getData(), static_cast<int> (state.getSize()));
     }
 
     if (setup.presetId.isNotEmpty())
     {
-        const auto* patch = proc.getPresetLibrary().findById (setup.presetId);
-        if (patch == nullptr)
+        if (const auto result = soundsetup::applyPreset (proc, setup.presetId); result.failed())
         {
-            error = "no preset with the id '" + setup.presetId + "'";
+            error = result.getErrorMessage();
             return nullptr;
         }
-        proc.applyPatch (*patch);
     }
 
-    for (const auto& [id, value] : setup.values)
-    {
-        auto* param = proc.getValueTreeState().getParameter (id);
-        if (param == nullptr)
-        {
-            error = "no parameter with the id '" + id + "'";
-            return nullptr;
-        }
-        param->setValueNotifyingHost (param->convertTo0to1 (value));
-    }
+    soundsetup::applySettings (proc, setup.values);
 
     snapshot->editor.reset (dynamic_cast<MassDelayAudioProcessorEditor*> (proc.createEditor()));
     if (snapshot->editor == nullptr)
@@ -76,7 +65,7 @@ std::unique_ptr<EditorSnapshot> EditorSnapshot::create (const Setup& setup, juce
     {
         if (proc.getValueTreeState().getParameter (setup.dragId) == nullptr)
         {
-            error = "no parameter with the id '" + setup.dragId + "' to drag";
+            error = unknownParameter (setup.dragId);
             return nullptr;
         }
         snapshot->editor->setDraggedParamId (setup.dragId);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ParameterSettings.h"
 #include "plugin/PluginEditor.h"
 #include "plugin/PluginProcessor.h"
 
@@ -21,9 +22,9 @@ class EditorSnapshot : public juce::Component
 public:
     struct Setup
     {
-        juce::String presetId;                              // empty: none
-        juce::File stateFile;                               // non-existent: none
-        std::vector<std::pair<juce::String, float>> values; // parameter ID and value in its own units
+        juce::String presetId;                // empty: none
+        juce::File stateFile;                 // juce::File(): none
+        std::vector<ParameterSetting> values; // applied in order
         int ticks = 30;
         juce::String dragId; // parameter shown as being dragged; empty: none
     };

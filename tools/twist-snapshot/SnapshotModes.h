@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ParameterSettings.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <functional>
@@ -10,11 +12,11 @@
 // The command line's settings for modes that render a plug-in state.
 struct SnapshotOptions
 {
-    juce::String presetId;                              // --preset
-    juce::File stateFile;                               // --state
-    std::vector<std::pair<juce::String, float>> values; // --set id=value
-    int ticks = 30;                                     // --ticks
-    juce::String dragId;                                // --drag
+    juce::String presetId;                // --preset
+    juce::File stateFile;                 // --state; none: juce::File()
+    std::vector<ParameterSetting> values; // --set id=value
+    int ticks = 30;                       // --ticks
+    juce::String dragId;                  // --drag
 };
 
 // What twist-snapshot can render. A mode builds the component to render,

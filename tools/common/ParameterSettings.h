@@ -1,0 +1,32 @@
+#pragma once
+
+#include "ToolCli.h"
+
+#include <juce_core/juce_core.h>
+
+#include <optional>
+
+// One --set ID=VALUE: a parameter of the plug-in and a value in the
+// parameter's own (raw) units.
+struct ParameterSetting
+{
+    int index = -1; // position in params::table
+    juce::String id;
+    float value = 0.0f;
+
+    // Parses "ID=VALUE". Unknown IDs fail with the closest IDs suggested
+    // (exit status 1, like an unknown preset); text that is not ID=VALUE and
+    // values that are not numbers of the parameter's kind are malformed
+    // (status 2; switches take 1/on/true/yes and 0/off/false/no, in any
+    // case); values outside the range are clamped, with a warning added to
+    // warnings.
+    static std::optional<cli::Problem> parse (const juce::String& text, ParameterSetting& result,
+                                              juce::StringArray& warnings);
+};
+
+// "unknown parameter 'x'; did you mean ...?" for an id no parameter has.
+juce::String unknownParameter (const juce::String& id);
+
+// A whole, finite decimal number and nothing else ("1e3" and " 2 " included,
+// "2x", "nan" and "" not).
+std::optional<double> parseNumber (const juce::String& text);
