@@ -15,6 +15,7 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     , processor (p)
     , apvts (p.getValueTreeState())
     , massControl (p.getValueTreeState())
+    , mainControls (p.getValueTreeState())
 {
     setLookAndFeel (&lookAndFeel);
     setResizable (false, false);
@@ -60,6 +61,16 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     visualizer.onParamHoverStart = [this] (const juce::String& id) { setHovered (id); };
     visualizer.onParamHoverEnd = [this] (const juce::String& id) { clearHovered (id); };
 
+    auto& density = visualizer.getDensityStrip();
+    density.getStartSlider().paramId = params::id::start;
+    density.getEndSlider().paramId = params::id::end;
+    startAttachment = std::make_unique<SliderAttachment> (apvts, params::id::start, density.getStartSlider());
+    endAttachment = std::make_unique<SliderAttachment> (apvts, params::id::end, density.getEndSlider());
+    density.onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
+    density.onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
+    linkAttachment = std::make_unique<ButtonAttachment> (apvts, params::id::startEndLock, density.getLinkButton());
+    rangeAttachment = std::make_unique<ButtonAttachment> (apvts, params::id::times4, density.getRangeButton());
+
     // Mix slider.
     mixSlider.setSliderStyle (juce::Slider::LinearVertical);
     mixSlider.setTextBoxStyle (juce::Slider::NoTextBox, false, 0, 0);
@@ -72,6 +83,14 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     mixSlider.onHoverExit = [this] (const juce::String& id) { clearHovered (id); };
     addAndMakeVisible (mixSlider);
     mixAttachment = std::make_unique<SliderAttachment> (apvts, params::id::mix, mixSlider);
+
+    // Master fader, metering the output peak.
+    masterFader = std::make_unique<MasterOutFader> (apvts, [&p] { return p.takeOutputPeak(); });
+    masterFader->onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
+    masterFader->onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
+    masterFader->onParamHoverStart = [this] (const juce::String& id) { setHovered (id); };
+    masterFader->onParamHoverEnd = [this] (const juce::String& id) { clearHovered (id); };
+    addAndMakeVisible (*masterFader);
 
     // Captions.
     Helper::styleLabel (mixLabel, "MIX", Col::t1, 10.0f);
@@ -92,6 +111,29 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     massControl.onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
     massControl.onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
     addAndMakeVisible (massControl);
+
+    // Filter range.
+    filterSlider.hpParamId = params::id::highPass;
+    filterSlider.lpParamId = params::id::lowPass;
+    filterSlider.setRawPositions (raw (params::id::highPass), raw (params::id::lowPass));
+    filterSlider.onChange = [this] (float hpRaw, float lpRaw) {
+        setParam (params::id::highPass, hpRaw);
+        setParam (params::id::lowPass, lpRaw);
+    };
+    // A handle drag is one host gesture on both corners, since both are written.
+    filterSlider.onParamDragStart = [this] (const juce::String& id) {
+        setDragged (id);
+        for (const auto* fid : { params::id::highPass, params::id::lowPass })
+            if (auto* param = apvts.getParameter (fid))
+                param->beginChangeGesture();
+    };
+    filterSlider.onParamDragEnd = [this] (const juce::String& id) {
+        for (const auto* fid : { params::id::highPass, params::id::lowPass })
+            if (auto* param = apvts.getParameter (fid))
+                param->endChangeGesture();
+        clearDragged (id);
+    };
+    addAndMakeVisible (filterSlider);
 
     // Main buttons.
     using Config = ButtonGrid::Config;
@@ -131,6 +173,11 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     addAndMakeVisible (historyBackButton);
     addAndMakeVisible (historyForwardButton);
     updateHistoryArrows();
+
+    // Width and ping-pong row.
+    mainControls.onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
+    mainControls.onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
+    addAndMakeVisible (mainControls);
 
     // Effect sections (added to the content as their family arrives).
     sectionContent = std::make_unique<juce::Component>();
@@ -271,7 +318,7 @@ void MassDelayAudioProcessorEditor::resized()
     mixLabel.setBounds (right - 52, captionY, 24, std::max (f, 0));
     outLabel.setBounds (right - 28, captionY, 24, std::max (f, 0));
     mixSlider.setBounds (right - 51, visualizerArea.getY() + 4, 22, travel);
-    // (right - 27, visualizerArea.getY() + 4, 22, travel) is the master fader's place.
+    masterFader->setBounds (right - 27, visualizerArea.getY() + 4, 22, travel);
 
     const int thumb = getLookAndFeel().getSliderThumbRadius (mixSlider);
     mixTrackArea =
@@ -282,9 +329,9 @@ void MassDelayAudioProcessorEditor::resized()
     gap (4);
     massControl.setBounds (row (64));
     gap (4);
-    row (16); // filter range slider
+    filterSlider.setBounds (row (16));
     gap (4);
-    row (24); // main controls row
+    mainControls.setBounds (row (24));
     gap (4);
     const auto gridArea = row (19);
     buttonGrid.setBounds (gridArea);
@@ -455,6 +502,8 @@ VisualizerComponent::ActiveHud MassDelayAudioProcessorEditor::chooseHud() const
 void MassDelayAudioProcessorEditor::timerCallback()
 {
     visualizer.setTaps (processor.getTapSnapshot());
+    if (! filterSlider.isDragging())
+        filterSlider.setRawPositions (raw (params::id::highPass), raw (params::id::lowPass));
     visualizer.setTimelineMaxMs (std::round (10.0f * std::pow (1400.0f, raw (params::id::length) / 1000.0f))
                                  + raw (params::id::predelay));
 
@@ -473,6 +522,10 @@ void MassDelayAudioProcessorEditor::timerCallback()
     state.hudClock = hudClock;
 
     MdSlider::hostBpm = static_cast<float> (processor.getHostTempo());
+
+    visualizer.getDensityStrip().showParameters (raw (params::id::start), raw (params::id::end),
+                                                 raw (params::id::tapSync) > 0.5f, raw (params::id::times4) > 0.5f,
+                                                 MdSlider::hostBpm > 0.0f);
 
     state.activeHud = chooseHud();
     using Hud = VisualizerComponent::ActiveHud;

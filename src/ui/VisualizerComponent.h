@@ -1,6 +1,8 @@
 #pragma once
 
 #include "dsp/TapEngine.h"
+#include "ui/AxisSliderLookAndFeel.h"
+#include "ui/DensityStrip.h"
 #include "ui/MdButton.h"
 #include "ui/MdSlider.h"
 
@@ -126,8 +128,7 @@ public:
     void setState (const VisualizerState&);
 
     // Title and value that the fader-style readouts (Mix, Master, Start,
-    // Falloff) show for a state; empty for the other overlays. Master's
-    // value comes with the master fader's dB text; until then it is empty.
+    // Falloff) show for a state; empty for the other overlays.
     struct Readout
     {
         juce::String title, value;
@@ -191,6 +192,7 @@ public:
     MdSlider& getLengthSlider() noexcept { return lengthSlider; }
     MdButton& getDecayModeButton() noexcept { return decayModeButton; }
     juce::Label& getStepsLabel() noexcept { return stepsLabel; }
+    DensityStrip& getDensityStrip() noexcept { return densityStrip; }
 
     // The predelay parameter (pd), set by the editor.
     juce::RangedAudioParameter* predelayParam = nullptr;
@@ -207,7 +209,7 @@ public:
 private:
     using SliderAttachment = juce::AudioProcessorValueTreeState::SliderAttachment;
 
-    static void setUpAxisSlider (MdSlider&, juce::Slider::SliderStyle, double minimum, double maximum, double step);
+    void setUpAxisSlider (MdSlider&, juce::Slider::SliderStyle, double minimum, double maximum, double step);
 
     juce::AudioProcessorValueTreeState* apvts = nullptr;
     TapSnapshot taps {};
@@ -215,6 +217,7 @@ private:
     VisualizerState state;
     ActiveHud shownHud = ActiveHud::None;
 
+    AxisSliderLookAndFeel axisLookAndFeel;
     MdSlider decaySlider { MdSlider::Kind::Curve };
     MdSlider wearSlider { MdSlider::Kind::Percent };
     MdSlider falloffSlider { MdSlider::Kind::Percent };
@@ -223,6 +226,7 @@ private:
 
     MdButton decayModeButton { "Smooth" };
     juce::Label stepsLabel;
+    DensityStrip densityStrip;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VisualizerComponent)
 };
