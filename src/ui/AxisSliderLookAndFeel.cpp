@@ -11,8 +11,8 @@ AxisSliderLookAndFeel::AxisSliderLookAndFeel()
     setColour (juce::Slider::trackColourId, Col::b1);
 }
 
-void AxisSliderLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int width, int height,
-                                              float sliderPos, float /*minSliderPos*/, float /*maxSliderPos*/,
+void AxisSliderLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int width, int height, float sliderPos,
+                                              float /*minSliderPos*/, float /*maxSliderPos*/,
                                               juce::Slider::SliderStyle style, juce::Slider& slider)
 {
     paintAxisSlider (g, x, y, width, height, sliderPos, style,

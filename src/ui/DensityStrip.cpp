@@ -104,7 +104,8 @@ void DensityStrip::onLinkedSliderChanged (int which)
     const float f = juce::jlimit (0.0f, 1000.0f, a);
     float target = f;
     if (std::abs (diff) > 0.5f)
-        target = which == 1 ? juce::jlimit (0.0f, 1000.0f, f + diff) : juce::jlimit (0.0f, 1000.0f, lastEnd - lastStart + f);
+        target =
+            which == 1 ? juce::jlimit (0.0f, 1000.0f, f + diff) : juce::jlimit (0.0f, 1000.0f, lastEnd - lastStart + f);
     if (other.syncMode)
         target = snapToGrid (target);
 

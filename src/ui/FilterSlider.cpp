@@ -14,7 +14,7 @@ constexpr float maxHz = 22000.0f;
 constexpr float middleHz = 1600.0f;
 const float lnHpSpan = std::log (200.0f);
 const float lnLpSpan = std::log (44.0f);
-const float lnLowerHalf = std::log (middleHz / minHz);  // ln 80
+const float lnLowerHalf = std::log (middleHz / minHz); // ln 80
 const float lnUpperHalf = std::log (maxHz / middleHz); // ln 13.75
 
 float clampHz (float hz)
@@ -74,8 +74,10 @@ float FilterSlider::hzToX (float hz) const
 
 juce::String FilterSlider::formatHz (float hz)
 {
-    if (hz < 1000.0f)
-        return juce::String (juce::roundToInt (hz)) + " Hz";
+    // Decided on the rounded value, so that 999.7 Hz reads 1.0 kHz, not 1000 Hz.
+    const int rounded = juce::roundToInt (hz);
+    if (rounded < 1000)
+        return juce::String (rounded) + " Hz";
     return juce::String (hz / 1000.0f, 1) + " kHz";
 }
 
@@ -124,7 +126,8 @@ void FilterSlider::mouseDrag (const juce::MouseEvent& e)
             fineStartX = mx;
         }
         const float span = std::max (static_cast<float> (getWidth()) - 8.0f, 1.0f);
-        const float p = juce::jlimit (0.0f, 1000.0f, fineStartRaw + (mx - fineStartX) / span * 1000.0f * 0.125f) / 1000.0f;
+        const float p =
+            juce::jlimit (0.0f, 1000.0f, fineStartRaw + (mx - fineStartX) / span * 1000.0f * 0.125f) / 1000.0f;
         candidate = grabbedHp ? 20.0f * std::pow (200.0f, p) : 500.0f * std::pow (44.0f, p);
         threshold = 0.05f;
     }
@@ -224,7 +227,8 @@ void FilterSlider::paint (juce::Graphics& g)
     const float x = bounds.getX();
     const float right = bounds.getRight();
     const float h = bounds.getHeight();
-    g.drawText ("HP " + formatHz (clampHz (rawToHzHp (hpRaw))), juce::Rectangle<float> (x + 2.0f, 0.0f, std::max (hx - x - 6.0f, 0.0f), h),
+    g.drawText ("HP " + formatHz (clampHz (rawToHzHp (hpRaw))),
+                juce::Rectangle<float> (x + 2.0f, 0.0f, std::max (hx - x - 6.0f, 0.0f), h),
                 juce::Justification::centredLeft, true);
     const float u = std::max (right - lx - 6.0f, 0.0f);
     g.drawText ("LP " + formatHz (clampHz (rawToHzLp (lpRaw))), juce::Rectangle<float> (right - u - 2.0f, 0.0f, u, h),

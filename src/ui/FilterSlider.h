@@ -25,7 +25,7 @@ public:
     float hzToX (float hz) const;
     juce::Rectangle<float> getTrackBounds() const;
 
-    // "999 Hz" below 1 kHz, "1.0 kHz" from there.
+    // "999 Hz" below 1 kHz, "1.0 kHz" from there (999.5 Hz and up).
     static juce::String formatHz (float hz);
 
     // The handles, in the parameters' raw domain; the refresh timer sets them

@@ -303,8 +303,8 @@ TEST_F (MainControls, TheWindowDrawsTheFilterRangeTheRowTheFaderAndTheStripsTogg
     // The pass band between the filter handles (row y = 309).
     const auto& filter = editor->getFilterSlider();
     const int bandX = 12 + juce::roundToInt ((filter.hzToX (200.0f) + filter.hzToX (6000.0f)) / 2.0f);
-    EXPECT_LE (uitest::colourDistance (image.getPixelAt (bandX, 308), Col::b2.overlaidWith (Col::co_br.withAlpha (0.75f))),
-               3);
+    EXPECT_LE (
+        uitest::colourDistance (image.getPixelAt (bandX, 308), Col::b2.overlaidWith (Col::co_br.withAlpha (0.75f))), 3);
 
     // The main row's panel outline (top edge y = 321) and its fill.
     EXPECT_GT (uitest::colourDistance (image.getPixelAt (230, 321), Col::bg0), 40);

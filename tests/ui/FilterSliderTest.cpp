@@ -77,7 +77,7 @@ TEST_F (Filter, TrackIsLogarithmicWith1600HzInTheMiddle)
         float x, hz;
     };
     const std::vector<Case> cases {
-        { -50.0f, 20.0f }, { 4.0f, 20.0f },     { 111.0f, 178.9f },  { 218.0f, 1600.0f },
+        { -50.0f, 20.0f },   { 4.0f, 20.0f },      { 111.0f, 178.9f },   { 218.0f, 1600.0f },
         { 325.0f, 5933.0f }, { 432.0f, 22000.0f }, { 500.0f, 22000.0f },
     };
     for (const auto& c : cases)
@@ -95,8 +95,9 @@ TEST (FilterText, WholeHertzBelow1000AndKilohertzWithOneDecimalFromThere)
         const char* text;
     };
     const std::vector<Case> cases {
-        { 20.0f, "20 Hz" },       { 199.6f, "200 Hz" },      { 999.0f, "999 Hz" },     { 999.4f, "999 Hz" },
-        { 1000.0f, "1.0 kHz" },   { 6000.0f, "6.0 kHz" },    { 1549.0f, "1.5 kHz" },   { 22000.0f, "22.0 kHz" },
+        { 20.0f, "20 Hz" },     { 199.6f, "200 Hz" },   { 999.0f, "999 Hz" },   { 999.4f, "999 Hz" },
+        { 999.6f, "1.0 kHz" }, // rounds to 1000: never "1000 Hz"
+        { 1000.0f, "1.0 kHz" }, { 6000.0f, "6.0 kHz" }, { 1549.0f, "1.5 kHz" }, { 22000.0f, "22.0 kHz" },
     };
     for (const auto& c : cases)
         EXPECT_EQ (FilterSlider::formatHz (c.hz), juce::String (c.text)) << c.hz;
@@ -112,7 +113,7 @@ TEST_F (Filter, APressTakesTheNearerHandleAndTheLowPassOneOnATieWithoutMovingIt)
         const char* id;
     };
     const std::vector<Case> cases {
-        { 0.0f, "hp" }, { 100.0f, "hp" }, { 217.0f, "hp" }, { 218.0f, "lp" }, // the tie
+        { 0.0f, "hp" },   { 100.0f, "hp" }, { 217.0f, "hp" }, { 218.0f, "lp" }, // the tie
         { 219.0f, "lp" }, { 436.0f, "lp" },
     };
     for (const auto& c : cases)
@@ -132,9 +133,9 @@ TEST_F (Filter, HandlesNeverCrossEachStopsAtTheOthersFrequency)
     struct Case
     {
         const char* what;
-        float hpHz, lpHz;      // start
-        float grabHz, dropX;   // press on a handle, drag to x
-        float wantHp, wantLp;  // after the drag
+        float hpHz, lpHz;     // start
+        float grabHz, dropX;  // press on a handle, drag to x
+        float wantHp, wantLp; // after the drag
     };
     const std::vector<Case> cases {
         { "low-pass dragged to the far left", 200.0f, 6000.0f, 6000.0f, -100.0f, 200.0f, 200.0f },

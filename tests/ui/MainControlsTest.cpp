@@ -47,10 +47,7 @@ struct MainRow : public ::testing::Test
     }
 
     juce::String widthReadout() { return row.getWidthValueLabel().getText(); }
-    juce::Colour widthReadoutColour()
-    {
-        return row.getWidthValueLabel().findColour (juce::Label::textColourId);
-    }
+    juce::Colour widthReadoutColour() { return row.getWidthValueLabel().findColour (juce::Label::textColourId); }
 
     MdLookAndFeel lookAndFeel;
     MassDelayAudioProcessor processor;
@@ -195,7 +192,7 @@ TEST_F (MainRow, WidthDragIsPulledTowardTheCentreNearItAndADoubleClickRestoresIt
     const std::vector<Case> cases {
         { 7.5 + 0.2, 7.5 + 0.2 * 0.2 / 0.3 }, // inside the detent: quadratic pull
         { 7.5 - 0.15, 7.5 - 0.15 * 0.15 / 0.3 },
-        { 9.0, 9.0 },                         // outside: as dragged
+        { 9.0, 9.0 }, // outside: as dragged
     };
     for (const auto& c : cases)
     {

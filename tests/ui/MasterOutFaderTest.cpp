@@ -93,11 +93,20 @@ TEST (FaderScale, FormatsMasterLevelsWithSignOneDecimalAndMinusInfinityAtTheBott
         float dB;
         const char* text;
     };
-    const juce::String minusInfinity = juce::String ("-") + juce::String (juce::CharPointer_UTF8 ("\xe2\x88\x9e")) + " dB";
+    const juce::String minusInfinity =
+        juce::String ("-") + juce::String (juce::CharPointer_UTF8 ("\xe2\x88\x9e")) + " dB";
     const std::vector<Case> cases {
-        { 0.0f, "0.0 dB" },     { 3.0f, "+3.0 dB" },   { -6.0f, "-6.0 dB" },    { 6.0f, "+6.0 dB" },
-        { -59.9f, "-59.9 dB" }, { 0.04f, "0.0 dB" },   { 0.05f, "+0.1 dB" },    { -12.34f, "-12.3 dB" },
-        { 10.0f, "+10.0 dB" },  { -10.0f, "-10.0 dB" }, { -0.0f, "0.0 dB" },
+        { 0.0f, "0.0 dB" },
+        { 3.0f, "+3.0 dB" },
+        { -6.0f, "-6.0 dB" },
+        { 6.0f, "+6.0 dB" },
+        { -59.9f, "-59.9 dB" },
+        { 0.04f, "0.0 dB" },
+        { 0.05f, "+0.1 dB" },
+        { -12.34f, "-12.3 dB" },
+        { 10.0f, "+10.0 dB" },
+        { -10.0f, "-10.0 dB" },
+        { -0.0f, "0.0 dB" },
         // The parameter's 0.1 dB steps are float sums: its 0 may lie a hair below.
         { -0.00002f, "0.0 dB" },
     };
@@ -118,9 +127,10 @@ TEST (MeterBallistics, RisesAtOnceAndFallsByAFactorOf085PerTick)
     // A burst, a quieter peak that the release covers, a louder one, then a
     // peak just above the release.
     const std::vector<Step> steps {
-        { 0.5f, 0.5f, true },      { 0.1f, 0.425f, true },     { 0.0f, 0.36125f, true },
-        { 0.9f, 0.9f, true },      { 0.9f, 0.9f, false },      { 0.8f, 0.8f, true }, // 0.765 < 0.8
-        { -1.0f, 0.68f, true },    { std::nanf (""), 0.578f, true },
+        { 0.5f, 0.5f, true },     { 0.1f, 0.425f, true },
+        { 0.0f, 0.36125f, true }, { 0.9f, 0.9f, true },
+        { 0.9f, 0.9f, false },    { 0.8f, 0.8f, true }, // 0.765 < 0.8
+        { -1.0f, 0.68f, true },   { std::nanf (""), 0.578f, true },
     };
     float level = 0.0f;
     for (size_t i = 0; i < steps.size(); ++i)
@@ -154,14 +164,14 @@ TEST (MeterBallistics, MapsMinus60ToPlus6DecibelsOntoTheTravel)
     };
     const std::vector<Case> cases {
         { 0.0f, 0.0f },
-        { 1.0e-6f, 0.0f },                    // -120 dB
-        { 0.001f, 0.0f },                     // -60 dB
-        { 0.01f, 20.0f / 66.0f },             // -40 dB
-        { 0.25118864f, 48.0f / 66.0f },       // -12 dB: top of the green zone
-        { 0.70794578f, 57.0f / 66.0f },       // -3 dB: top of the warning zone
-        { 1.0f, 60.0f / 66.0f },              // 0 dB
-        { 1.9952623f, 1.0f },                 // +6 dB
-        { 10.0f, 1.0f },                      // +20 dB pins at the top
+        { 1.0e-6f, 0.0f },              // -120 dB
+        { 0.001f, 0.0f },               // -60 dB
+        { 0.01f, 20.0f / 66.0f },       // -40 dB
+        { 0.25118864f, 48.0f / 66.0f }, // -12 dB: top of the green zone
+        { 0.70794578f, 57.0f / 66.0f }, // -3 dB: top of the warning zone
+        { 1.0f, 60.0f / 66.0f },        // 0 dB
+        { 1.9952623f, 1.0f },           // +6 dB
+        { 10.0f, 1.0f },                // +20 dB pins at the top
         { std::numeric_limits<float>::infinity(), 1.0f },
         { std::nanf (""), 0.0f },
     };
@@ -222,8 +232,12 @@ TEST_F (Fader, FullScaleLightsGreenWarningAndRedUpTo60Of66OfTheTravel)
     };
     const juce::Colour red (0xffff5050);
     const std::vector<Probe> probes {
-        { 0.10f, Col::meterGreen, 0.95f }, { 0.70f, Col::meterGreen, 0.95f }, { 0.76f, Col::dw, 0.95f },
-        { 0.85f, Col::dw, 0.95f },         { 0.88f, red, 0.95f },             { 0.89f, red, 0.95f },
+        { 0.10f, Col::meterGreen, 0.95f },
+        { 0.70f, Col::meterGreen, 0.95f },
+        { 0.76f, Col::dw, 0.95f },
+        { 0.85f, Col::dw, 0.95f },
+        { 0.88f, red, 0.95f },
+        { 0.89f, red, 0.95f },
         { 0.93f, red, 0.18f }, // above the level: only the red zone's background
         { 0.99f, red, 0.18f },
     };
