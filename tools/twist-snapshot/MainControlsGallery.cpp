@@ -63,7 +63,8 @@ T& MainControlsGallery::add (juce::Rectangle<int> bounds, Args&&... args)
     return ref;
 }
 
-MassDelayAudioProcessor& MainControlsGallery::processorWith (std::initializer_list<std::pair<const char*, float>> values)
+MassDelayAudioProcessor&
+MainControlsGallery::processorWith (std::initializer_list<std::pair<const char*, float>> values)
 {
     processors.push_back (std::make_unique<MassDelayAudioProcessor>());
     auto& processor = *processors.back();
@@ -196,8 +197,8 @@ int MainControlsGallery::addFaders (int y)
         float master;
     };
     const State states[] = {
-        { "silence", 0.0f, 0.0f },    { "-40 dB", 0.01f, 0.0f }, { "-12 dB", 0.2512f, 0.0f },
-        { "-3 dB", 0.7079f, 0.0f },   { "0 dB", 1.0f, 0.0f },    { "+6 dB", 2.0f, 0.0f },
+        { "silence", 0.0f, 0.0f },    { "-40 dB", 0.01f, 0.0f },    { "-12 dB", 0.2512f, 0.0f },
+        { "-3 dB", 0.7079f, 0.0f },   { "0 dB", 1.0f, 0.0f },       { "+6 dB", 2.0f, 0.0f },
         { "mout -60", 0.5f, -60.0f }, { "mout -12", 0.5f, -12.0f }, { "mout +6", 0.5f, 6.0f },
     };
     int x = margin + 8;
