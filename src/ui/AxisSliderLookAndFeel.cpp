@@ -2,7 +2,11 @@
 
 #include "ui/Col.h"
 
-#include <algorithm>
+namespace
+{
+const juce::Colour trackFill { 0xff16161b };
+const juce::Colour trackOutline { 0xff2c2c34 };
+} // namespace
 
 AxisSliderLookAndFeel::AxisSliderLookAndFeel()
 {
@@ -11,33 +15,36 @@ AxisSliderLookAndFeel::AxisSliderLookAndFeel()
     setColour (juce::Slider::trackColourId, Col::b1);
 }
 
-void AxisSliderLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int width, int height, float sliderPos,
-                                              float /*minSliderPos*/, float /*maxSliderPos*/,
-                                              juce::Slider::SliderStyle style, juce::Slider& slider)
+void AxisSliderLookAndFeel::drawThumb (juce::Graphics& g, float x, float y, bool active)
 {
-    paintAxisSlider (g, x, y, width, height, sliderPos, style,
-                     slider.isMouseButtonDown() || slider.isMouseOverOrDragging());
+    g.setColour (Col::ax.withAlpha (active ? 0.45f : 0.18f));
+    g.fillEllipse (x - 13.0f, y - 13.0f, 26.0f, 26.0f);
+    g.setColour (juce::Colours::black.withAlpha (0.5f));
+    g.fillEllipse (x - 6.5f, y - 5.5f, 13.0f, 13.0f);
+    g.setColour (Col::ax);
+    g.fillEllipse (x - 6.5f, y - 6.5f, 13.0f, 13.0f);
+    g.setColour (juce::Colours::white.withAlpha (0.3f));
+    g.drawEllipse (x - 6.5f, y - 6.5f, 13.0f, 13.0f, 1.0f);
 }
 
-void AxisSliderLookAndFeel::paintAxisSlider (juce::Graphics& g, int x, int y, int width, int height, float sliderPos,
-                                             juce::Slider::SliderStyle style, bool active)
+void AxisSliderLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int width, int height, float sliderPos,
+                                              float, float, juce::Slider::SliderStyle style, juce::Slider& slider)
 {
-    const juce::Colour trackFill (0xff16161b);
-    const juce::Colour trackOutline (0xff2c2c34);
+    const bool active = slider.isMouseButtonDown() || slider.isMouseOverOrDragging();
     const auto fx = static_cast<float> (x);
     const auto fy = static_cast<float> (y);
     const auto fw = static_cast<float> (width);
     const auto fh = static_cast<float> (height);
 
-    const bool vertical = style == juce::Slider::LinearVertical || style == juce::Slider::LinearBarVertical;
     juce::Rectangle<float> track, fill;
-    juce::Point<float> thumb, fillFrom;
-    if (vertical)
+    juce::Point<float> fillStart, thumb;
+    if (style == juce::Slider::LinearVertical)
     {
         const float cx = fx + fw / 2.0f;
         track = { cx - 2.5f, fy, 5.0f, fh };
-        fill = juce::Rectangle<float>::leftTopRightBottom (cx - 2.5f, sliderPos, cx + 2.5f, fy + fh);
-        fillFrom = { cx, fy + fh };
+        fill =
+            juce::Rectangle<float>::leftTopRightBottom (cx - 2.5f, std::min (sliderPos, fy + fh), cx + 2.5f, fy + fh);
+        fillStart = { cx, fy + fh };
         thumb = { cx, sliderPos };
     }
     else
@@ -45,7 +52,7 @@ void AxisSliderLookAndFeel::paintAxisSlider (juce::Graphics& g, int x, int y, in
         const float cy = fy + fh / 2.0f;
         track = { fx, cy - 2.5f, fw, 5.0f };
         fill = { fx, cy - 2.5f, std::max (sliderPos - fx, 0.0f), 5.0f };
-        fillFrom = { fx, cy };
+        fillStart = { fx, cy };
         thumb = { sliderPos, cy };
     }
 
@@ -56,16 +63,9 @@ void AxisSliderLookAndFeel::paintAxisSlider (juce::Graphics& g, int x, int y, in
 
     if (! fill.isEmpty())
     {
-        g.setGradientFill (juce::ColourGradient (Col::axFill.withAlpha (0.25f), fillFrom, Col::axFill, thumb, false));
+        g.setGradientFill (juce::ColourGradient (Col::axFill.withAlpha (0.25f), fillStart, Col::axFill, thumb, false));
         g.fillRoundedRectangle (fill, 2.5f);
     }
 
-    g.setColour (Col::ax.withAlpha (active ? 0.45f : 0.18f));
-    g.fillEllipse (thumb.x - 13.0f, thumb.y - 13.0f, 26.0f, 26.0f);
-    g.setColour (juce::Colours::black.withAlpha (0.5f));
-    g.fillEllipse (thumb.x - 6.5f, thumb.y - 5.5f, 13.0f, 13.0f);
-    g.setColour (Col::ax);
-    g.fillEllipse (thumb.x - 6.5f, thumb.y - 6.5f, 13.0f, 13.0f);
-    g.setColour (juce::Colours::white.withAlpha (0.3f));
-    g.drawEllipse (thumb.x - 6.5f, thumb.y - 6.5f, 13.0f, 13.0f, 1.0f);
+    drawThumb (g, thumb.x, thumb.y, active);
 }

@@ -1,7 +1,5 @@
 #include "ui/DensityStrip.h"
 
-#include "dsp/NoteGrid.h"
-#include "dsp/ParamMapping.h"
 #include "ui/Col.h"
 #include "ui/IconPainters.h"
 #include "ui/MdLookAndFeel.h"
@@ -122,28 +120,6 @@ void DensityStrip::setStartEndValues (const juce::String& start, const juce::Str
 {
     startValueLabel.setText (start, juce::dontSendNotification);
     endValueLabel.setText (end, juce::dontSendNotification);
-}
-
-juce::String DensityStrip::spacingText (float raw, bool tapSync, bool times4)
-{
-    if (tapSync)
-        return NoteGrid::labels[mapping::syncedSpacingIndex (raw)];
-    return juce::String (static_cast<int> (mapping::freeSpacingMs (raw, times4))) + " ms";
-}
-
-void DensityStrip::showParameters (float startRaw, float endRaw, bool tapSync, bool times4, bool tempoKnown)
-{
-    const float scale = times4 ? 4.0f : 1.0f;
-    for (auto* slider : { &startSlider, &endSlider })
-    {
-        if (slider->syncMode == tapSync && slider->tempoKnown == tempoKnown && slider->displayScale == scale)
-            continue;
-        slider->syncMode = tapSync;
-        slider->tempoKnown = tempoKnown;
-        slider->displayScale = scale;
-        slider->repaint();
-    }
-    setStartEndValues (spacingText (startRaw, tapSync, times4), spacingText (endRaw, tapSync, times4));
 }
 
 //==============================================================================

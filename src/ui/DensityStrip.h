@@ -9,9 +9,8 @@
 
 // The start and end spacings of the tap pattern (s and e) along the bottom
 // of the visualizer, with the link toggle (lk) between them, which moves both
-// together, and the range toggle "4X" (io2x). The value labels, the sliders'
-// tempo-synced display and their 4X scale follow the parameters through
-// showParameters, which the editor's refresh calls.
+// together, and the range toggle "4X" (io2x). The editor's refresh keeps the
+// value labels, the sliders' tempo-synced display and their 4X scale.
 class DensityStrip : public juce::Component
 {
 public:
@@ -22,14 +21,6 @@ public:
 
     // Sets the two value labels (no notification).
     void setStartEndValues (const juce::String& start, const juce::String& end);
-
-    // The refresh's part: the sliders' sync display (tap sync and whether the
-    // host tempo is known), their 4X scale and the value labels of s and e.
-    void showParameters (float startRaw, float endRaw, bool tapSync, bool times4, bool tempoKnown);
-
-    // A spacing's label: its note division with tap sync, else its time in
-    // whole milliseconds, times four with 4X ("1/8", "316 ms").
-    static juce::String spacingText (float raw, bool tapSync, bool times4);
 
     void resized() override;
     void paint (juce::Graphics&) override;

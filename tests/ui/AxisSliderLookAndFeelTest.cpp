@@ -1,9 +1,7 @@
 #include "UiTestSupport.h"
 
-#include "plugin/PluginProcessor.h"
 #include "ui/AxisSliderLookAndFeel.h"
 #include "ui/Col.h"
-#include "ui/VisualizerComponent.h"
 
 #include <gtest/gtest.h>
 
@@ -11,21 +9,24 @@ namespace
 {
 const juce::Colour trackFill (0xff16161b);
 
-juce::Image paintAxis (juce::Slider::SliderStyle style, float sliderPos, bool active)
+// The look drawing a slider (neither hovered nor pressed) into a bare image.
+juce::Image paintAxis (juce::Slider::SliderStyle style, float sliderPos)
 {
     const bool vertical = style == juce::Slider::LinearVertical;
+    AxisSliderLookAndFeel look;
+    juce::Slider slider (style, juce::Slider::NoTextBox);
     return uitest::draw (vertical ? 60 : 200, vertical ? 200 : 60, [&] (juce::Graphics& g) {
         if (vertical)
-            AxisSliderLookAndFeel::paintAxisSlider (g, 23, 20, 14, 160, sliderPos, style, active);
+            look.drawLinearSlider (g, 23, 20, 14, 160, sliderPos, 0.0f, 0.0f, style, slider);
         else
-            AxisSliderLookAndFeel::paintAxisSlider (g, 20, 23, 160, 14, sliderPos, style, active);
+            look.drawLinearSlider (g, 20, 23, 160, 14, sliderPos, 0.0f, 0.0f, style, slider);
     });
 }
 } // namespace
 
 TEST (AxisSlider, HorizontalTrackFillsFromTheLeftUpToALargeWhiteThumb)
 {
-    const auto image = paintAxis (juce::Slider::LinearHorizontal, 120.0f, false);
+    const auto image = paintAxis (juce::Slider::LinearHorizontal, 120.0f);
     // Track centre row 30 (23 + 14 / 2); 5 pixels from 27.5 to 32.5.
     EXPECT_LE (uitest::colourDistance (image.getPixelAt (160, 30), trackFill), 3) << "beyond the thumb: dark track";
     EXPECT_LE (uitest::colourDistance (image.getPixelAt (160, 35), juce::Colours::black), 3) << "5 pixels high";
@@ -44,33 +45,22 @@ TEST (AxisSlider, HorizontalTrackFillsFromTheLeftUpToALargeWhiteThumb)
 
 TEST (AxisSlider, TheHaloIsBrighterWhileActive)
 {
-    // A point in the halo (diameter 26) outside the thumb (13) and the track.
-    const auto idle = paintAxis (juce::Slider::LinearHorizontal, 120.0f, false).getPixelAt (120, 19);
-    const auto active = paintAxis (juce::Slider::LinearHorizontal, 120.0f, true).getPixelAt (120, 19);
+    // A point in the halo (diameter 26) outside the thumb (13).
+    auto thumb = [] (bool active) {
+        return uitest::draw (
+            60, 60, [active] (juce::Graphics& g) { AxisSliderLookAndFeel::drawThumb (g, 30.0f, 30.0f, active); });
+    };
+    const auto idle = thumb (false).getPixelAt (30, 19);
+    const auto active = thumb (true).getPixelAt (30, 19);
     EXPECT_NEAR (idle.getRed(), 0.18f * 255.0f, 3.0f);
     EXPECT_NEAR (active.getRed(), 0.45f * 255.0f, 3.0f);
 }
 
 TEST (AxisSlider, VerticalTrackFillsFromTheBottomUpToTheThumb)
 {
-    const auto image = paintAxis (juce::Slider::LinearVertical, 80.0f, false);
+    const auto image = paintAxis (juce::Slider::LinearVertical, 80.0f);
     EXPECT_EQ (image.getPixelAt (30, 80), Col::ax) << "thumb centred on (30, 80)";
     EXPECT_LE (uitest::colourDistance (image.getPixelAt (30, 40), trackFill), 3) << "above the thumb: dark track";
     EXPECT_GT (image.getPixelAt (30, 170).getBrightness(), 0.15f) << "fill below the thumb";
     EXPECT_GT (image.getPixelAt (30, 100).getBrightness(), image.getPixelAt (30, 170).getBrightness());
-}
-
-TEST (AxisSlider, TheVisualizersLengthStripIsDrawnWithIt)
-{
-    MassDelayAudioProcessor processor;
-    VisualizerComponent viz;
-    viz.attachLength (processor.getValueTreeState());
-    viz.setBounds (0, 0, 436, 160);
-    EXPECT_NE (dynamic_cast<AxisSliderLookAndFeel*> (&viz.getLengthSlider().getLookAndFeel()), nullptr);
-
-    // The length slider lies above the density strip: (0, 106, 380, 14).
-    const auto image = uitest::render (viz);
-    const auto& length = viz.getLengthSlider();
-    const int x = juce::roundToInt (length.getPositionOfValue (length.getValue()));
-    EXPECT_EQ (image.getPixelAt (x, 113), Col::ax) << "white axis thumb at the length";
 }

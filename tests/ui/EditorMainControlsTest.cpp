@@ -115,12 +115,10 @@ TEST_F (MainControls, FilterHandlesWriteHpAndLpInOneGestureAndFollowTheParameter
     EXPECT_TRUE (editor->getDraggedParamId().isEmpty());
     EXPECT_NEAR (raw ("lp"), filter.getLpRaw(), 0.01f);
     EXPECT_NEAR (500.0f * std::pow (44.0f, raw ("lp") / 1000.0f), 2000.0f, 2.0f);
-    EXPECT_NEAR (raw ("hp"), 434.59f, 0.01f) << "written unchanged";
-    for (const char* id : { "hp", "lp" })
-    {
-        EXPECT_EQ (gestures.begins[index (id)], 1) << id;
-        EXPECT_EQ (gestures.ends[index (id)], 1) << id;
-    }
+    EXPECT_NEAR (raw ("hp"), 434.59f, 0.01f);
+    EXPECT_EQ (gestures.begins[index ("lp")], 1) << "one gesture from press to release";
+    EXPECT_EQ (gestures.ends[index ("lp")], 1);
+    EXPECT_EQ (gestures.begins[index ("hp")], 0) << "the corner left alone";
 
     // Idle again: the handles follow the parameters, which clamp what a drag
     // took beyond their ranges.
@@ -151,19 +149,34 @@ TEST_F (MainControls, DensityStripIsBoundToStartEndLinkAndRangeAndShowsTheirValu
     EXPECT_DOUBLE_EQ (strip.getEndSlider().getValue(), 600.0);
     EXPECT_TRUE (strip.getLinkButton().getToggleState());
     EXPECT_TRUE (strip.getRangeButton().getToggleState());
-    EXPECT_EQ (strip.getStartValueLabel().getText(), DensityStrip::spacingText (250.0f, false, true));
     EXPECT_EQ (strip.getStartValueLabel().getText(), "56 ms");
+    EXPECT_EQ (strip.getEndValueLabel().getText(), "2352 ms");
+    EXPECT_FLOAT_EQ (strip.getStartSlider().displayScale, 4.0f);
     EXPECT_FLOAT_EQ (strip.getEndSlider().displayScale, 4.0f);
+    EXPECT_EQ (strip.getEndSlider().getTextFromValue (600.0), "2.35 s") << "the slider's own text scales too";
+    EXPECT_FALSE (strip.getStartSlider().syncMode);
 
+    // Tap sync on: the refresh converts the spacings to the nearest
+    // divisions (56 ms and 2352 ms at 120 BPM) and shows them.
     set ("mu", 1.0f);
     editor->refresh();
-    EXPECT_EQ (strip.getStartValueLabel().getText(), "1/16");
-    EXPECT_EQ (strip.getEndValueLabel().getText(), "1/4");
+    EXPECT_EQ (strip.getStartValueLabel().getText(), "1/32");
+    EXPECT_EQ (strip.getEndValueLabel().getText(), "1b");
+    EXPECT_TRUE (strip.getStartSlider().syncMode);
     EXPECT_TRUE (strip.getEndSlider().syncMode);
-    EXPECT_EQ (strip.getEndSlider().tempoKnown, processor.getHostTempo() > 0.0);
+    EXPECT_TRUE (strip.getEndSlider().tempoKnown) << "120 BPM until a host reports a tempo";
+    EXPECT_EQ (strip.getEndSlider().getTextFromValue (600.0), "1/4");
+
+    set ("io2x", 0.0f);
+    editor->refresh();
+    EXPECT_FLOAT_EQ (strip.getEndSlider().displayScale, 1.0f);
+    set ("io2x", 1.0f);
 
     // A drag reports "s", moves s, and with the link on carries e along.
     set ("mu", 0.0f);
+    editor->refresh();
+    set ("s", 250.0f);
+    set ("e", 600.0f);
     editor->refresh();
     uitest::Mouse mouse (strip.getStartSlider());
     const auto& start = strip.getStartSlider();

@@ -1,5 +1,6 @@
 #include "MainControlsGallery.h"
 
+#include "plugin/PluginEditor.h"
 #include "ui/Col.h"
 #include "ui/DensityStrip.h"
 #include "ui/FilterSlider.h"
@@ -177,7 +178,14 @@ int MainControlsGallery::addDensityStrips (int y)
         strip.getEndSlider().setValue (s.end, juce::dontSendNotification);
         strip.getLinkButton().setToggleState (s.link, juce::dontSendNotification);
         strip.getRangeButton().setToggleState (s.times4, juce::dontSendNotification);
-        strip.showParameters (s.start, s.end, s.sync, s.times4, true);
+        for (auto* slider : { &strip.getStartSlider(), &strip.getEndSlider() })
+        {
+            slider->syncMode = s.sync;
+            slider->tempoKnown = true;
+            slider->displayScale = s.times4 ? 4.0f : 1.0f;
+        }
+        strip.setStartEndValues (MassDelayAudioProcessorEditor::densityValueText (s.start, s.sync, s.times4),
+                                 MassDelayAudioProcessorEditor::densityValueText (s.end, s.sync, s.times4));
         note (s.what, { margin + rowWidth + 16, y, 460, 40 });
         y += 48;
     }
