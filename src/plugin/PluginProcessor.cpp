@@ -119,6 +119,9 @@ void MassDelayAudioProcessor::prepareToPlay (double newSampleRate, int samplesPe
 
     // A reset asked for before this point has just happened.
     resetRequested.store (false, std::memory_order_release);
+    clearPending = false;
+    recordLevel = 1.0f;
+    levelsSet = false;
 }
 
 void MassDelayAudioProcessor::releaseResources() {}
@@ -343,12 +346,31 @@ void MassDelayAudioProcessor::beginBlock()
         tapEngine.compute (current, nullptr, nullptr, tapSet);
 }
 
-void MassDelayAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, int start, int n)
+int MassDelayAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, int start, int n)
 {
+    // A whole-state change: the old echoes fade out with the snap first, and
+    // the memory is cleared where they have reached silence (below), so they
+    // never stop with a click.
     if (resetRequested.exchange (false, std::memory_order_acq_rel))
-        clearSignalMemory();
+    {
+        clearPending = true;
+        snapPhase = SnapPhase::FadeOut;
+        snapping = true;
+    }
 
     beginBlock();
+
+    // The first block after prepareToPlay starts with every level where the
+    // parameters put it; later changes move them gradually.
+    if (! levelsSet)
+    {
+        appliedMaster = current.masterDb <= -60.0f ? 0.0f : std::pow (10.0f, current.masterDb / 20.0f);
+        appliedWetShare = current.mixBypass ? 0.0f : current.mix / 100.0f;
+        tapeLevel = current.tapeOn ? 1.0f : 0.0f;
+        pitchLevel = current.pitchOn ? 1.0f : 0.0f;
+        tremLevel = current.tremOn ? 1.0f : 0.0f;
+        levelsSet = true;
+    }
 
     const int numIn = getTotalNumInputChannels();
     const int numOut = getTotalNumOutputChannels();
@@ -377,6 +399,10 @@ void MassDelayAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, in
             }
         }
     }
+    // The piece ends on the silent sample; the memory is cleared after it.
+    const bool clearsAfter = clearPending && jumpIndex >= 0;
+    if (clearsAfter)
+        n = jumpIndex + 1;
 
     // Input: a sample that is not a finite number counts as silence, on the
     // dry path as well as into the line.
@@ -393,7 +419,7 @@ void MassDelayAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, in
     // Send through the tape stage into the line.
     std::copy (inLeft, inLeft + n, sendLeft.begin());
     std::copy (inRight, inRight + n, sendRight.begin());
-    if (current.tapeOn)
+    if (current.tapeOn || tapeLevel > 0.0f)
     {
         tapeStage.setOdMode (current.tapeOd);
         tapeStage.setSoar (current.tapeIn);
@@ -404,10 +430,21 @@ void MassDelayAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, in
         tapeStage.setOutputGain (current.tapeOut);
         tapeStage.setWet (current.tapeMix);
         tapeStage.processStereo (sendLeft.data(), sendRight.data(), n);
+        // Switched on or off, the stage crossfades with the dry send over
+        // 10 ms (the wet buffers are free until the voices fill them).
+        crossfadeWithDry (current.tapeOn, tapeLevel, inLeft, inRight, sendLeft.data(), sendRight.data(), n);
     }
     else
     {
         tapeStage.setWet (0.0f);
+    }
+    // After a clear the line records the input fading in at the snap's rate,
+    // so every new echo starts with that fade instead of a step.
+    for (int i = 0; i < n && recordLevel < 1.0f; ++i)
+    {
+        recordLevel = std::min (1.0f, recordLevel + snapStep);
+        sendLeft[static_cast<std::size_t> (i)] *= recordLevel;
+        sendRight[static_cast<std::size_t> (i)] *= recordLevel;
     }
     voiceBank.write (sendLeft.data(), sendRight.data(), n);
 
@@ -430,12 +467,22 @@ void MassDelayAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, in
 
     runWetEffects (n);
 
-    // Snap envelope, dry/wet mix and master gain.
-    const float master = current.masterDb <= -60.0f ? 0.0f : std::pow (10.0f, current.masterDb / 20.0f);
-    const float wetShare = current.mixBypass ? 0.0f : current.mix / 100.0f;
+    // Snap envelope, dry/wet mix and master gain. The wet share and the
+    // master gain move to their new values like the tap gains, by at most a
+    // full swing per 10 ms, so that moving them never steps the output.
+    const float masterTarget = current.masterDb <= -60.0f ? 0.0f : std::pow (10.0f, current.masterDb / 20.0f);
+    const float wetTarget = current.mixBypass ? 0.0f : current.mix / 100.0f;
+    const float gainStep = static_cast<float> (1.0 / (0.01 * sampleRate));
+    const auto towards = [gainStep] (float value, float target) {
+        return value < target ? std::min (value + gainStep, target) : std::max (value - gainStep, target);
+    };
     float peak = 0.0f;
     for (int i = 0; i < n; ++i)
     {
+        appliedWetShare = towards (appliedWetShare, wetTarget);
+        appliedMaster = towards (appliedMaster, masterTarget);
+        const float wetShare = appliedWetShare;
+        const float master = appliedMaster;
         advanceSnapEnvelope (snapLevel, snapPhase, snapStep);
         const float l =
             (wetLeft[static_cast<std::size_t> (i)] * snapLevel * wetShare + inLeft[i] * (1.0f - wetShare)) * master;
@@ -469,13 +516,36 @@ void MassDelayAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, in
     }
 
     publishSnapshot();
+
+    if (clearsAfter)
+    {
+        clearSignalMemory();
+        clearPending = false;
+        recordLevel = 0.0f;
+    }
+    return n;
+}
+
+void MassDelayAudioProcessor::crossfadeWithDry (bool on, float& level, const float* dryLeft, const float* dryRight,
+                                                float* left, float* right, int n) const
+{
+    if (level == (on ? 1.0f : 0.0f))
+        return;
+
+    const float step = static_cast<float> (1.0 / (0.01 * sampleRate));
+    for (int i = 0; i < n; ++i)
+    {
+        level = on ? std::min (level + step, 1.0f) : std::max (level - step, 0.0f);
+        left[i] = dryLeft[i] + (left[i] - dryLeft[i]) * level;
+        right[i] = dryRight[i] + (right[i] - dryRight[i]) * level;
+    }
 }
 
 void MassDelayAudioProcessor::runWetEffects (int n)
 {
     using params::idx;
 
-    if (current.pitchOn)
+    if (current.pitchOn || pitchLevel > 0.0f)
     {
         const float k = current.pitch2x ? 2.0f : 1.0f;
         auto& ps = pitchStage;
@@ -509,10 +579,16 @@ void MassDelayAudioProcessor::runWetEffects (int n)
             ps.ppq = 0.0;
             ps.bpm = 120.0;
         }
+        // Switched on or off, the stage crossfades with its input over 10 ms
+        // (the send buffers are free once the line has been written).
+        std::copy (wetLeft.begin(), wetLeft.begin() + n, sendLeft.begin());
+        std::copy (wetRight.begin(), wetRight.begin() + n, sendRight.begin());
         ps.processStereo (wetLeft.data(), wetRight.data(), n, current.endMs);
+        crossfadeWithDry (current.pitchOn, pitchLevel, sendLeft.data(), sendRight.data(), wetLeft.data(),
+                          wetRight.data(), n);
     }
 
-    if (current.tremOn)
+    if (current.tremOn || tremLevel > 0.0f)
     {
         tremolo.setRate (current.tremRateHz);
         tremolo.setDepth (current.tremDepth);
@@ -531,7 +607,12 @@ void MassDelayAudioProcessor::runWetEffects (int n)
         {
             tremolo.setSync (false, 0.0, 120.0, 5, 0.0f, sr);
         }
+        // Switched on or off, the tremolo crossfades with its input over 10 ms.
+        std::copy (wetLeft.begin(), wetLeft.begin() + n, sendLeft.begin());
+        std::copy (wetRight.begin(), wetRight.begin() + n, sendRight.begin());
         tremolo.processStereo (wetLeft.data(), wetRight.data(), n);
+        crossfadeWithDry (current.tremOn, tremLevel, sendLeft.data(), sendRight.data(), wetLeft.data(), wetRight.data(),
+                          n);
     }
     else
     {
@@ -584,8 +665,7 @@ void MassDelayAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, ju
     const int total = buffer.getNumSamples();
     for (int start = 0; start < total;)
     {
-        const int n = juce::jmin (preparedBlockSize, total - start);
-        processChunk (buffer, start, n);
+        const int n = processChunk (buffer, start, juce::jmin (preparedBlockSize, total - start));
         start += n;
         hostPosition += static_cast<double> (n) / sampleRate * static_cast<double> (current.bpm) / 60.0;
     }

@@ -81,7 +81,8 @@ public:
     void readParams();
 
     // Clears all signal memory. Safe from any thread while audio runs: the
-    // audio thread performs the clearing at the start of its next block.
+    // audio thread fades the echoes out with a snap, clears where they have
+    // reached silence and lets the recording fade in again.
     void resetDSPState();
 
     // The tap set as the audio thread last published it.
@@ -184,10 +185,16 @@ public:
 private:
     void captureHostPosition();
     float rawValue (int index) const;
-    void processChunk (juce::AudioBuffer<float>& buffer, int start, int numSamples);
+    // Processes up to numSamples from start; returns how many it did (fewer
+    // when a pending clear of the signal memory falls inside the piece).
+    int processChunk (juce::AudioBuffer<float>& buffer, int start, int numSamples);
     void beginBlock();
     void clearSignalMemory();
     void runWetEffects (int numSamples);
+    // Moves level toward on (1) or off (0) by a full swing per 10 ms and
+    // blends the processed left/right with the dry signal by it.
+    void crossfadeWithDry (bool on, float& level, const float* dryLeft, const float* dryRight, float* left,
+                           float* right, int n) const;
     void publishSnapshot();
 
     juce::AudioProcessorValueTreeState apvts;
@@ -233,6 +240,19 @@ private:
     dsp::TapeDegradation tapeStage;
     std::vector<float> sendLeft, sendRight, wetLeft, wetRight;
     std::atomic<bool> resetRequested { false };
+    // A whole-state change clears the signal memory where the snap has faded
+    // the old echoes out, and the line then records the input fading in.
+    bool clearPending = false;
+    float recordLevel = 1.0f;
+    // Wet share and master gain as applied, and how far the tape stage, the
+    // pitch stage and the tremolo are switched in (0..1): each moves toward
+    // the block's value.
+    float appliedWetShare = 0.0f;
+    float appliedMaster = 0.0f;
+    float tapeLevel = 0.0f;
+    float pitchLevel = 0.0f;
+    float tremLevel = 0.0f;
+    bool levelsSet = false; // set from the first block after prepareToPlay
     std::atomic<float> outputPeak { 0.0f };
     SeqLock<TapSnapshot> snapshotChannel;
     TapSnapshot lastGoodSnapshot {};
