@@ -12,12 +12,13 @@
 namespace
 {
 const fuzzing::Target* target = nullptr;
-}
+juce::ScopedJuceInitialiser_GUI* juceRuntime = nullptr;
+} // namespace
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)
 {
     // JUCE's runtime stays up until the process exits.
-    new juce::ScopedJuceInitialiser_GUI();
+    juceRuntime = new juce::ScopedJuceInitialiser_GUI();
     fuzzing::setUpSandbox();
     target = fuzzing::findTarget (TWIST_FUZZ_TARGET);
     if (target == nullptr)

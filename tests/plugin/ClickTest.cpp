@@ -335,6 +335,9 @@ void PrintTo (const ClickCase& c, std::ostream* os)
     *os << c.what;
 }
 
+struct SteadyCase;
+void PrintTo (const SteadyCase& c, std::ostream* os);
+
 class Clicks : public ::testing::TestWithParam<ClickCase>
 {};
 
@@ -443,8 +446,49 @@ INSTANTIATE_TEST_SUITE_P (Changes, Clicks, ::testing::Values (
                     juce::Random rng (5);
                     r.proc->randomizeParameters (rng);
                 }, true },
-    ClickCase { "dry/wet mix moved", 0, [] (ToneRig& r) { r.set ("mix", 30.0f); } },
+    // A quarter of the tone's period of predelay keeps the echoes out of
+    // phase with the dry signal, so a stepped mix could not hide.
+    ClickCase { "dry/wet mix moved", 0, [] (ToneRig& r) { r.set ("mix", 30.0f); },
+                [] (ToneRig& r) { r.set ("pd", 2.27f); } },
     ClickCase { "master moved", 0, [] (ToneRig& r) { r.set ("mout", -12.0f); } }),
+    testsupport::NameFromWhat());
+// clang-format on
+
+//==============================================================================
+// While nothing changes, the tone's residual stays at float rounding: a few
+// dozen units in the last place of the output (2^-24 relative; the output
+// stays below 1 here).
+struct SteadyCase
+{
+    const char* what;
+    std::function<void (ToneRig&)> set;
+};
+
+void PrintTo (const SteadyCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+class SteadyTone : public ::testing::TestWithParam<SteadyCase>
+{};
+
+TEST_P (SteadyTone, HasNoJumpsWhileNothingChanges)
+{
+    ToneRig rig;
+    steadyPatch (rig);
+    GetParam().set (rig);
+    rig.playSeconds (3.0);
+    const auto from = rig.left.size();
+    rig.playSeconds (1.0);
+    const auto jump = largestJump (rig, from, rig.left.size());
+    EXPECT_LE (jump.size, 64.0 * std::ldexp (1.0, -24)) << "at sample " << jump.at - from;
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P (Patches, SteadyTone, ::testing::Values (
+    SteadyCase { "the steady patch", [] (ToneRig&) {} },
+    SteadyCase { "the first tap less than a sample behind the newest", [] (ToneRig& r) { r.set ("pd", 0.01f); } },
+    SteadyCase { "every tap glided in from a jump of Twist", [] (ToneRig& r) { r.set ("g", 30.0f); } }),
     testsupport::NameFromWhat());
 // clang-format on
 } // namespace
