@@ -42,6 +42,7 @@ sanitize-dsp: bootstrap
 
 bench: build
 	@$(BUILD)/bench/dsp_bench --benchmark_counters_tabular=true
+	@$(BUILD)/bench/plugin_bench --benchmark_counters_tabular=true
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD) $(SANITIZE_BUILD)

@@ -1,6 +1,8 @@
 #include "plugin/PluginEditor.h"
 
+#include "dsp/NoteGrid.h"
 #include "dsp/ParamMapping.h"
+#include "plugin/TapWindowEdits.h"
 
 #include "ui/Col.h"
 #include "ui/Helper.h"
@@ -14,6 +16,7 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     : AudioProcessorEditor (p)
     , processor (p)
     , apvts (p.getValueTreeState())
+    , params (p.getValueTreeState())
     , massControl (p.getValueTreeState())
 {
     setLookAndFeel (&lookAndFeel);
@@ -161,15 +164,12 @@ MassDelayAudioProcessorEditor::~MassDelayAudioProcessorEditor()
 //==============================================================================
 float MassDelayAudioProcessorEditor::raw (const char* id) const
 {
-    if (auto* v = apvts.getRawParameterValue (id))
-        return v->load();
-    return 0.0f;
+    return params.raw (id);
 }
 
 void MassDelayAudioProcessorEditor::setParam (const char* id, float value)
 {
-    if (auto* p = apvts.getParameter (id))
-        p->setValueNotifyingHost (p->convertTo0to1 (value));
+    params.write (id, value);
 }
 
 float MassDelayAudioProcessorEditor::drawHistoryChevron (juce::Graphics& g, juce::Rectangle<float> r, juce::Colour c,
@@ -217,7 +217,7 @@ void MassDelayAudioProcessorEditor::randomize()
 
     // Parameters from the random matrix, new seeds and a history entry.
     processor.randomizeParameters();
-    syncBaselineValid = false;
+    syncConverter.forgetSwitches();
     updateHistoryArrows();
 }
 
@@ -363,55 +363,63 @@ void MassDelayAudioProcessorEditor::paintOverChildren (juce::Graphics& g)
 //==============================================================================
 VisualizerComponent::VisualizerState MassDelayAudioProcessorEditor::readDisplayState() const
 {
+    // The same record the audio thread builds, in the same units.
+    params::BlockContext context;
+    context.bpm = processor.getLastTempo();
+    context.tapCount = processor.getRequestedTapCount();
+    context.waveSeed = processor.getWaveLfoSeed();
+    context.tremSeed = processor.getTremLfoSeed();
+    context.pitchSeed = processor.getPitchLfoSeed();
+    const auto values = processor.readRawValues();
+    const auto p = params::makeParamBlock (values, context);
+
     VisualizerComponent::VisualizerState s;
-    auto on = [this] (const char* id) { return raw (id) > 0.5f; };
-    auto lfoRate = [this] (const char* id) { return mapping::lfoRateHz (raw (id)); };
+    s.waveOn = p.waveOn;
+    s.tapeOn = p.tapeOn;
+    s.tremOn = p.tremOn;
+    s.pingPongOn = p.pingPongAmount > 0.0f;
+    s.waveRateHz = p.waveRateHz;
+    s.waveDepth = p.waveDepth;
+    s.wavePhaseDeg = p.wavePhaseDeg;
+    s.waveOffsetDeg = p.waveOffsetDeg;
+    s.waveShape = p.waveShape;
+    s.tremRateHz = p.tremRateHz;
+    s.tremDepth = p.tremDepth;
+    s.tremShape = p.tremShape;
+    s.tremPhaseDeg = p.tremPhaseDeg;
+    s.tremOffsetDeg = p.tremOffsetDeg;
+    s.tapeLpf = p.tapeLpf;
+    s.predelayMs = p.predelayMs;
+    s.widen = p.widen;
+    s.noMid = p.noMid;
+    s.pingPongAmount = p.pingPongAmount;
 
-    s.waveOn = on (params::id::wave);
-    s.tapeOn = on (params::id::tape);
-    s.tremOn = on (params::id::tremolo);
-    s.pingPongOn = raw (params::id::pingPongAmount) > 0.0f;
-    s.waveRateHz = lfoRate (params::id::waveRate);
-    s.waveDepth = raw (params::id::waveDensity);
-    s.wavePhaseDeg = raw (params::id::wavePhase);
-    s.waveOffsetDeg = raw (params::id::waveOffset);
-    s.waveShape = static_cast<int> (raw (params::id::waveShape));
-    s.tremRateHz = lfoRate (params::id::tremRate);
-    s.tremDepth = raw (params::id::tremDepth);
-    s.tremShape = static_cast<int> (raw (params::id::tremShape));
-    s.tremPhaseDeg = raw (params::id::tremPhase);
-    s.tremOffsetDeg = raw (params::id::tremOffset);
-    s.tapeLpf = raw (params::id::tapeLpf);
-    s.predelayMs = raw (params::id::predelay);
-    s.widen = raw (params::id::widen);
-    s.noMid = on (params::id::noMid);
-    s.pingPongAmount = raw (params::id::pingPongAmount);
-
-    s.decayCurve = mapping::decayCurve (raw (params::id::decayCurve));
-    s.decayMode = static_cast<int> (raw (params::id::decayMode));
-    s.decaySteps = static_cast<int> (raw (params::id::decaySteps));
-    s.decayFalloff = raw (params::id::decayFalloff);
-    s.waveSeed = processor.getWaveLfoSeed();
-    s.tremSeed = processor.getTremLfoSeed();
-    s.twist = raw (params::id::twist);
-    s.hpHz = mapping::highPassHz (raw (params::id::highPass));
-    s.lpHz = mapping::lowPassHz (raw (params::id::lowPass));
-    s.lengthMs = mapping::lengthMs (raw (params::id::length));
-    s.tapeMix = raw (params::id::tapeMix);
-    s.tapeOut = raw (params::id::tapeOut);
-    s.tapeIn = raw (params::id::tapeIn);
-    s.flutter = raw (params::id::tapeFlutter);
-    s.flutterSpeed = raw (params::id::tapeFlutterSpeed);
-    s.tapeWear = raw (params::id::tapeWear);
-    s.headBump = raw (params::id::tapeHeadBump);
-    s.mix = raw (params::id::mix);
-    s.master = raw (params::id::master);
-    s.pitchRateHz = mapping::pitchRateHz (raw (params::id::pitchRate));
-    s.pitchDepth = raw (params::id::pitchDepth);
-    s.pitchCents = raw (params::id::pitchCents);
-    s.pitchMix = raw (params::id::pitchMix);
-    s.pitchRegen = raw (params::id::pitchRegen);
-    s.pitch2x = on (params::id::pitch2x);
+    s.decayCurve = p.decayCurve;
+    s.decayMode = p.decayMode;
+    s.decaySteps = p.decaySteps;
+    s.decayFalloff = p.decayFalloff;
+    s.waveSeed = p.waveSeed;
+    s.tremSeed = p.tremSeed;
+    s.twist = p.twist;
+    s.hpHz = p.hpHz;
+    s.lpHz = p.lpHz;
+    s.lengthMs = p.lengthMs;
+    s.tapeMix = p.tapeMix;
+    s.tapeOut = p.tapeOut;
+    s.tapeIn = p.tapeIn;
+    s.flutter = p.flutter;
+    s.flutterSpeed = p.flutterSpeed;
+    s.tapeWear = p.tapeWear;
+    s.headBump = p.headBump;
+    // The mix readout shows the control's value, also while the mix is bypassed.
+    s.mix = values[static_cast<std::size_t> (params::idx (params::id::mix))];
+    s.master = p.masterDb;
+    s.pitchRateHz = p.pitchRateHz;
+    s.pitchDepth = p.pitchDepth;
+    s.pitchCents = p.pitchOffset;
+    s.pitchMix = p.pitchMix;
+    s.pitchRegen = p.pitchRegen;
+    s.pitch2x = p.pitch2x;
     return s;
 }
 
@@ -452,17 +460,35 @@ VisualizerComponent::ActiveHud MassDelayAudioProcessorEditor::chooseHud() const
     return Hud::None;
 }
 
+//==============================================================================
+// The 30 Hz refresh, step by step.
+
 void MassDelayAudioProcessorEditor::timerCallback()
 {
+    // 1. Taps.
     visualizer.setTaps (processor.getTapSnapshot());
-    visualizer.setTimelineMaxMs (std::round (10.0f * std::pow (1400.0f, raw (params::id::length) / 1000.0f))
-                                 + raw (params::id::predelay));
 
+    // 2. Filter handles.
+    refreshFilterHandles();
+
+    // 4. Length snap.
+    TapWindowEdits::snapLength (params);
+
+    // 5. Bypass display.
+    refreshBypassBlink();
+
+    // 6. Display state.
     auto state = readDisplayState();
 
+    // 3. Timeline: the window length plus the predelay, taken from the
+    // display state (after the snap, so a snapped length shows at once).
+    visualizer.setTimelineMaxMs (state.lengthMs + state.predelayMs);
+
+    // 7. Tap count.
     if (tapCountBox.isVisible() && draggedParamId != params::id::tapCount)
         tapCountBox.setValue (juce::jlimit (1, 64, static_cast<int> (raw (params::id::tapCount))));
 
+    // 8. Animation.
     flutterPhase += 0.02f * std::pow (raw (params::id::tapeFlutter) / 100.0f, 2.0f)
                     * std::pow (2.0f, (raw (params::id::tapeFlutterSpeed) - 50.0f) / 25.0f);
     flutterPhase -= std::floor (flutterPhase);
@@ -472,17 +498,116 @@ void MassDelayAudioProcessorEditor::timerCallback()
     state.flutterPhase = flutterPhase;
     state.hudClock = hudClock;
 
-    MdSlider::hostBpm = static_cast<float> (processor.getHostTempo());
+    // 9. Tempo: the last tempo the host reported, as the audio thread keeps it
+    // (120 until one arrives), so the displays and conversions use the tempo
+    // the engine plays.
+    const float bpm = processor.getLastTempo();
+    MdSlider::hostBpm = bpm;
 
+    // 10. Sync display on the synced sliders.
+    refreshSyncDisplay (bpm > 0.0f);
+
+    // 11. Sync conversions.
+    syncConverter.tick (params, bpm, processor.getPatchGeneration());
+
+    // 12. Density strip.
+    refreshDensityStrip();
+
+    // 13. HUD choice.
     state.activeHud = chooseHud();
     using Hud = VisualizerComponent::ActiveHud;
     if (state.activeHud == Hud::TapeChain || state.activeHud == Hud::TapeMix || state.activeHud == Hud::Bump
         || state.activeHud == Hud::Flutter || state.activeHud == Hud::Pitch)
         state.touchedParamId = draggedParamId;
 
+    // 14. Predelay follows the start.
+    TapWindowEdits::followStart (params, draggedParamId, bpm);
+
+    // 15. Tap opacity.
     state.alphaBoost = (draggedParamId == params::id::mix || draggedParamId == params::id::master) ? 1.5f : 1.0f;
 
-    // Title: warmer and brighter with more wet signal, glowing above 40 %.
+    // 16. Title: warmer and brighter with more wet signal, glowing above 40 %.
+    refreshTitle();
+
+    // 17. Decay controls.
+    refreshDecayControls();
+
+    // 18. The visualizer takes the state.
+    visualizer.setState (state);
+}
+
+void MassDelayAudioProcessorEditor::refreshFilterHandles()
+{
+    // The high-pass / low-pass range slider arrives with the main controls
+    // row: unless it is being dragged, its two handles take the raw values of
+    // hp and lp here, and it repaints.
+}
+
+void MassDelayAudioProcessorEditor::refreshBypassBlink()
+{
+    if (raw (params::id::mixBypass) > 0.5f)
+    {
+        if (! bypassBlinkActive)
+        {
+            mixLabel.setText ("BYP", juce::dontSendNotification);
+            mixSlider.setAlpha (0.4f);
+            bypassBlinkCounter = 1;
+            bypassBlinkActive = true;
+            return;
+        }
+
+        // Every eighth tick, about 3.75 times a second.
+        if (bypassBlinkCounter++ > 6)
+        {
+            bypassBlinkCounter = 0;
+            mixLabel.setColour (juce::Label::textColourId, bypassBlinkPhase ? Col::am.withAlpha (0.25f) : Col::am);
+            bypassBlinkPhase = ! bypassBlinkPhase;
+        }
+    }
+    else if (bypassBlinkActive)
+    {
+        mixLabel.setText ("MIX", juce::dontSendNotification);
+        mixLabel.setColour (juce::Label::textColourId, Col::t1);
+        mixSlider.setAlpha (1.0f);
+        bypassBlinkActive = false;
+        bypassBlinkPhase = false;
+    }
+}
+
+void MassDelayAudioProcessorEditor::refreshSyncDisplay (bool tempoKnown)
+{
+    // The synced sliders arrive with their panels and are listed here: the
+    // density strip's start and end sliders follow mu, the Wave rate slider
+    // waveSync, the tremolo rate and phase sliders tremSync, the pitch rate
+    // slider pitchSync, each through applySyncDisplay.
+    juce::ignoreUnused (tempoKnown);
+}
+
+void MassDelayAudioProcessorEditor::applySyncDisplay (MdSlider& slider, bool syncMode, bool tempoKnown)
+{
+    if (slider.syncMode == syncMode && slider.tempoKnown == tempoKnown)
+        return;
+    slider.syncMode = syncMode;
+    slider.tempoKnown = tempoKnown;
+    slider.repaint();
+}
+
+void MassDelayAudioProcessorEditor::refreshDensityStrip()
+{
+    // The density strip arrives with the main controls row: its start and
+    // end sliders take displayScale 4 with io2x on (else 1), and its value
+    // labels the texts of densityValueText for s and e.
+}
+
+juce::String MassDelayAudioProcessorEditor::densityValueText (float raw, bool tapSync, bool times4)
+{
+    if (tapSync)
+        return NoteGrid::labels[mapping::syncedSpacingIndex (raw)];
+    return juce::String (static_cast<int> (mapping::freeSpacingMs (raw, times4))) + " ms";
+}
+
+void MassDelayAudioProcessorEditor::refreshTitle()
+{
     const float m = raw (params::id::mix) / 100.0f;
     const auto titleColour = juce::Colour (0xffab8c44)
                                  .interpolatedWith (juce::Colour (0xffebe004), juce::jlimit (0.0f, 1.0f, m))
@@ -495,10 +620,22 @@ void MassDelayAudioProcessorEditor::timerCallback()
         titleGlow = glow;
         repaint (titleLabel.getBounds().expanded (6));
     }
+}
 
-    const auto steps = juce::String (static_cast<int> (raw (params::id::decaySteps))) + " steps";
-    if (visualizer.getStepsLabel().getText() != steps)
-        visualizer.getStepsLabel().setText (steps, juce::dontSendNotification);
+void MassDelayAudioProcessorEditor::refreshDecayControls()
+{
+    const int mode = static_cast<int> (raw (params::id::decayMode));
+    auto& modeButton = visualizer.getDecayModeButton();
+    const auto modeText = VisualizerComponent::decayModeText (mode);
+    if (modeButton.getButtonText() != modeText)
+    {
+        modeButton.setButtonText (modeText);
+        modeButton.repaint();
+    }
 
-    visualizer.setState (state);
+    auto& steps = visualizer.getStepsLabel();
+    const auto stepsText = juce::String (static_cast<int> (raw (params::id::decaySteps))) + " steps";
+    if (steps.getText() != stepsText)
+        steps.setText (stepsText, juce::dontSendNotification);
+    steps.setVisible (mode != 0);
 }

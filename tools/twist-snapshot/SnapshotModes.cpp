@@ -15,6 +15,7 @@ const std::vector<SnapshotMode>& snapshotModes()
               setup.stateFile = options.stateFile;
               setup.values = options.values;
               setup.ticks = options.ticks;
+              setup.dragId = options.dragId;
               return EditorSnapshot::create (setup, error);
           } },
     };
