@@ -21,8 +21,12 @@ Outcome renderCommandLine (const std::uint8_t* data, std::size_t size)
     {
         if (i == size || data[i] == 0)
         {
-            args.add (
-                juce::String::fromUTF8 (reinterpret_cast<const char*> (data + begin), static_cast<int> (i - begin)));
+            // The program refuses arguments that are not valid UTF-8.
+            const auto* arg = reinterpret_cast<const char*> (data + begin);
+            const auto length = static_cast<int> (i - begin);
+            if (! juce::CharPointer_UTF8::isValidString (arg, length))
+                return {};
+            args.add (juce::String::fromUTF8 (arg, length));
             begin = i + 1;
         }
     }
