@@ -206,6 +206,12 @@ CLI::Option* listOption (CLI::App& app, const std::string& name, std::vector<std
 
 std::optional<int> parse (CLI::App& app, const ToolInfo& info, const std::vector<std::string>& args)
 {
+    // Arguments are bytes; only valid UTF-8 becomes text (a broken sequence
+    // would be read past its end by every string operation after it).
+    for (std::size_t i = 0; i < args.size(); ++i)
+        if (! juce::CharPointer_UTF8::isValidString (args[i].c_str(), static_cast<int> (args[i].size())))
+            return fail (info, { "argument " + juce::String (i + 1) + " is not valid UTF-8", exitUsage });
+
     // CLI11 takes the arguments last first.
     std::vector<std::string> reversed (args.rbegin(), args.rend());
     try
