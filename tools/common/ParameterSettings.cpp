@@ -1,5 +1,6 @@
 #include "ParameterSettings.h"
 
+#include "ParameterUnits.h"
 #include "Suggestions.h"
 #include "plugin/ParameterTable.h"
 
@@ -60,32 +61,8 @@ std::optional<cli::Problem> ParameterSetting::parse (const juce::String& text, P
         return cli::Problem { unknownParameter (id), cli::exitFailure };
 
     const auto& def = params::table[static_cast<std::size_t> (index)];
-    std::optional<double> value;
     juce::String expected;
-    switch (def.kind)
-    {
-        case params::Kind::Bool:
-        {
-            const auto word = valueText.toLowerCase();
-            if (word == "on" || word == "true" || word == "yes")
-                value = 1.0;
-            else if (word == "off" || word == "false" || word == "no")
-                value = 0.0;
-            else if (const auto number = parseNumber (valueText); number && (*number == 0.0 || *number == 1.0))
-                value = number;
-            expected = "1/on/true/yes or 0/off/false/no";
-            break;
-        }
-        case params::Kind::Int:
-            if (const auto number = parseNumber (valueText); number && std::floor (*number) == *number)
-                value = number;
-            expected = "a whole number";
-            break;
-        case params::Kind::Float:
-            value = parseNumber (valueText);
-            expected = "a number";
-            break;
-    }
+    const auto value = units::read (index, valueText, expected);
     if (! value.has_value())
         return cli::Problem { "malformed value '" + valueText + "' for " + id + " (" + toJuce (def.name)
                                   + "): expected " + expected,
@@ -93,8 +70,9 @@ std::optional<cli::Problem> ParameterSetting::parse (const juce::String& text, P
 
     const double clamped = juce::jlimit (static_cast<double> (def.min), static_cast<double> (def.max), *value);
     if (clamped != *value)
-        warnings.add (id + "=" + valueText + " is outside " + formatValue (def.min) + ".." + formatValue (def.max)
-                      + "; using " + formatValue (clamped));
+        warnings.add (id + "=" + valueText + " is outside " + units::show (index, def.min) + ".."
+                      + units::show (index, def.max) + "; using " + units::show (index, clamped) + " (raw "
+                      + formatValue (clamped) + ")");
 
     result.index = index;
     result.id = id;

@@ -6,8 +6,8 @@
 
 #include <optional>
 
-// One --set ID=VALUE: a parameter of the plug-in and a value in the
-// parameter's own (raw) units.
+// One --set ID=VALUE: a parameter of the plug-in and the raw value the
+// text gives it (see ParameterUnits.h for how values are written).
 struct ParameterSetting
 {
     int index = -1; // position in params::table
@@ -16,10 +16,8 @@ struct ParameterSetting
 
     // Parses "ID=VALUE". Unknown IDs fail with the closest IDs suggested
     // (exit status 1, like an unknown preset); text that is not ID=VALUE and
-    // values that are not numbers of the parameter's kind are malformed
-    // (status 2; switches take 1/on/true/yes and 0/off/false/no, in any
-    // case); values outside the range are clamped, with a warning added to
-    // warnings.
+    // values the parameter cannot take are malformed (status 2); values
+    // outside the range are clamped, with a warning added to warnings.
     static std::optional<cli::Problem> parse (const juce::String& text, ParameterSetting& result,
                                               juce::StringArray& warnings);
 };

@@ -36,7 +36,7 @@ const cli::ToolInfo toolInfo {
     "\n"
     "Examples:\n"
     "  twist-render --preset \"Traditional/Rockabilly Slap\" vocal.wav vocal-slap.wav\n"
-    "  twist-render --set g=-60 --set tapCnt=24 --tail 6 drums.flac out.flac\n"
+    "  twist-render --set g=-60 --set tapCnt=24 --set hp=\"200 Hz\" --tail 6 drums.flac out.flac\n"
     "  twist-render --preset \"Weird/Bouncy Ball\" --taps --plot taps.png\n"
     "  sox in.wav -t wav - | twist-render - - | aplay",
 };
@@ -112,8 +112,11 @@ void declare (CLI::App& app, Arguments& a)
                       "program's Options > Save current state... and --save-state write one)",
                       "FILE", "Sound");
     cli::listOption (app, "--set", a.sets,
-                     "set a parameter to a raw value in its range, repeatable (--set g=40 --set tapCnt=16; see "
-                     "--list-params). Switches take 1/on/true/yes or 0/off/false/no",
+                     "set a parameter, repeatable, in the unit the editor shows it in (--set hp=200Hz --set "
+                     "s=350ms --set e=1/8 --set mout=-6dB --set g=40%; a bare number is read in that unit), or "
+                     "to a raw position as the plug-in stores it, written raw:VALUE (--set hp=raw:434.59). "
+                     "Switches take on/off, 1/0, true/false or yes/no. --list-params shows each parameter's "
+                     "unit and range",
                      "ID=VALUE", "Sound");
     cli::valueOption (app, "--seed", a.seed, "derive the tremolo, Wave and pitch LFO seeds from N (0 to 2^64-1)", "N",
                       "Sound");

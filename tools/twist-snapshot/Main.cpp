@@ -26,8 +26,9 @@ const cli::ToolInfo toolInfo {
     "FOLDER/MODE@2x.png (or the scales given with --scale; --name replaces MODE in the file names). It needs an X "
     "display; xvfb-run stands in for a missing one.\n"
     "\n"
-    "MODE is one of those --list names: gallery (every widget of the visual language in its states) or editor (the "
-    "whole plug-in window over a processor of its own). The editor starts from a preset, a saved state or the "
+    "MODE is one of the names --list prints: gallery (every widget of the visual language in its states), "
+    "main-controls (the filter range, the width and ping-pong row, the density strip and the master fader) or editor "
+    "(the whole plug-in window over a processor of its own). The editor starts from a preset, a saved state or the "
     "parameter defaults, takes --set on top, and runs a number of refresh ticks, each after a few blocks of "
     "silence, so the taps are published.",
 
@@ -67,7 +68,8 @@ void declare (CLI::App& app, Arguments& a)
                       "program's Options > Save current state... write one)",
                       "FILE", "Editor");
     cli::listOption (app, "--set", a.sets,
-                     "editor: set a parameter, repeatable, as twist-render's --set does (see twist-render "
+                     "editor: set a parameter, repeatable, in the unit the editor shows it in or raw:VALUE, as "
+                     "twist-render's --set does (see twist-render "
                      "--list-params)",
                      "ID=VALUE", "Editor");
     cli::valueOption (app, "--ticks", a.ticks, "editor: refresh ticks before the picture, 1 to 10000 (default 30)", "N",
