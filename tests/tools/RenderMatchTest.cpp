@@ -161,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P (
                     nullptr, { { "wo", "1", 1.0f }, { "lsh", "5", 5.0f }, { "lfoDp", "100", 100.0f } }, 7u },
         MatchCase { "mono 16-bit FLAC in odd blocks with a seeded pitch LFO", "flac", 16, 1, 22050.0, "out.flac", {},
                     "FLAC", 16, "Sound Design/Cosmic & Mass/Black Hole Bloom",
-                    { { "pitchOn", "1", 1.0f }, { "pitchRt", "600", 600.0f }, { "pitchDp", "60", 60.0f },
+                    { { "pitchOn", "1", 1.0f }, { "pitchRt", "raw:600", 600.0f }, { "pitchDp", "60", 60.0f },
                       { "pitchSh", "6", 6.0f } },
                     12345u, nullptr, 120.0, 0.0, 1000, 3.0 },
         MatchCase { "format and depth given override the input's", "wav", 24, 2, 48000.0, "out.bin",

@@ -38,8 +38,8 @@ double lowPassRaw (double hz)
 
 double delayTimeRaw (double ms)
 {
-    const double t = ms <= 1000.0 ? std::log (ms) * 0.65 / std::log (1000.0)
-                                  : std::log (ms / 1000.0) * 0.35 / std::log (2.0) + 0.65;
+    const double t =
+        ms <= 1000.0 ? std::log (ms) * 0.65 / std::log (1000.0) : std::log (ms / 1000.0) * 0.35 / std::log (2.0) + 0.65;
     return std::round (1000.0 * t);
 }
 
@@ -121,10 +121,23 @@ INSTANTIATE_TEST_SUITE_P (
     testsupport::NameFromWhat {});
 // clang-format on
 
-TEST_F (SetUnits, AValueBeyondTheRangeIsClampedWithAWarningInTheUnit)
+TEST_F (SetUnits, AValueBeyondTheControlIsTakenAtItsEndWithAWarningInTheUnit)
 {
-    const auto result = run ({ "--set", "hp=10 Hz", "--save-state", "sound.state" });
-    ASSERT_EQ (result.exitCode, 0) << result.err;
-    EXPECT_TRUE (result.err.contains ("warning: hp=10 Hz is outside 20 Hz..4.0 kHz; using 20 Hz")) << result.err;
-    EXPECT_NEAR (savedRaw ("hp"), 0.0, 0.01);
+    struct Case
+    {
+        const char* setting;
+        const char* warning;
+        const char* id;
+        double raw;
+    };
+    for (const auto& c : { Case { "hp=10 Hz", "hp=10 Hz is outside 20 Hz..4.0 kHz; using 20 Hz", "hp", 0.0 },
+                           Case { "pitchRt=600", "pitchRt=600 is outside", "pitchRt", 1000.0 },
+                           Case { "fb=20 s", "fb=20 s is outside 10 ms..14.00 s; using 14.00 s", "fb", 1000.0 },
+                           Case { "g=150%", "g=150% is outside -100%..100%; using 100%", "g", 100.0 } })
+    {
+        const auto result = run ({ "--set", c.setting, "--save-state", "sound.state" });
+        ASSERT_EQ (result.exitCode, 0) << result.err;
+        EXPECT_TRUE (result.err.contains (juce::String ("twist-render: warning: ") + c.warning)) << result.err;
+        EXPECT_NEAR (savedRaw (c.id), c.raw, 0.01) << c.setting;
+    }
 }

@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P (
     Cases, SnapshotError,
     ::testing::Values (
         SnapshotErrorCase { "mistyped mode", { "galery", "shots" }, malformed,
-                            "unknown mode 'galery'; did you mean 'gallery'" },
+                            "unknown mode 'galery'; did you mean gallery" },
         SnapshotErrorCase { "no folder", { "gallery" }, malformed, "give MODE and FOLDER" },
         SnapshotErrorCase { "three positional arguments", { "gallery", "a", "b" }, malformed, "too many arguments" },
         SnapshotErrorCase { "scale in words", { "gallery", "shots", "--scale", "big" }, malformed,
@@ -145,4 +145,4 @@ TEST_P (ToolIdentity, HelpAndVersionExitZeroOnStandardOutput)
 }
 
 INSTANTIATE_TEST_SUITE_P (Tools, ToolIdentity, ::testing::Values ("twist-render", "twist-snapshot"),
-                          [] (const auto& info) { return testsupport::caseName (info.param); });
+                          [] (const auto& tool) { return testsupport::caseName (tool.param); });

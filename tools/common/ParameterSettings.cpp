@@ -62,14 +62,15 @@ std::optional<cli::Problem> ParameterSetting::parse (const juce::String& text, P
 
     const auto& def = params::table[static_cast<std::size_t> (index)];
     juce::String expected;
-    const auto value = units::read (index, valueText, expected);
+    bool outside = false;
+    const auto value = units::read (index, valueText, expected, outside);
     if (! value.has_value())
         return cli::Problem { "malformed value '" + valueText + "' for " + id + " (" + toJuce (def.name)
                                   + "): expected " + expected,
                               cli::exitUsage };
 
     const double clamped = juce::jlimit (static_cast<double> (def.min), static_cast<double> (def.max), *value);
-    if (clamped != *value)
+    if (clamped != *value || outside)
         warnings.add (id + "=" + valueText + " is outside " + units::show (index, def.min) + ".."
                       + units::show (index, def.max) + "; using " + units::show (index, clamped) + " (raw "
                       + formatValue (clamped) + ")");

@@ -106,65 +106,77 @@ Unit unitOf (int index)
     return def.kind == params::Kind::Int ? Unit::Whole : Unit::Plain;
 }
 
-std::optional<valuetext::Kind> kindOf (Unit unit)
+// How each unit is typed: the slider kind whose typed-entry rules read it
+// (none for the units read here), the words a value may end in (longest
+// first where one ends another), and what --set says it expects.
+struct UnitText
 {
-    switch (unit)
-    {
-        case Unit::Percent:
-            return valuetext::Kind::Percent;
-        case Unit::Ms:
-            return valuetext::Kind::Ms;
-        case Unit::DelayTime:
-            return valuetext::Kind::DelayTime;
-        case Unit::LengthExp:
-            return valuetext::Kind::LengthExp;
-        case Unit::Curve:
-            return valuetext::Kind::Curve;
-        case Unit::Width:
-            return valuetext::Kind::Width;
-        case Unit::LfoRate:
-            return valuetext::Kind::LfoRate;
-        case Unit::SlowRate:
-            return valuetext::Kind::SlowRate;
-        case Unit::Cents:
-            return valuetext::Kind::Cents;
-        case Unit::Decibels:
-            return valuetext::Kind::Decibels;
-        case Unit::Db:
-        case Unit::Degrees:
-            return valuetext::Kind::Decimal;
-        default:
-            return std::nullopt;
-    }
+    Unit unit;
+    std::optional<valuetext::Kind> kind;
+    std::vector<const char*> words;
+    const char* accepted;
+    // The range the control covers in ms or Hz (or its shown numbers), for
+    // the units whose raw positions follow a curve; none for the others,
+    // whose numbers are their raw values.
+    std::optional<juce::Range<double>> range = std::nullopt;
+};
+
+const std::vector<UnitText>& unitTexts()
+{
+    using K = valuetext::Kind;
+    static const std::vector<UnitText> texts {
+        { Unit::Plain, std::nullopt, {}, "a number" },
+        { Unit::Switch, std::nullopt, {}, "on or off (also 1/0, true/false, yes/no)" },
+        { Unit::Whole, std::nullopt, {}, "a whole number" },
+        { Unit::DecayMode, std::nullopt, {}, "Smooth, Step or Wavey (or 0, 1, 2)" },
+        { Unit::Percent, K::Percent, { "%" }, "a percentage (40 or 40%)" },
+        { Unit::Ms, K::Ms, { "ms", "s" }, "a time (350 ms or 1.5 s)" },
+        { Unit::DelayTime,
+          K::DelayTime,
+          { "ms", "s" },
+          "a time (350 ms or 1.5 s) or a note (1/8, 1/4T, 2b)",
+          juce::Range<double> (1.0, 2000.0) },
+        { Unit::LengthExp,
+          K::LengthExp,
+          { "ms", "s" },
+          "a time (350 ms or 1.5 s)",
+          juce::Range<double> (10.0, 14000.0) },
+        { Unit::Curve, K::Curve, {}, "a curve from -140 to +140", juce::Range<double> (-140.0, 140.0) },
+        { Unit::Width, K::Width, {}, "MONO, -99 to +99, or WIDEST", juce::Range<double> (-100.0, 100.0) },
+        { Unit::LfoRate,
+          K::LfoRate,
+          { "Hz" },
+          "a rate (2.5 Hz) or a note (1/8, 1/4T, 2b)",
+          juce::Range<double> (0.15, 0.15 * 53.333) },
+        { Unit::SlowRate,
+          K::SlowRate,
+          { "Hz" },
+          "a rate (0.5 Hz) or a note (1/8, 1/4T, 2b)",
+          juce::Range<double> (0.01, 8.0) },
+        { Unit::Cents, K::Cents, { "cents", "ct", "c" }, "cents (25 or 25c)" },
+        { Unit::Decibels, K::Decibels, { "dB" }, "a level (3 dB)", juce::Range<double> (0.0, 6.0) },
+        { Unit::Db, K::Decimal, { "dB" }, "a level (-6 dB)" },
+        { Unit::Degrees, K::Decimal, { "deg", "\xc2\xb0" }, "degrees (90)" },
+        { Unit::HighPass,
+          std::nullopt,
+          { "kHz", "Hz" },
+          "a frequency (200 Hz or 1.2 kHz)",
+          juce::Range<double> (20.0, 4000.0) },
+        { Unit::LowPass,
+          std::nullopt,
+          { "kHz", "Hz" },
+          "a frequency (200 Hz or 1.2 kHz)",
+          juce::Range<double> (500.0, 22000.0) },
+    };
+    return texts;
 }
 
-// The unit words a value may end in, longest first where one ends another.
-std::vector<const char*> unitWords (Unit unit)
+const UnitText& textOf (Unit unit)
 {
-    switch (unit)
-    {
-        case Unit::Percent:
-            return { "%" };
-        case Unit::Ms:
-        case Unit::DelayTime:
-        case Unit::LengthExp:
-            return { "ms", "s" };
-        case Unit::LfoRate:
-        case Unit::SlowRate:
-            return { "Hz" };
-        case Unit::Cents:
-            return { "cents", "ct", "c" };
-        case Unit::Decibels:
-        case Unit::Db:
-            return { "dB" };
-        case Unit::Degrees:
-            return { "deg", "°" };
-        case Unit::HighPass:
-        case Unit::LowPass:
-            return { "kHz", "Hz" };
-        default:
-            return {};
-    }
+    for (const auto& t : unitTexts())
+        if (t.unit == unit)
+            return t;
+    return unitTexts().front();
 }
 
 bool isNoteUnit (Unit unit)
@@ -221,8 +233,9 @@ juce::String numberText (double v)
 }
 } // namespace
 
-std::optional<double> read (int index, const juce::String& typed, juce::String& expected)
+std::optional<double> read (int index, const juce::String& typed, juce::String& expected, bool& outside)
 {
+    outside = false;
     const auto text = typed.trim();
     const auto unit = unitOf (index);
 
@@ -235,22 +248,14 @@ std::optional<double> read (int index, const juce::String& typed, juce::String& 
     }
 
     expected = accepted (index);
-    switch (unit)
-    {
-        case Unit::Switch:
-            return readSwitch (text);
-        case Unit::Whole:
-            return readRaw (index, text);
-        case Unit::DecayMode:
-            for (int i = 0; i < 3; ++i)
-                if (text.equalsIgnoreCase (decayModes[i]))
-                    return static_cast<double> (i);
-            return readRaw (index, text);
-        case Unit::Plain:
-            return readRaw (index, text);
-        default:
-            break;
-    }
+    if (unit == Unit::Switch)
+        return readSwitch (text);
+    if (unit == Unit::DecayMode)
+        for (int i = 0; i < 3; ++i)
+            if (text.equalsIgnoreCase (decayModes[i]))
+                return static_cast<double> (i);
+    if (unit == Unit::Whole || unit == Unit::DecayMode || unit == Unit::Plain)
+        return readRaw (index, text);
 
     if (isNoteUnit (unit))
         if (const auto note = notePosition (unit, text))
@@ -261,12 +266,13 @@ std::optional<double> read (int index, const juce::String& typed, juce::String& 
     // The number, then at most one of the unit's words.
     auto numberPart = text;
     juce::String word;
-    for (const auto* w : unitWords (unit))
+    for (const auto* w : textOf (unit).words)
     {
-        if (text.endsWithIgnoreCase (w))
+        const auto candidate = juce::String (juce::CharPointer_UTF8 (w));
+        if (text.endsWithIgnoreCase (candidate))
         {
-            numberPart = text.dropLastCharacters (juce::String (juce::CharPointer_UTF8 (w)).length()).trim();
-            word = juce::String (juce::CharPointer_UTF8 (w));
+            numberPart = text.dropLastCharacters (candidate.length()).trim();
+            word = candidate;
             break;
         }
     }
@@ -274,84 +280,50 @@ std::optional<double> read (int index, const juce::String& typed, juce::String& 
     if (! number.has_value())
         return std::nullopt;
 
+    // The number in ms or Hz, kept inside what the control covers.
+    double value = *number * (word == "s" || word.equalsIgnoreCase ("kHz") ? 1000.0 : 1.0);
+    if ((unit == Unit::HighPass || unit == Unit::LowPass) && value <= 0.0)
+        return std::nullopt;
+    if (const auto range = textOf (unit).range; range && ! (value >= range->getStart() && value <= range->getEnd()))
+    {
+        outside = true;
+        value = range->clipValue (value);
+    }
+
     if (unit == Unit::HighPass || unit == Unit::LowPass)
     {
-        const double hz = *number * (word.equalsIgnoreCase ("kHz") ? 1000.0 : 1.0);
-        if (hz <= 0.0)
-            return std::nullopt;
-        const auto h = static_cast<float> (hz);
+        const auto h = static_cast<float> (value);
         return static_cast<double> (unit == Unit::HighPass ? FilterSlider::hzToRawHp (h) : FilterSlider::hzToRawLp (h));
     }
 
-    // The editor's typed-entry rules, with the unit spelled as they read it.
-    const bool seconds = word == "s";
-    return valuetext::parse (*kindOf (unit), numberText (*number) + (seconds ? " s" : ""), 0.0);
+    // The editor's typed-entry rules (times in ms).
+    return valuetext::parse (textOf (unit).kind.value_or (valuetext::Kind::Decimal), numberText (value), 0.0);
 }
 
 juce::String show (int index, double raw)
 {
     const auto unit = unitOf (index);
-    switch (unit)
-    {
-        case Unit::Switch:
-            return raw >= 0.5 ? "on" : "off";
-        case Unit::Whole:
-            return juce::String (juce::roundToInt (raw));
-        case Unit::DecayMode:
-            return decayModes[juce::jlimit (0, 2, juce::roundToInt (raw))];
-        case Unit::Plain:
-            return numberText (raw);
-        case Unit::HighPass:
-            return FilterSlider::formatHz (FilterSlider::rawToHzHp (static_cast<float> (raw)));
-        case Unit::LowPass:
-            return FilterSlider::formatHz (FilterSlider::rawToHzLp (static_cast<float> (raw)));
-        case Unit::Db:
-            return juce::String (raw, 1) + " dB";
-        case Unit::Degrees:
-            return juce::String (juce::roundToInt (raw)) + " deg";
-        default:
-            return valuetext::format (*kindOf (unit), raw);
-    }
+    if (unit == Unit::Switch)
+        return raw >= 0.5 ? "on" : "off";
+    if (unit == Unit::Whole)
+        return juce::String (juce::roundToInt (raw));
+    if (unit == Unit::DecayMode)
+        return decayModes[juce::jlimit (0, 2, juce::roundToInt (raw))];
+    if (unit == Unit::HighPass)
+        return FilterSlider::formatHz (FilterSlider::rawToHzHp (static_cast<float> (raw)));
+    if (unit == Unit::LowPass)
+        return FilterSlider::formatHz (FilterSlider::rawToHzLp (static_cast<float> (raw)));
+    if (unit == Unit::Db)
+        return juce::String (raw, 1) + " dB";
+    if (unit == Unit::Degrees)
+        return juce::String (juce::roundToInt (raw)) + " deg";
+    if (const auto kind = textOf (unit).kind)
+        return valuetext::format (*kind, raw);
+    return numberText (raw);
 }
 
 juce::String accepted (int index)
 {
-    switch (unitOf (index))
-    {
-        case Unit::Switch:
-            return "on or off (also 1/0, true/false, yes/no)";
-        case Unit::Whole:
-            return "a whole number";
-        case Unit::DecayMode:
-            return "Smooth, Step or Wavey (or 0, 1, 2)";
-        case Unit::Plain:
-            return "a number";
-        case Unit::Percent:
-            return "a percentage (40 or 40%)";
-        case Unit::Ms:
-            return "a time (350 ms or 1.5 s)";
-        case Unit::DelayTime:
-            return "a time (350 ms or 1.5 s) or a note (1/8, 1/4T, 2b)";
-        case Unit::LengthExp:
-            return "a time (350 ms or 1.5 s)";
-        case Unit::Curve:
-            return "a curve from -140 to +140";
-        case Unit::Width:
-            return "MONO, -99 to +99, or WIDEST";
-        case Unit::LfoRate:
-        case Unit::SlowRate:
-            return "a rate (2.5 Hz) or a note (1/8, 1/4T, 2b)";
-        case Unit::Cents:
-            return "cents (25 or 25c)";
-        case Unit::Decibels:
-        case Unit::Db:
-            return "a level (-6 dB)";
-        case Unit::Degrees:
-            return "degrees (90)";
-        case Unit::HighPass:
-        case Unit::LowPass:
-            return "a frequency (200 Hz or 1.2 kHz)";
-    }
-    return {};
+    return juce::String (juce::CharPointer_UTF8 (textOf (unitOf (index)).accepted));
 }
 } // namespace units

@@ -14,9 +14,11 @@ namespace units
 inline constexpr const char* rawPrefix = "raw:";
 
 // The raw value that text gives the parameter at index (a position in
-// params::table), before any clamping to its range; nothing when the text is
-// not a value of that parameter. `expected` then says what would be.
-std::optional<double> read (int index, const juce::String& text, juce::String& expected);
+// params::table), before any clamping to its raw range; nothing when the
+// text is not a value of that parameter (`expected` then says what would
+// be). A time, rate or frequency beyond what the control covers is taken at
+// the nearer end, with `outside` set.
+std::optional<double> read (int index, const juce::String& text, juce::String& expected, bool& outside);
 
 // The parameter's value text for a raw value, as the editor shows it (time
 // and rate parameters as times and rates, unsynced).

@@ -139,10 +139,14 @@ TEST_F (InstalledTree, TheProgramsRunFromBinAndTheirPagesAndLicenceAreInstalled)
     {
         const auto version = runProgram ({ bin.getChildFile (tool).getFullPathName(), "--version" });
         EXPECT_EQ (version.exitCode, 0) << tool;
-        EXPECT_TRUE (version.out.startsWith (juce::String (tool) + " (Twist Delay) " TWIST_VERSION "\n")) << version.out;
+        EXPECT_TRUE (version.out.startsWith (juce::String (tool) + " (Twist Delay) " TWIST_VERSION "\n"))
+            << version.out;
 #if TWIST_MAN_PAGES
         const auto page = prefix.getChildFile ("share/man/man1/" + juce::String (tool) + ".1");
-        EXPECT_TRUE (page.loadFileAsString().contains ("--version")) << page.getFullPathName();
+        const auto man = page.loadFileAsString();
+        EXPECT_TRUE (man.contains (".TH " + juce::String (tool).toUpperCase() + " \"1\"")) << page.getFullPathName();
+        EXPECT_TRUE (man.contains ("Twist Delay " TWIST_VERSION)) << page.getFullPathName();
+        EXPECT_TRUE (man.contains ("\\fB\\-\\-version\\fR")) << page.getFullPathName();
 #endif
     }
 
