@@ -7,9 +7,9 @@ include(GNUInstallDirs)
 set(TWIST_VST3_INSTALL_DIR "lib/vst3" CACHE STRING "Folder under the prefix for the VST3 bundle")
 set(TWIST_LV2_INSTALL_DIR "lib/lv2" CACHE STRING "Folder under the prefix for the LV2 bundle")
 
-install(DIRECTORY "$<TARGET_PROPERTY:TwistDelay_VST3,JUCE_PLUGIN_ARTEFACT_FILE>"
+install(DIRECTORY "$<GENEX_EVAL:$<TARGET_PROPERTY:TwistDelay_VST3,JUCE_PLUGIN_ARTEFACT_FILE>>"
         DESTINATION "${TWIST_VST3_INSTALL_DIR}" USE_SOURCE_PERMISSIONS COMPONENT plugins)
-install(DIRECTORY "$<TARGET_PROPERTY:TwistDelay_LV2,JUCE_PLUGIN_ARTEFACT_FILE>"
+install(DIRECTORY "$<GENEX_EVAL:$<TARGET_PROPERTY:TwistDelay_LV2,JUCE_PLUGIN_ARTEFACT_FILE>>"
         DESTINATION "${TWIST_LV2_INSTALL_DIR}" USE_SOURCE_PERMISSIONS COMPONENT plugins)
 # The standalone program's file name has a space; installed programs do not.
 install(PROGRAMS "$<TARGET_FILE:TwistDelay_Standalone>"
