@@ -135,8 +135,9 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     addAndMakeVisible (historyForwardButton);
     updateHistoryArrows();
 
-    // Effect sections (added to the content as their family arrives).
+    // Effect sections.
     sectionContent = std::make_unique<juce::Component>();
+    buildEffectSections();
     sectionViewport.setViewedComponent (sectionContent.get(), false);
     sectionViewport.setScrollBarsShown (true, false);
     addAndMakeVisible (sectionViewport);
@@ -158,6 +159,8 @@ MassDelayAudioProcessorEditor::~MassDelayAudioProcessorEditor()
     // An open value-entry box would commit into widgets that are going away.
     ValueEntryBox::dismissAll (this);
     stopTimer();
+    for (auto& section : sections)
+        section->setHeightListener (nullptr);
     setLookAndFeel (nullptr);
 }
 
@@ -297,10 +300,7 @@ void MassDelayAudioProcessorEditor::resized()
     sectionViewport.setBounds (area);
 
     // Sections inside the viewport.
-    const int scrollBar = sectionViewport.getScrollBarThickness();
-    juce::ignoreUnused (scrollBar);
-    int y = 0;
-    sectionContentHeight = y - 4;
+    sectionContentHeight = layoutSections (area.getWidth() - sectionViewport.getScrollBarThickness());
     sectionTop = sectionViewport.getY();
     sectionContent->setBounds (0, 0, area.getWidth(),
                                std::max (sectionContentHeight, sectionViewport.getHeight()) + 12);
@@ -576,11 +576,12 @@ void MassDelayAudioProcessorEditor::refreshBypassBlink()
 
 void MassDelayAudioProcessorEditor::refreshSyncDisplay (bool tempoKnown)
 {
-    // The synced sliders arrive with their panels and are listed here: the
-    // density strip's start and end sliders follow mu, the Wave rate slider
-    // waveSync, the tremolo rate and phase sliders tremSync, the pitch rate
-    // slider pitchSync, each through applySyncDisplay.
-    juce::ignoreUnused (tempoKnown);
+    // The density strip's start and end sliders (following mu) arrive with
+    // the main controls row.
+    applySyncDisplay (waveBody->getRateSlider(), params.on (params::id::waveSync), tempoKnown);
+    applySyncDisplay (tremoloBody->getRateSlider(), params.on (params::id::tremSync), tempoKnown);
+    applySyncDisplay (tremoloBody->getPhaseSlider(), params.on (params::id::tremSync), tempoKnown);
+    applySyncDisplay (pitchBody->getRateSlider(), params.on (params::id::pitchSync), tempoKnown);
 }
 
 void MassDelayAudioProcessorEditor::applySyncDisplay (MdSlider& slider, bool syncMode, bool tempoKnown)
