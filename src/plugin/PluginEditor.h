@@ -7,7 +7,10 @@
 #include "ui/ButtonGrid.h"
 #include "ui/ClickCatcher.h"
 #include "ui/ClickableLabel.h"
+#include "ui/FilterSlider.h"
+#include "ui/MainControlsComponent.h"
 #include "ui/MassControl.h"
+#include "ui/MasterOutFader.h"
 #include "ui/MdButton.h"
 #include "ui/MdLookAndFeel.h"
 #include "ui/MdSlider.h"
@@ -83,6 +86,9 @@ public:
     TapCountBox& getTapCountBox() noexcept { return tapCountBox; }
     VisualizerComponent& getVisualizer() noexcept { return visualizer; }
     MassControl& getMassControl() noexcept { return massControl; }
+    FilterSlider& getFilterSlider() noexcept { return filterSlider; }
+    MasterOutFader& getMasterFader() noexcept { return *masterFader; }
+    MainControlsComponent& getMainControls() noexcept { return mainControls; }
     ButtonGrid& getButtonGrid() noexcept { return buttonGrid; }
     MdButton& getHistoryBackButton() noexcept { return historyBackButton; }
     MdButton& getHistoryForwardButton() noexcept { return historyForwardButton; }
@@ -139,15 +145,20 @@ private:
     TapCountBox tapCountBox;
     VisualizerComponent visualizer;
     MassControl massControl;
+    FilterSlider filterSlider;
     ButtonGrid buttonGrid;
     std::vector<std::unique_ptr<ButtonAttachment>> buttonGridAttachments;
     MdButton historyBackButton { {}, MdButton::Accent::am };
     MdButton historyForwardButton { {}, MdButton::Accent::am };
     MdSlider mixSlider { MdSlider::Kind::Decimal };
     std::unique_ptr<SliderAttachment> mixAttachment;
+    std::unique_ptr<MasterOutFader> masterFader;
     ClickableLabel mixLabel;
     juce::Label outLabel;
+    std::unique_ptr<SliderAttachment> startAttachment, endAttachment;
+    std::unique_ptr<ButtonAttachment> linkAttachment, rangeAttachment;
     juce::Rectangle<int> mixTrackArea;
+    MainControlsComponent mainControls;
     TremoloBody* tremoloBody = nullptr; // the bodies belong to their sections
     WaveBody* waveBody = nullptr;
     TapeDegradationBody* tapeBody = nullptr;
