@@ -50,8 +50,8 @@ constexpr int minTicks = 1, maxTicks = 10000;
 
 struct Arguments
 {
-    std::vector<std::string> positional, scales, sets;
-    std::string name, preset, state, ticks, drag;
+    std::vector<std::string> positional, scales, sets, expand;
+    std::string name, preset, state, ticks, drag, area;
     bool list = false;
 };
 
@@ -61,6 +61,10 @@ void declare (CLI::App& app, Arguments& a)
     cli::listOption (app, "--scale", a.scales, "render at this scale, 1 to 4, repeatable (default: 1 and 2)", "N",
                      "Pictures");
     cli::valueOption (app, "--name", a.name, "use NAME instead of MODE in the file names", "NAME", "Pictures");
+    cli::valueOption (app, "--area", a.area,
+                      "render only this rectangle of the component, in its own coordinates (X,Y,W,H in whole "
+                      "pixels at 1x)",
+                      "X,Y,W,H", "Pictures");
     cli::valueOption (app, "--preset", a.preset, "editor: start from a factory or user preset, by its id", "ID",
                       "Editor");
     cli::valueOption (app, "--state", a.state,
@@ -75,6 +79,10 @@ void declare (CLI::App& app, Arguments& a)
     cli::valueOption (app, "--ticks", a.ticks, "editor: refresh ticks before the picture, 1 to 10000 (default 30)", "N",
                       "Editor");
     cli::valueOption (app, "--drag", a.drag, "editor: show the parameter ID as being dragged", "ID", "Editor");
+    cli::listOption (app, "--expand", a.expand,
+                     "editor: open exactly these effect sections, repeatable: TAPE, \"PITCH / CHORUS\", WAVE, "
+                     "TREMOLO, all or none (default: as the state has them)",
+                     "SECTION", "Editor");
     app.add_flag ("--list", a.list, "print the modes and what they show")->group ("Other");
 }
 
@@ -102,8 +110,28 @@ struct Job
     juce::String folder;
     juce::String stem;
     juce::Array<int> scales;
+    juce::Rectangle<int> area; // empty: the whole component
     SnapshotOptions options;
 };
+
+// "X,Y,W,H": four whole numbers, the size not empty.
+std::optional<cli::Problem> readArea (const std::string& value, juce::Rectangle<int>& area)
+{
+    const auto t = text (value);
+    const auto numbers = juce::StringArray::fromTokens (t, ",", {});
+    const auto bad = cli::Problem { "malformed value '" + t
+                                    + "' for --area: expected X,Y,W,H in whole pixels, "
+                                      "with W and H above 0" };
+    if (numbers.size() != 4 || ! t.containsOnly ("0123456789,"))
+        return bad;
+    for (const auto& n : numbers)
+        if (n.isEmpty() || n.length() > 6)
+            return bad;
+    area = { numbers[0].getIntValue(), numbers[1].getIntValue(), numbers[2].getIntValue(), numbers[3].getIntValue() };
+    if (area.isEmpty())
+        return bad;
+    return std::nullopt;
+}
 
 std::optional<cli::Problem> interpret (const Arguments& a, Job& job)
 {
@@ -140,10 +168,15 @@ std::optional<cli::Problem> interpret (const Arguments& a, Job& job)
     if (job.stem.containsAnyOf ("/\\") || job.stem == "." || job.stem == "..")
         return cli::Problem { "--name '" + job.stem + "' is not a file name: it names the pictures in FOLDER" };
 
-    const bool editorOnly =
-        ! a.preset.empty() || ! a.state.empty() || ! a.sets.empty() || ! a.ticks.empty() || ! a.drag.empty();
+    if (! a.area.empty())
+        if (auto problem = readArea (a.area, job.area))
+            return problem;
+
+    const bool editorOnly = ! a.preset.empty() || ! a.state.empty() || ! a.sets.empty() || ! a.ticks.empty()
+                            || ! a.drag.empty() || ! a.expand.empty();
     if (editorOnly && juce::String (job.mode->name) != "editor")
-        return cli::Problem { "--preset, --state, --set, --ticks and --drag go with the editor mode, not " + modeName };
+        return cli::Problem { "--preset, --state, --set, --ticks, --drag and --expand go with the editor mode, not "
+                              + modeName };
     if (! a.preset.empty() && ! a.state.empty())
         return cli::Problem { "--preset and --state both choose the starting sound; give one of them" };
 
@@ -164,6 +197,13 @@ std::optional<cli::Problem> interpret (const Arguments& a, Job& job)
     }
     for (const auto& w : warnings)
         cli::warn (toolInfo, w);
+    for (const auto& e : a.expand)
+    {
+        const auto section = text (e).trim();
+        if (section.isEmpty())
+            return cli::Problem { "--expand needs a section (TAPE, \"PITCH / CHORUS\", WAVE, TREMOLO, all or none)" };
+        o.expand.add (section);
+    }
     o.dragId = text (a.drag).trim();
     if (! a.drag.empty() && params::indexOf (o.dragId.toStdString()) < 0)
         return cli::Problem { unknownParameter (o.dragId), cli::exitFailure };
@@ -223,7 +263,15 @@ int main (int argc, char* argv[])
         for (std::size_t i = 0; i < targets.size(); ++i)
         {
             const auto scale = static_cast<float> (job.scales[static_cast<int> (i)]);
-            const auto image = component->createComponentSnapshot (component->getLocalBounds(), true, scale);
+            const auto bounds = job.area.isEmpty() ? component->getLocalBounds()
+                                                   : job.area.getIntersection (component->getLocalBounds());
+            if (bounds.isEmpty())
+                return cli::fail (toolInfo, { "--area " + job.area.toString() + " lies outside the "
+                                                  + juce::String (job.mode->name) + " picture ("
+                                                  + juce::String (component->getWidth()) + " x "
+                                                  + juce::String (component->getHeight()) + ")",
+                                              cli::exitFailure });
+            const auto image = component->createComponentSnapshot (bounds, true, scale);
             const auto result =
                 batch.add (targets[i], [&image] (const juce::File& temp) { return writePng (image, temp); });
             if (result.failed())
