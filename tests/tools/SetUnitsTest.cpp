@@ -103,6 +103,7 @@ INSTANTIATE_TEST_SUITE_P (
         UnitCase { "twist as a percentage", "g", "-40%", -40.0 },
         UnitCase { "mix as a bare percentage", "mix", "35", 35.0 },
         UnitCase { "tremolo rate in hertz", "tremR", "4 Hz", lfoRateRaw (4.0) },
+        UnitCase { "wave rate at the top as shown", "lrs", "8.0 Hz", 1000.0 },
         UnitCase { "wave rate as a note", "lrs", "1/16", 9.0 / 12.0 * 1000.0 },
         UnitCase { "pitch rate in hertz", "pitchRt", "0.5 Hz", slowRateRaw (0.5) },
         UnitCase { "pitch in cents", "pitchCt", "25c", 25.0 },

@@ -147,7 +147,7 @@ const std::vector<UnitText>& unitTexts()
           K::LfoRate,
           { "Hz" },
           "a rate (2.5 Hz) or a note (1/8, 1/4T, 2b)",
-          juce::Range<double> (0.15, 0.15 * 53.333) },
+          juce::Range<double> (0.15, 8.0) },
         { Unit::SlowRate,
           K::SlowRate,
           { "Hz" },
