@@ -3,14 +3,15 @@
 //
 //     twist-snapshot <mode> <output-folder> [--scale N]... [--name NAME]
 //                    [--preset ID] [--state FILE] [--set ID=VALUE]... [--ticks N]
-//                    [--drag ID]
+//                    [--drag ID] [--hover ID]
 //     twist-snapshot --list
 //
 // writes <output-folder>/<mode>@1x.png and <mode>@2x.png (or the given
 // scales; NAME replaces <mode> in the file names). The editor mode starts
 // from the preset ID or the saved state FILE (or the defaults), sets each
 // parameter ID to VALUE in its own units and runs N refresh ticks first; with
-// --drag it shows parameter ID as being dragged.
+// --drag (--hover) it shows parameter ID as being dragged (hovered), with the
+// overlay that brings up.
 
 #include "SnapshotModes.h"
 
@@ -24,7 +25,7 @@ int usage()
 {
     std::cerr << "usage: twist-snapshot <mode> <output-folder> [--scale N]... [--name NAME]\n"
                  "                      [--preset ID] [--state FILE] [--set ID=VALUE]... [--ticks N]\n"
-                 "                      [--drag ID]\n"
+                 "                      [--drag ID] [--hover ID]\n"
                  "       twist-snapshot --list\n";
     return 2;
 }
@@ -99,6 +100,12 @@ int main (int argc, char* argv[])
         {
             options.dragId = args[++i].trim();
             if (options.dragId.isEmpty())
+                return usage();
+        }
+        else if (args[i] == "--hover" && i + 1 < args.size())
+        {
+            options.hoverId = args[++i].trim();
+            if (options.hoverId.isEmpty())
                 return usage();
         }
         else if (args[i] == "--ticks" && i + 1 < args.size())
