@@ -20,6 +20,11 @@ float BumpHud::humpAt (float pos)
     return std::sin (juce::MathConstants<float>::pi * u);
 }
 
+juce::String BumpHud::valueText (float headBump)
+{
+    return juce::String (headBump / 100.0f * 6.0f, 1) + " dB";
+}
+
 void BumpHud::paintContent (juce::Graphics& g, juce::Rectangle<float> area)
 {
     const Grid grid (area, 436.0f, 160.0f);
@@ -75,7 +80,7 @@ void BumpHud::paintContent (juce::Graphics& g, juce::Rectangle<float> area)
 
     g.setColour (Col::am);
     g.setFont (boldMono (9.0f));
-    drawText (g, juce::String (state.headBump / 100.0f * 6.0f, 1) + " dB", cx - 40.0f * grid.sx, grid.Y (120.0f) - 7.0f,
+    drawText (g, valueText (state.headBump), cx - 40.0f * grid.sx, grid.Y (120.0f) - 7.0f,
               80.0f * grid.sx, 14.0f, juce::Justification::centred);
 
     const auto tagFont = boldMono (8.0f);

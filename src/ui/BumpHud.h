@@ -16,6 +16,8 @@ public:
     // Height of the hump above the baseline at an axis place, as a fraction
     // of its peak height: 1 at 65 Hz, 0 at and outside 24 Hz and 220 Hz.
     static float humpAt (float pos);
+    // The boost the amount gives, 0.0 to 6.0 dB: "3.6 dB".
+    static juce::String valueText (float headBump);
 
 protected:
     void paintContent (juce::Graphics&, juce::Rectangle<float> area) override;

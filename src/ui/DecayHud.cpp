@@ -13,6 +13,20 @@ float DecayHud::tailLevelDb (float decayCurve)
     return 20.0f * std::log10 (std::max (std::pow (10.0f, -m / 20.0f), 1.0e-6f));
 }
 
+juce::String DecayHud::tailText (float decayCurve)
+{
+    return juce::String (tailLevelDb (decayCurve), 1) + " dB tail";
+}
+
+juce::String DecayHud::fadeText (float decayFalloff)
+{
+    if (! (decayFalloff > 0.0f))
+        return "fade off";
+    char number[32];
+    std::snprintf (number, sizeof (number), "%g", static_cast<double> (decayFalloff));
+    return juce::String (number) + "% fade";
+}
+
 void DecayHud::paintContent (juce::Graphics& g, juce::Rectangle<float> area)
 {
     const float w = area.getWidth();
@@ -27,16 +41,6 @@ void DecayHud::paintContent (juce::Graphics& g, juce::Rectangle<float> area)
 
     g.setColour (Col::t2);
     g.setFont (mono (10.0f));
-    drawText (g, juce::String (tailLevelDb (state.decayCurve), 1) + " dB tail", shift, top + 0.16f * h, w, 0.14f * h,
-              juce::Justification::centred);
-
-    // The falloff in its shortest form: 25, 12.5, 33.3333.
-    juce::String fade ("fade off");
-    if (state.decayFalloff > 0.0f)
-    {
-        char number[32];
-        std::snprintf (number, sizeof (number), "%g", static_cast<double> (state.decayFalloff));
-        fade = juce::String (number) + "% fade";
-    }
-    drawText (g, fade, shift, top + 0.3f * h, w, 0.14f * h, juce::Justification::centred);
+    drawText (g, tailText (state.decayCurve), shift, top + 0.16f * h, w, 0.14f * h, juce::Justification::centred);
+    drawText (g, fadeText (state.decayFalloff), shift, top + 0.3f * h, w, 0.14f * h, juce::Justification::centred);
 }

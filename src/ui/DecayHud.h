@@ -15,6 +15,11 @@ public:
     // The level (dB) of the curve at the window end for a curve value
     // -140..140: -20 dB when straight, -45 at -140, -6 at +140.
     static float tailLevelDb (float decayCurve);
+    // "-32.5 dB tail" for a curve value.
+    static juce::String tailText (float decayCurve);
+    // "fade off" without a falloff, else the falloff in its shortest form:
+    // "25% fade", "12.5% fade".
+    static juce::String fadeText (float decayFalloff);
 
 protected:
     void paintContent (juce::Graphics&, juce::Rectangle<float> area) override;

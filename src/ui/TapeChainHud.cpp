@@ -44,6 +44,11 @@ float TapeChainHud::softeningDrop (float t, float tapeLpf)
     return 0.55f * std::pow ((t - knee) / span, 1.8f);
 }
 
+juce::String TapeChainHud::driveText (float tapeIn)
+{
+    return tapeIn <= 0.0f ? juce::String ("BYP") : juce::String (static_cast<int> (tapeIn)) + "%";
+}
+
 juce::String TapeChainHud::softeningText (float tapeLpf)
 {
     const float hz = 2000.0f * std::pow (10.0f, 0.778151273727417f * tapeLpf / 100.0f);
@@ -106,9 +111,7 @@ void TapeChainHud::paintDrive (juce::Graphics& g, const Grid& grid, float cx, fl
     const float needle = driveAngle (state.tapeIn);
     g.drawLine (cx, cy, cx + 15.0f * unit * std::cos (needle), cy + 15.0f * unit * std::sin (needle), 2.4f);
 
-    const auto value =
-        state.tapeIn <= 0.0f ? juce::String ("BYP") : juce::String (static_cast<int> (state.tapeIn)) + "%";
-    paintLabels (g, grid, cx, value, "DRIVE");
+    paintLabels (g, grid, cx, driveText (state.tapeIn), "DRIVE");
 }
 
 void TapeChainHud::paintSoftening (juce::Graphics& g, const Grid& grid, float cx) const

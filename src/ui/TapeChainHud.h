@@ -18,6 +18,8 @@ public:
     // How far the softening curve has bent down at a place t (0..1) along
     // its axis, 0..0.55: flat up to the knee, then bending down.
     static float softeningDrop (float t, float tapeLpf);
+    // The drive as its gauge writes it: "BYP" at 0, else the whole percent.
+    static juce::String driveText (float tapeIn);
     // The softening cutoff as the tape controls write it: "2.00 kHz", "12.0 kHz".
     static juce::String softeningText (float tapeLpf);
     // The output gain as the tape controls write it: "+0.0 dB", "-6.0 dB".

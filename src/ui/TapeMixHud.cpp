@@ -10,6 +10,13 @@ float TapeMixHud::wetLength (float tapeMix)
     return m < 0.0f ? 0.0f : std::min (m, 1.0f) * 88.0f;
 }
 
+juce::String TapeMixHud::valueText (float tapeMix)
+{
+    if (tapeMix <= 0.0f)
+        return "100% DRY";
+    return juce::String (roundHalfAway (tapeMix)) + "% WET";
+}
+
 void TapeMixHud::paintContent (juce::Graphics& g, juce::Rectangle<float> area)
 {
     const Grid grid (area, 436.0f, 160.0f);
@@ -39,16 +46,7 @@ void TapeMixHud::paintContent (juce::Graphics& g, juce::Rectangle<float> area)
     g.drawLine (grid.X (164.0f + f), grid.Y (70.0f), grid.X (164.0f + f), grid.Y (90.0f), 1.2f);
 
     g.setFont (boldMono (13.0f));
-    if (state.tapeMix <= 0.0f)
-    {
-        g.setColour (Col::t1);
-        drawText (g, "100% DRY", grid.X (164.0f), grid.Y (96.0f), 88.0f * grid.sx, 18.0f * grid.sy,
-                  juce::Justification::centredTop);
-    }
-    else
-    {
-        g.setColour (Col::am);
-        drawText (g, juce::String (roundHalfAway (state.tapeMix)) + "% WET", grid.X (164.0f), grid.Y (96.0f),
-                  88.0f * grid.sx, 18.0f * grid.sy, juce::Justification::centredTop);
-    }
+    g.setColour (state.tapeMix <= 0.0f ? Col::t1 : Col::am);
+    drawText (g, valueText (state.tapeMix), grid.X (164.0f), grid.Y (96.0f), 88.0f * grid.sx, 18.0f * grid.sy,
+              juce::Justification::centredTop);
 }

@@ -13,6 +13,8 @@ public:
 
     // Length of the wet part in grid units, 0..88.
     static float wetLength (float tapeMix);
+    // "100% DRY" without tape signal, else the wet share: "60% WET".
+    static juce::String valueText (float tapeMix);
 
 protected:
     void paintContent (juce::Graphics&, juce::Rectangle<float> area) override;

@@ -2,6 +2,11 @@
 
 #include "ui/Col.h"
 
+juce::String WearHud::valueText (float tapeWear)
+{
+    return tapeWear > 0.0f ? juce::String (static_cast<int> (tapeWear)) + "%" : juce::String ("BYP");
+}
+
 void WearHud::paintContent (juce::Graphics& g, juce::Rectangle<float> area)
 {
     const float w = area.getWidth();
@@ -13,7 +18,5 @@ void WearHud::paintContent (juce::Graphics& g, juce::Rectangle<float> area)
     drawText (g, "TAPE WEAR", 0.0f, top, w, 0.16f * h, juce::Justification::centred);
 
     g.setFont (mono (10.0f));
-    const auto value =
-        state.tapeWear > 0.0f ? juce::String (static_cast<int> (state.tapeWear)) + "%" : juce::String ("BYP");
-    drawText (g, value, 0.0f, top + 0.16f * h, w, 0.14f * h, juce::Justification::centred);
+    drawText (g, valueText (state.tapeWear), 0.0f, top + 0.16f * h, w, 0.14f * h, juce::Justification::centred);
 }

@@ -10,6 +10,9 @@ class WearHud : public HudOverlay
 public:
     VisualizerComponent::VisualizerState state;
 
+    // "BYP" without wear, else the whole percent: "37%".
+    static juce::String valueText (float tapeWear);
+
 protected:
     void paintContent (juce::Graphics&, juce::Rectangle<float> area) override;
 };
