@@ -80,8 +80,8 @@ void BumpHud::paintContent (juce::Graphics& g, juce::Rectangle<float> area)
 
     g.setColour (Col::am);
     g.setFont (boldMono (9.0f));
-    drawText (g, valueText (state.headBump), cx - 40.0f * grid.sx, grid.Y (120.0f) - 7.0f,
-              80.0f * grid.sx, 14.0f, juce::Justification::centred);
+    drawText (g, valueText (state.headBump), cx - 40.0f * grid.sx, grid.Y (120.0f) - 7.0f, 80.0f * grid.sx, 14.0f,
+              juce::Justification::centred);
 
     const auto tagFont = boldMono (8.0f);
     g.setFont (tagFont);

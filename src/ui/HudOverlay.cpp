@@ -27,15 +27,13 @@ void HudOverlay::setActive (bool on)
 
 void HudOverlay::timerCallback()
 {
-    constexpr float step = 1.0f / 12.0f;
-    if (level < targetLevel)
+    // The ramp counts whole steps: twelve additions of 1/12 in float miss
+    // 0 and 1 by a rounding error, which would add a thirteenth step.
+    const int target = targetLevel > 0.0f ? rampSteps : 0;
+    if (step != target)
     {
-        level = std::min (level + step, targetLevel);
-        repaint();
-    }
-    else if (level > targetLevel)
-    {
-        level = std::max (level - step, targetLevel);
+        step += step < target ? 1 : -1;
+        level = static_cast<float> (step) / static_cast<float> (rampSteps);
         repaint();
     }
     else

@@ -63,7 +63,11 @@ protected:
 private:
     void timerCallback() override;
 
+    // A full ramp: 12 steps of the 60 Hz timer, 200 ms.
+    static constexpr int rampSteps = 12;
+
     bool active = false;
+    int step = 0; // 0..rampSteps; level is step / rampSteps
     float level = 0.0f;
     float targetLevel = 0.0f;
 

@@ -129,8 +129,8 @@ TEST (StatPlate, ThePlateReachesTwelvePixelsBeyondTheWiderTextAndSpansTitleToVal
         const char* title;
         const char* value;
     };
-    for (const auto& c : { Case { "MASTER", "-12.5 dB" }, Case { "A MUCH LONGER TITLE THAN VALUE", "1%" },
-                           Case { "", "2.35 s" } })
+    for (const auto& c :
+         { Case { "MASTER", "-12.5 dB" }, Case { "A MUCH LONGER TITLE THAN VALUE", "1%" }, Case { "", "2.35 s" } })
     {
         SCOPED_TRACE (juce::String (c.title) + " / " + c.value);
         FaderReadoutHud hud;
@@ -143,8 +143,13 @@ TEST (StatPlate, ThePlateReachesTwelvePixelsBeyondTheWiderTextAndSpansTitleToVal
         // row 48 lies between the two texts.
         const auto span = plateSpan (image, 48);
         // Glyphs keep a pixel or two of side bearing inside their advance.
-        const auto titleInk = uitest::inkBounds (image.getClippedImage ({ 0, 31, areaW, 14 }), plateOnGrey, 60);
-        const auto valueInk = uitest::inkBounds (image.getClippedImage ({ 0, 50, areaW, 33 }), plateOnGrey, 60);
+        // Ink is measured inside the plate only: the grey around it differs
+        // from the plate as much as the text does.
+        const int inside = span.getStart() + 2, insideW = span.getLength() - 4;
+        const auto titleInk = uitest::inkBounds (image.getClippedImage ({ inside, 31, insideW, 14 }), plateOnGrey, 60)
+                                  .translated (inside, 0);
+        const auto valueInk = uitest::inkBounds (image.getClippedImage ({ inside, 50, insideW, 33 }), plateOnGrey, 60)
+                                  .translated (inside, 0);
         const int textLeft = titleInk.isEmpty() ? valueInk.getX() : std::min (titleInk.getX(), valueInk.getX());
         const int textRight =
             titleInk.isEmpty() ? valueInk.getRight() : std::max (titleInk.getRight(), valueInk.getRight());
@@ -217,9 +222,9 @@ TEST (DecayHud, TailLevelAndFadeTexts)
         float falloff;
         const char* text;
     };
-    for (const auto& c : { FadeCase { 0.0f, "fade off" }, FadeCase { -1.0f, "fade off" }, FadeCase { 40.0f, "40% fade" },
-                           FadeCase { 12.5f, "12.5% fade" }, FadeCase { 25.0f, "25% fade" },
-                           FadeCase { 0.1f, "0.1% fade" } })
+    for (const auto& c :
+         { FadeCase { 0.0f, "fade off" }, FadeCase { -1.0f, "fade off" }, FadeCase { 40.0f, "40% fade" },
+           FadeCase { 12.5f, "12.5% fade" }, FadeCase { 25.0f, "25% fade" }, FadeCase { 0.1f, "0.1% fade" } })
         EXPECT_EQ (DecayHud::fadeText (c.falloff), c.text) << c.falloff;
 }
 
