@@ -16,7 +16,8 @@
 // published) before the picture is taken. A parameter can be shown as being
 // dragged or hovered: the editor is told of it before the ticks, as a control
 // would tell it, and the overlays' fade timers advance with the ticks as they
-// would in a window (two 60 Hz steps per 30 Hz refresh).
+// would in a window (two 60 Hz steps per 30 Hz refresh). The effect sections
+// are open as the state has them (or as asked).
 class EditorSnapshot : public juce::Component
 {
 public:
@@ -28,6 +29,9 @@ public:
         int ticks = 30;
         juce::String dragId;  // parameter shown as being dragged; empty: none
         juce::String hoverId; // parameter shown as being hovered; empty: none
+        // The effect sections that start open, by title (any case), or
+        // "all" or "none"; empty: as the state has them.
+        juce::StringArray expand;
     };
 
     // Returns nullptr with an explanation in error when the setup cannot be met.

@@ -16,6 +16,7 @@ struct SnapshotOptions
     int ticks = 30;                                     // --ticks
     juce::String dragId;                                // --drag
     juce::String hoverId;                               // --hover
+    juce::StringArray expand;                           // --expand SECTION (or all / none)
 };
 
 // What twist-snapshot can render. A mode builds the component to render,
