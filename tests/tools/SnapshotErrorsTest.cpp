@@ -96,6 +96,8 @@ INSTANTIATE_TEST_SUITE_P (
                             "unknown parameter 'twst'; did you mean g (Twist)" },
         SnapshotErrorCase { "dragged parameter that does not exist", { "editor", "shots", "--drag", "dcvv" }, failed,
                             "unknown parameter 'dcvv'" },
+        SnapshotErrorCase { "hovered parameter that does not exist", { "editor", "shots", "--hover", "mixx" }, failed,
+                            "unknown parameter 'mixx'; did you mean mix" },
         SnapshotErrorCase { "mistyped preset", { "editor", "shots", "--preset", "Weird/Bouncy Bal" }, failed,
                             "unknown preset 'Weird/Bouncy Bal'; did you mean 'Weird/Bouncy Ball'" },
         SnapshotErrorCase { "audio file as the state", { "editor", "shots", "--state", "in.wav" }, failed,

@@ -51,7 +51,7 @@ constexpr int minTicks = 1, maxTicks = 10000;
 struct Arguments
 {
     std::vector<std::string> positional, scales, sets, expand;
-    std::string name, preset, state, ticks, drag, area;
+    std::string name, preset, state, ticks, drag, hover, area;
     bool list = false;
 };
 
@@ -79,6 +79,9 @@ void declare (CLI::App& app, Arguments& a)
     cli::valueOption (app, "--ticks", a.ticks, "editor: refresh ticks before the picture, 1 to 10000 (default 30)", "N",
                       "Editor");
     cli::valueOption (app, "--drag", a.drag, "editor: show the parameter ID as being dragged", "ID", "Editor");
+    cli::valueOption (app, "--hover", a.hover,
+                      "editor: show the parameter ID as being hovered (mix, mout and pd bring up a readout)", "ID",
+                      "Editor");
     cli::listOption (app, "--expand", a.expand,
                      "editor: open exactly these effect sections, repeatable: TAPE, \"PITCH / CHORUS\", WAVE, "
                      "TREMOLO, all or none (default: as the state has them)",
@@ -173,10 +176,11 @@ std::optional<cli::Problem> interpret (const Arguments& a, Job& job)
             return problem;
 
     const bool editorOnly = ! a.preset.empty() || ! a.state.empty() || ! a.sets.empty() || ! a.ticks.empty()
-                            || ! a.drag.empty() || ! a.expand.empty();
+                            || ! a.drag.empty() || ! a.hover.empty() || ! a.expand.empty();
     if (editorOnly && juce::String (job.mode->name) != "editor")
-        return cli::Problem { "--preset, --state, --set, --ticks, --drag and --expand go with the editor mode, not "
-                              + modeName };
+        return cli::Problem {
+            "--preset, --state, --set, --ticks, --drag, --hover and --expand go with the editor mode, not " + modeName
+        };
     if (! a.preset.empty() && ! a.state.empty())
         return cli::Problem { "--preset and --state both choose the starting sound; give one of them" };
 
@@ -207,6 +211,9 @@ std::optional<cli::Problem> interpret (const Arguments& a, Job& job)
     o.dragId = text (a.drag).trim();
     if (! a.drag.empty() && params::indexOf (o.dragId.toStdString()) < 0)
         return cli::Problem { unknownParameter (o.dragId), cli::exitFailure };
+    o.hoverId = text (a.hover).trim();
+    if (! a.hover.empty() && params::indexOf (o.hoverId.toStdString()) < 0)
+        return cli::Problem { unknownParameter (o.hoverId), cli::exitFailure };
     return std::nullopt;
 }
 

@@ -17,6 +17,7 @@ struct SnapshotOptions
     std::vector<ParameterSetting> values; // --set id=value
     int ticks = 30;                       // --ticks
     juce::String dragId;                  // --drag
+    juce::String hoverId;                 // --hover
     juce::StringArray expand;             // --expand SECTION (or all / none)
 };
 
