@@ -4,10 +4,13 @@
 #include "ui/ButtonGrid.h"
 #include "ui/ClickCatcher.h"
 #include "ui/ClickableLabel.h"
+#include "ui/DialogOverlay.h"
 #include "ui/MassControl.h"
 #include "ui/MdButton.h"
 #include "ui/MdLookAndFeel.h"
 #include "ui/MdSlider.h"
+#include "ui/OptionsPanelComponent.h"
+#include "ui/PresetPanelComponent.h"
 #include "ui/TapCountBox.h"
 #include "ui/VisualizerComponent.h"
 
@@ -58,6 +61,9 @@ public:
     // The members, for tests and renderers.
     ClickableLabel& getTitleLabel() noexcept { return titleLabel; }
     MdButton& getOptionsButton() noexcept { return optionsButton; }
+    PresetPanelComponent& getPresetPanel() noexcept { return presetPanel; }
+    OptionsPanelComponent& getOptionsPanel() noexcept { return optionsPanel; }
+    DialogOverlay& getDialogOverlay() noexcept { return dialogOverlay; }
     TapCountBox& getTapCountBox() noexcept { return tapCountBox; }
     VisualizerComponent& getVisualizer() noexcept { return visualizer; }
     MassControl& getMassControl() noexcept { return massControl; }
@@ -93,6 +99,7 @@ private:
     MdLookAndFeel lookAndFeel;
     ClickableLabel titleLabel;
     MdButton optionsButton { "Options", MdButton::Accent::am };
+    PresetPanelComponent presetPanel;
     TapCountBox tapCountBox;
     VisualizerComponent visualizer;
     MassControl massControl;
@@ -110,6 +117,8 @@ private:
     int sectionTop = 0;
     int sectionContentHeight = -4;
     ClickCatcher clickCatcher;
+    OptionsPanelComponent optionsPanel;
+    DialogOverlay dialogOverlay;
     juce::String draggedParamId;
     juce::String hoveredParamId;
     float titleGlow = 0.0f;

@@ -23,7 +23,12 @@ public:
         juce::File stateFile;                               // non-existent: none
         std::vector<std::pair<juce::String, float>> values; // parameter ID and value in its own units
         int ticks = 30;
+        juce::String open; // empty, or one of openChoices()
     };
+
+    // What --open can show: the options panel, the about dialog, the licence
+    // notices window (drawn beside the editor) and the preset menu.
+    static juce::StringArray openChoices() { return { "options", "about", "licences", "presets" }; }
 
     // Returns nullptr with an explanation in error when the setup cannot be met.
     static std::unique_ptr<EditorSnapshot> create (const Setup& setup, juce::String& error);
@@ -33,12 +38,16 @@ public:
     MassDelayAudioProcessor& getProcessor() noexcept { return *processor; }
     MassDelayAudioProcessorEditor& getEditor() noexcept { return *editor; }
 
+    void paintOverChildren (juce::Graphics&) override;
+
 private:
     EditorSnapshot();
     void runBlocks (int count);
+    bool open (const juce::String& what, juce::String& error);
 
     std::unique_ptr<MassDelayAudioProcessor> processor;
     std::unique_ptr<MassDelayAudioProcessorEditor> editor;
     juce::AudioBuffer<float> buffer;
     juce::MidiBuffer midi;
+    juce::Component::SafePointer<juce::Component> noticesWindow;
 };

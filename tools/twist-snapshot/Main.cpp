@@ -3,13 +3,17 @@
 //
 //     twist-snapshot <mode> <output-folder> [--scale N]... [--name NAME]
 //                    [--preset ID] [--state FILE] [--set ID=VALUE]... [--ticks N]
+//                    [--open options|about|licences|presets]
 //     twist-snapshot --list
 //
 // writes <output-folder>/<mode>@1x.png and <mode>@2x.png (or the given
 // scales; NAME replaces <mode> in the file names). The editor mode starts
 // from the preset ID or the saved state FILE (or the defaults), sets each
-// parameter ID to VALUE in its own units and runs N refresh ticks first.
+// parameter ID to VALUE in its own units and runs N refresh ticks first;
+// --open shows the options panel, the about dialog, the licence notices
+// window (beside the editor) or the preset menu.
 
+#include "EditorSnapshot.h"
 #include "SnapshotModes.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -22,6 +26,7 @@ int usage()
 {
     std::cerr << "usage: twist-snapshot <mode> <output-folder> [--scale N]... [--name NAME]\n"
                  "                      [--preset ID] [--state FILE] [--set ID=VALUE]... [--ticks N]\n"
+                 "                      [--open options|about|licences|presets]\n"
                  "       twist-snapshot --list\n";
     return 2;
 }
@@ -92,6 +97,12 @@ int main (int argc, char* argv[])
                 return usage();
             options.values.emplace_back (id, value.getFloatValue());
         }
+        else if (args[i] == "--open" && i + 1 < args.size())
+        {
+            options.open = args[++i];
+            if (! EditorSnapshot::openChoices().contains (options.open))
+                return usage();
+        }
         else if (args[i] == "--ticks" && i + 1 < args.size())
         {
             options.ticks = args[++i].getIntValue();
@@ -116,6 +127,11 @@ int main (int argc, char* argv[])
     if (mode == nullptr)
     {
         std::cerr << "twist-snapshot: unknown mode '" << positional[0] << "' (see --list)\n";
+        return 2;
+    }
+    if (options.open.isNotEmpty() && positional[0] != "editor")
+    {
+        std::cerr << "twist-snapshot: --open works with the editor mode only\n";
         return 2;
     }
 
