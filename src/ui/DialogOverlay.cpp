@@ -43,9 +43,9 @@ void DialogOverlay::closeDialog()
 
 void DialogOverlay::keepWindow (juce::Component* window)
 {
-    windows.erase (std::remove_if (windows.begin(), windows.end(),
-                                   [] (const auto& w) { return w.getComponent() == nullptr; }),
-                   windows.end());
+    windows.erase (
+        std::remove_if (windows.begin(), windows.end(), [] (const auto& w) { return w.getComponent() == nullptr; }),
+        windows.end());
     if (window != nullptr)
         windows.emplace_back (window);
 }

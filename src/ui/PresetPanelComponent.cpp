@@ -26,15 +26,17 @@ bool isInside (const juce::File& file, const juce::File& dir)
 } // namespace
 
 const std::array<const char*, 33> PresetPanelComponent::watchedParameterIds {
-    params::id::twist,        params::id::start,       params::id::end,          params::id::length,
-    params::id::feedback,     params::id::decayCurve,  params::id::highPass,     params::id::lowPass,
-    params::id::mix,          params::id::wave,        params::id::waveRate,     params::id::waveDensity,
-    params::id::waveShape,    params::id::tremolo,     params::id::tremRate,     params::id::tremDepth,
-    params::id::tremPhase,    params::id::tremOffset,  params::id::tremShape,    params::id::tape,
-    params::id::tapeOut,      params::id::tapeLpf,     params::id::tapeFlutter,  params::id::tapeMix,
-    params::id::tapSync,      params::id::reverse,     params::id::dynamicSmoothing, params::id::predelay,
-    params::id::pingPong,     params::id::pingPongAmount, params::id::widen,     params::id::noMid,
-    params::id::startEndLock,
+    params::id::twist,     params::id::start,       params::id::end,
+    params::id::length,    params::id::feedback,    params::id::decayCurve,
+    params::id::highPass,  params::id::lowPass,     params::id::mix,
+    params::id::wave,      params::id::waveRate,    params::id::waveDensity,
+    params::id::waveShape, params::id::tremolo,     params::id::tremRate,
+    params::id::tremDepth, params::id::tremPhase,   params::id::tremOffset,
+    params::id::tremShape, params::id::tape,        params::id::tapeOut,
+    params::id::tapeLpf,   params::id::tapeFlutter, params::id::tapeMix,
+    params::id::tapSync,   params::id::reverse,     params::id::dynamicSmoothing,
+    params::id::predelay,  params::id::pingPong,    params::id::pingPongAmount,
+    params::id::widen,     params::id::noMid,       params::id::startEndLock,
 };
 
 PresetPanelComponent::PresetPanelComponent (juce::AudioProcessorValueTreeState& s, presets::PresetLibrary& l)
@@ -206,9 +208,8 @@ juce::PopupMenu PresetPanelComponent::buildPresetMenu()
         std::vector<const presets::FolderNode*> children;
         for (const auto& child : node.children)
             children.push_back (&child);
-        std::stable_sort (children.begin(), children.end(), [] (const auto* a, const auto* b) {
-            return sortsBefore (a->name, b->name);
-        });
+        std::stable_sort (children.begin(), children.end(),
+                          [] (const auto* a, const auto* b) { return sortsBefore (a->name, b->name); });
         for (const auto* child : children)
         {
             juce::PopupMenu sub;
@@ -217,9 +218,8 @@ juce::PopupMenu PresetPanelComponent::buildPresetMenu()
         }
 
         auto patches = node.patches;
-        std::stable_sort (patches.begin(), patches.end(), [] (const auto* a, const auto* b) {
-            return sortsBefore (a->name, b->name);
-        });
+        std::stable_sort (patches.begin(), patches.end(),
+                          [] (const auto* a, const auto* b) { return sortsBefore (a->name, b->name); });
         for (const auto* patch : patches)
             if (patch->id() != initPatchId)
                 addPatch (target, *patch, patch->name);
@@ -275,15 +275,32 @@ void PresetPanelComponent::handleMenuResult (int result)
 
     switch (result)
     {
-        case saveAsItem: showSaveDialog(); break;
-        case favoriteItem: toggleFavorite(); break;
-        case saveAsDefaultItem: saveAsDefault(); break;
-        case openOtherItem: openOtherPreset(); break;
-        case changeFolderItem: changePresetFolder(); break;
-        case organizeItem: revealPresetFolder(); break;
-        case refreshItem: refreshLibrary(); break;
-        case saveOverwriteItem: savePatchInPlace(); break;
-        default: break;
+        case saveAsItem:
+            showSaveDialog();
+            break;
+        case favoriteItem:
+            toggleFavorite();
+            break;
+        case saveAsDefaultItem:
+            saveAsDefault();
+            break;
+        case openOtherItem:
+            openOtherPreset();
+            break;
+        case changeFolderItem:
+            changePresetFolder();
+            break;
+        case organizeItem:
+            revealPresetFolder();
+            break;
+        case refreshItem:
+            refreshLibrary();
+            break;
+        case saveOverwriteItem:
+            savePatchInPlace();
+            break;
+        default:
+            break;
     }
 }
 
@@ -321,14 +338,14 @@ bool PresetPanelComponent::savePatchInPlace()
 void PresetPanelComponent::showSaveDialog()
 {
     chooser = std::make_unique<juce::FileChooser> ("Save Preset", library.getUserDir(), "*.json", true);
-    const auto flags = juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles
-                       | juce::FileBrowserComponent::warnAboutOverwriting;
-    chooser->launchAsync (flags, [safe = juce::Component::SafePointer<PresetPanelComponent> (this)] (
-                                     const juce::FileChooser& fc) {
-        if (auto* self = safe.getComponent())
-            if (fc.getResult() != juce::File())
-                self->saveAs (fc.getResult());
-    });
+    const auto chooserFlags = juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles
+                              | juce::FileBrowserComponent::warnAboutOverwriting;
+    chooser->launchAsync (
+        chooserFlags, [safe = juce::Component::SafePointer<PresetPanelComponent> (this)] (const juce::FileChooser& fc) {
+            if (auto* self = safe.getComponent())
+                if (fc.getResult() != juce::File())
+                    self->saveAs (fc.getResult());
+        });
 }
 
 bool PresetPanelComponent::saveAs (const juce::File& chosen)
@@ -336,7 +353,8 @@ bool PresetPanelComponent::saveAs (const juce::File& chosen)
     if (chosen == juce::File())
         return false;
 
-    const auto file = chosen.hasFileExtension ("json") ? chosen : chosen.getSiblingFile (chosen.getFileName() + ".json");
+    const auto file =
+        chosen.hasFileExtension ("json") ? chosen : chosen.getSiblingFile (chosen.getFileName() + ".json");
     const auto name = file.getFileNameWithoutExtension();
     const bool inLibrary = isInside (file, library.getUserDir());
 
@@ -365,13 +383,13 @@ bool PresetPanelComponent::saveAsDefault()
 void PresetPanelComponent::openOtherPreset()
 {
     chooser = std::make_unique<juce::FileChooser> ("Open Preset", library.getUserDir(), "*.json", true);
-    const auto flags = juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles;
-    chooser->launchAsync (flags, [safe = juce::Component::SafePointer<PresetPanelComponent> (this)] (
-                                     const juce::FileChooser& fc) {
-        if (auto* self = safe.getComponent())
-            if (fc.getResult() != juce::File())
-                self->openPresetFile (fc.getResult());
-    });
+    const auto chooserFlags = juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles;
+    chooser->launchAsync (
+        chooserFlags, [safe = juce::Component::SafePointer<PresetPanelComponent> (this)] (const juce::FileChooser& fc) {
+            if (auto* self = safe.getComponent())
+                if (fc.getResult() != juce::File())
+                    self->openPresetFile (fc.getResult());
+        });
 }
 
 bool PresetPanelComponent::openPresetFile (const juce::File& file)
@@ -379,10 +397,17 @@ bool PresetPanelComponent::openPresetFile (const juce::File& file)
     presets::Patch patch;
     switch (presets::PresetLibrary::readPatchFile (file, patch))
     {
-        case presets::PresetLibrary::ReadResult::ok: applyAndShow (patch); return true;
-        case presets::PresetLibrary::ReadResult::tooLarge: showMessage (openTooLargeText); return false;
-        case presets::PresetLibrary::ReadResult::notAPreset: showMessage (openNotPresetText); return false;
-        case presets::PresetLibrary::ReadResult::unreadable: break;
+        case presets::PresetLibrary::ReadResult::ok:
+            applyAndShow (patch);
+            return true;
+        case presets::PresetLibrary::ReadResult::tooLarge:
+            showMessage (openTooLargeText);
+            return false;
+        case presets::PresetLibrary::ReadResult::notAPreset:
+            showMessage (openNotPresetText);
+            return false;
+        case presets::PresetLibrary::ReadResult::unreadable:
+            break;
     }
     showMessage (openFailedText);
     return false;
@@ -391,13 +416,13 @@ bool PresetPanelComponent::openPresetFile (const juce::File& file)
 void PresetPanelComponent::changePresetFolder()
 {
     chooser = std::make_unique<juce::FileChooser> ("Choose Preset Folder", library.getUserDir(), juce::String(), true);
-    const auto flags = juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectDirectories;
-    chooser->launchAsync (flags, [safe = juce::Component::SafePointer<PresetPanelComponent> (this)] (
-                                     const juce::FileChooser& fc) {
-        if (auto* self = safe.getComponent())
-            if (fc.getResult() != juce::File())
-                self->usePresetFolder (fc.getResult());
-    });
+    const auto chooserFlags = juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectDirectories;
+    chooser->launchAsync (
+        chooserFlags, [safe = juce::Component::SafePointer<PresetPanelComponent> (this)] (const juce::FileChooser& fc) {
+            if (auto* self = safe.getComponent())
+                if (fc.getResult() != juce::File())
+                    self->usePresetFolder (fc.getResult());
+        });
 }
 
 bool PresetPanelComponent::usePresetFolder (const juce::File& dir)

@@ -524,8 +524,8 @@ TEST_P (PresetFileReading, TakesPresetsFromAnywhereAndRefusesWhatIsNotOne)
     }
 }
 
-const juce::String padded = R"({ "name": "big", "params": {} })"
-                            + juce::String::repeatedString (" ", int (PresetLibrary::maxPresetFileSize));
+const juce::String padded =
+    R"({ "name": "big", "params": {} })" + juce::String::repeatedString (" ", int (PresetLibrary::maxPresetFileSize));
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P (Files, PresetFileReading, ::testing::Values (

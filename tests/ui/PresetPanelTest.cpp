@@ -3,6 +3,7 @@
 #include "plugin/PluginEditor.h"
 #include "plugin/PluginProcessor.h"
 #include "presets/PresetSettings.h"
+#include "ui/Col.h"
 #include "ui/PresetPanelComponent.h"
 
 #include "support/CaseName.h"
@@ -220,12 +221,27 @@ TEST_F (PresetBar, MenuListsTheTreeWithInitAtTheTopAndFavoritesOnlyWhenThereAreS
     panel().setCurrentPatchDisplay ("Slap", "Live/Guitar");
 
     auto lines = flatten (panel().buildPresetMenu());
-    EXPECT_EQ (topLevel (lines),
-               juce::StringArray ({ "Slap", "---", "Bass", "Character", "Live", "Sound Design", "Traditional",
-                                    "Weird", "bass", "Zed", "INIT PATCH", "---", "Add to Favorites",
-                                    "Save (Overwrite)", "Save As...", "---", "Save As Default",
-                                    "Open Other Preset...", "Change Preset Folder...", "Organize Presets",
-                                    "Refresh" }));
+    EXPECT_EQ (topLevel (lines), juce::StringArray ({ "Slap",
+                                                      "---",
+                                                      "Bass",
+                                                      "Character",
+                                                      "Live",
+                                                      "Sound Design",
+                                                      "Traditional",
+                                                      "Weird",
+                                                      "bass",
+                                                      "Zed",
+                                                      "INIT PATCH",
+                                                      "---",
+                                                      "Add to Favorites",
+                                                      "Save (Overwrite)",
+                                                      "Save As...",
+                                                      "---",
+                                                      "Save As Default",
+                                                      "Open Other Preset...",
+                                                      "Change Preset Folder...",
+                                                      "Organize Presets",
+                                                      "Refresh" }));
     const auto* header = find (lines, "Slap");
     ASSERT_NE (header, nullptr);
     EXPECT_EQ (header->id, PresetPanelComponent::headerItem);
@@ -241,9 +257,8 @@ TEST_F (PresetBar, MenuListsTheTreeWithInitAtTheTopAndFavoritesOnlyWhenThereAreS
     EXPECT_FALSE (find (lines, "  Amb")->ticked);
 
     // Sound Design's categories are sub-menus, sorted, each with its patches.
-    const auto glitch = std::find_if (lines.begin(), lines.end(), [] (const MenuLine& l) {
-        return l.text == "  Glitch & Chaos";
-    });
+    const auto glitch =
+        std::find_if (lines.begin(), lines.end(), [] (const MenuLine& l) { return l.text == "  Glitch & Chaos"; });
     ASSERT_NE (glitch, lines.end());
     EXPECT_TRUE (glitch->subMenu);
     EXPECT_EQ ((glitch + 1)->text, "    Broken Sequencer");
@@ -262,9 +277,8 @@ TEST_F (PresetBar, MenuListsTheTreeWithInitAtTheTopAndFavoritesOnlyWhenThereAreS
     ASSERT_TRUE (panel().toggleFavorite());
     lines = flatten (panel().buildPresetMenu());
     EXPECT_EQ (topLevel (lines)[2], "Favorites");
-    const auto favorites = std::find_if (lines.begin(), lines.end(), [] (const MenuLine& l) {
-        return l.text == "Favorites";
-    });
+    const auto favorites =
+        std::find_if (lines.begin(), lines.end(), [] (const MenuLine& l) { return l.text == "Favorites"; });
     ASSERT_NE (favorites, lines.end());
     EXPECT_EQ ((favorites + 1)->text, "  Bouncy Ball");
     EXPECT_TRUE ((favorites + 1)->ticked);
@@ -653,4 +667,27 @@ TEST_F (PresetBar, AnotherPresetFolderBringsItsPresetsAndFavoritesAndIsRemembere
     EXPECT_FALSE (panel().usePresetFolder (userDir));
     EXPECT_EQ (label(), PresetPanelComponent::settingsFailedText);
     EXPECT_EQ (panel().getBrowseIds().back(), "Zed");
+}
+
+TEST_F (PresetBar, DrawsTheNameCentredInBrightTextOnARaisedBar)
+{
+    open();
+    panel().setCurrentPatchDisplay ("Standard Delay", "Traditional");
+    const auto image = uitest::renderScaled (*editor, 2.0f, juce::Colours::black);
+    const auto label = (panel().getNameLabel().getBounds() + panel().getPosition()) * 2;
+
+    EXPECT_LE (uitest::colourDistance (uitest::strongestInk (image, label, Col::bg1), Col::t0), 8);
+    // Away from the bar's rounded ends, the text's ink is centred in the label.
+    const auto inner = label.reduced (16, 10);
+    const auto ink = uitest::inkBounds (image.getClippedImage (inner), Col::bg1, 60);
+    ASSERT_FALSE (ink.isEmpty());
+    EXPECT_NEAR (ink.getCentreX(), inner.getWidth() / 2, 4);
+
+    // The bar's 0.5-pixel outline in b1 along its bottom edge (at 2x it
+    // covers two rows by half).
+    const auto bar = panel().getBounds() * 2;
+    EXPECT_LE (
+        uitest::colourDistance (uitest::strongestInk (image, { bar.getCentreX(), bar.getBottom() - 3, 1, 2 }, Col::bg1),
+                                Col::bg1.interpolatedWith (Col::b1, 0.5f)),
+        12);
 }
