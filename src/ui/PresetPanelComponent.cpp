@@ -190,7 +190,8 @@ juce::PopupMenu PresetPanelComponent::buildPresetMenu()
     };
 
     juce::PopupMenu menu;
-    menu.addItem (headerItem, nameLabel.getText(), false, true);
+    // The name as the label shows it, even while the label shows a message.
+    menu.addItem (headerItem, modified ? currentName + "*" : currentName, false, true);
     menu.addSeparator();
 
     const auto favorites = library.favorites();

@@ -480,7 +480,8 @@ TEST_F (PresetBar, FailedSavesSayItAndChangeNothing)
     EXPECT_EQ (label(), PresetPanelComponent::saveFailedText);
     EXPECT_TRUE (panel().isModified());
 
-    // The next refresh of the name shows it again.
+    // The menu still names the patch; the next refresh of the name shows it again.
+    EXPECT_EQ (flatten (panel().buildPresetMenu()).front().text, "Standard Delay*");
     panel().updateNameLabel();
     EXPECT_EQ (label(), "Standard Delay*");
 }
