@@ -27,6 +27,7 @@ demos: build
 
 bench: build
 	@$(BUILD)/bench/dsp_bench --benchmark_counters_tabular=true
+	@$(BUILD)/bench/plugin_bench --benchmark_counters_tabular=true
 
 clean:
 	rm -rf $(BUILD)

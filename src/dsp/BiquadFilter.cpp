@@ -1,5 +1,7 @@
 #include "dsp/BiquadFilter.h"
 
+#include "dsp/DspConstants.h"
+
 #include <cmath>
 
 void BiquadFilter::set (Type type, float cutoffHz, float sampleRate) noexcept
@@ -12,8 +14,7 @@ void BiquadFilter::set (Type type, float cutoffHz, float sampleRate) noexcept
         return;
     }
 
-    constexpr float twoPi = 6.2831855f;
-    const float w = twoPi * cutoffHz / sampleRate;
+    const float w = static_cast<float> (dsp::twoPi) * cutoffHz / sampleRate;
     const float s = std::sin (w);
     const float c = std::cos (w);
     const float alpha = s / 1.414f;

@@ -1,5 +1,7 @@
 #include "dsp/LFO.h"
 
+#include "dsp/DspConstants.h"
+
 #include <cmath>
 
 namespace dsp
@@ -14,7 +16,7 @@ float LFO::value (float phase, int shape, [[maybe_unused]] std::uint32_t& seed) 
     switch (shape)
     {
         case shapeIndex (LfoShape::Sine):
-            return std::sin (6.2831855f * p);
+            return std::sin (static_cast<float> (twoPi) * p);
         case shapeIndex (LfoShape::Triangle):
             return 1.0f - 2.0f * std::fabs (2.0f * p - 1.0f);
         case shapeIndex (LfoShape::Square):

@@ -26,6 +26,8 @@ struct ParamBlock
     float waveDepth = 70.0f;
     int waveShape = 0;
     float waveRateRaw = 523.0f;
+    float tremRateRaw = 753.0f; // raw `tremR` and `pitchRt`, for the synced divisions
+    float pitchRateRaw = 0.0f;
     float bpm = 120.0f;
     bool tremOn = false;
     float tremRateHz = 3.0f;
@@ -56,6 +58,8 @@ struct ParamBlock
     bool startEndLock = false;
     float tapeWear = 25.0f;
     std::uint32_t waveSeed = 0x5EED0001u;
+    std::uint32_t tremSeed = 0xC0DEFADEu;
+    std::uint32_t pitchSeed = 0x27D4EB2Fu;
     int tapCount = 300;
     float masterDb = 0.0f;
     bool pitchOn = false;

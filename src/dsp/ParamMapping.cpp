@@ -1,5 +1,6 @@
 #include "dsp/ParamMapping.h"
 
+#include "dsp/DspConstants.h"
 #include "dsp/NoteGrid.h"
 
 #include <algorithm>
@@ -7,10 +8,7 @@
 
 namespace mapping
 {
-namespace
-{
-constexpr double pi = 3.14159265358979323846;
-}
+using dsp::pi;
 
 float freeSpacingMs (float raw, bool times4)
 {

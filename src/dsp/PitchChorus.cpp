@@ -1,5 +1,6 @@
 #include "dsp/PitchChorus.h"
 
+#include "dsp/DspConstants.h"
 #include "dsp/NoteGrid.h"
 
 #include <algorithm>
@@ -9,7 +10,7 @@ namespace dsp
 {
 namespace
 {
-constexpr float pi = 3.14159265f;
+constexpr auto piF = static_cast<float> (dsp::pi);
 
 float finiteOr (float value, float fallback) noexcept
 {
@@ -217,7 +218,7 @@ void PitchChorus::processStereo (float* left, float* right, int n, float bendPer
         if (delay2 >= windowLength)
             delay2 -= windowLength;
 
-        const float s = std::sin (pi * d / windowLength);
+        const float s = std::sin (piF * d / windowLength);
         const float gA = s * s;
         const float gB = 1.0f - gA;
 

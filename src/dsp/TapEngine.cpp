@@ -1,5 +1,6 @@
 #include "dsp/TapEngine.h"
 
+#include "dsp/DspConstants.h"
 #include "dsp/LFO.h"
 #include "dsp/NoteGrid.h"
 #include "dsp/ParamMapping.h"
@@ -9,10 +10,10 @@
 
 namespace
 {
-constexpr double twoPi = 6.283185307179586476925286766559;
+using dsp::twoPi;
 
-// Taps are squeezed into the delay line: the window ends 1 ms before 15 s.
-constexpr float lineLengthMs = 15000.0f;
+// Taps are squeezed into the delay line: the window ends 1 ms before its end.
+constexpr float lineLengthMs = dsp::lineMs;
 } // namespace
 
 namespace dsp

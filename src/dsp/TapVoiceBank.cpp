@@ -1,5 +1,6 @@
 #include "dsp/TapVoiceBank.h"
 
+#include "dsp/DspConstants.h"
 #include "dsp/VoiceKernels.h"
 
 #include <algorithm>
@@ -10,7 +11,7 @@ namespace
 using voicekernels::Weights;
 
 constexpr float silent = 0.00001f;
-constexpr double twoPi = 6.283185307179586476925286766559;
+using dsp::twoPi;
 
 // Where a read of `delay` samples behind ring position x starts (the frame
 // before the interpolation interval) and its fraction. The fraction depends
@@ -94,7 +95,7 @@ void TapVoiceBank::prepare (double newSampleRate, int maxBlockSize)
 {
     sampleRate = newSampleRate > 0.0 ? newSampleRate : 44100.0;
     maxBlock = std::max (1, maxBlockSize);
-    frames = static_cast<int> (15.0 * sampleRate) + 1;
+    frames = static_cast<int> (dsp::lineSeconds * sampleRate) + 1;
 
     // The ring holds 15 s plus one block more than that, so that a read of
     // the full 15 s (plus the interpolation's extra frame) never lands on a

@@ -1,5 +1,7 @@
 #include "dsp/TapeDegradation.h"
 
+#include "dsp/DspConstants.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -9,8 +11,6 @@ namespace dsp
 {
 namespace
 {
-constexpr double pi = 3.14159265358979323846;
-constexpr double twoPi = 2.0 * pi;
 
 constexpr float minSampleRate = 8000.0f;
 constexpr float maxSampleRate = 768000.0f;

@@ -390,55 +390,63 @@ void MassDelayAudioProcessorEditor::paintOverChildren (juce::Graphics& g)
 //==============================================================================
 VisualizerComponent::VisualizerState MassDelayAudioProcessorEditor::readDisplayState() const
 {
+    // The same record the audio thread builds, in the same units.
+    params::BlockContext context;
+    context.bpm = processor.getLastTempo();
+    context.tapCount = processor.getRequestedTapCount();
+    context.waveSeed = processor.getWaveLfoSeed();
+    context.tremSeed = processor.getTremLfoSeed();
+    context.pitchSeed = processor.getPitchLfoSeed();
+    const auto values = processor.readRawValues();
+    const auto p = params::makeParamBlock (values, context);
+
     VisualizerComponent::VisualizerState s;
-    auto on = [this] (const char* id) { return raw (id) > 0.5f; };
-    auto lfoRate = [this] (const char* id) { return mapping::lfoRateHz (raw (id)); };
+    s.waveOn = p.waveOn;
+    s.tapeOn = p.tapeOn;
+    s.tremOn = p.tremOn;
+    s.pingPongOn = p.pingPongAmount > 0.0f;
+    s.waveRateHz = p.waveRateHz;
+    s.waveDepth = p.waveDepth;
+    s.wavePhaseDeg = p.wavePhaseDeg;
+    s.waveOffsetDeg = p.waveOffsetDeg;
+    s.waveShape = p.waveShape;
+    s.tremRateHz = p.tremRateHz;
+    s.tremDepth = p.tremDepth;
+    s.tremShape = p.tremShape;
+    s.tremPhaseDeg = p.tremPhaseDeg;
+    s.tremOffsetDeg = p.tremOffsetDeg;
+    s.tapeLpf = p.tapeLpf;
+    s.predelayMs = p.predelayMs;
+    s.widen = p.widen;
+    s.noMid = p.noMid;
+    s.pingPongAmount = p.pingPongAmount;
 
-    s.waveOn = on (params::id::wave);
-    s.tapeOn = on (params::id::tape);
-    s.tremOn = on (params::id::tremolo);
-    s.pingPongOn = raw (params::id::pingPongAmount) > 0.0f;
-    s.waveRateHz = lfoRate (params::id::waveRate);
-    s.waveDepth = raw (params::id::waveDensity);
-    s.wavePhaseDeg = raw (params::id::wavePhase);
-    s.waveOffsetDeg = raw (params::id::waveOffset);
-    s.waveShape = static_cast<int> (raw (params::id::waveShape));
-    s.tremRateHz = lfoRate (params::id::tremRate);
-    s.tremDepth = raw (params::id::tremDepth);
-    s.tremShape = static_cast<int> (raw (params::id::tremShape));
-    s.tremPhaseDeg = raw (params::id::tremPhase);
-    s.tremOffsetDeg = raw (params::id::tremOffset);
-    s.tapeLpf = raw (params::id::tapeLpf);
-    s.predelayMs = raw (params::id::predelay);
-    s.widen = raw (params::id::widen);
-    s.noMid = on (params::id::noMid);
-    s.pingPongAmount = raw (params::id::pingPongAmount);
-
-    s.decayCurve = mapping::decayCurve (raw (params::id::decayCurve));
-    s.decayMode = static_cast<int> (raw (params::id::decayMode));
-    s.decaySteps = static_cast<int> (raw (params::id::decaySteps));
-    s.decayFalloff = raw (params::id::decayFalloff);
-    s.waveSeed = processor.getWaveLfoSeed();
-    s.tremSeed = processor.getTremLfoSeed();
-    s.twist = raw (params::id::twist);
-    s.hpHz = mapping::highPassHz (raw (params::id::highPass));
-    s.lpHz = mapping::lowPassHz (raw (params::id::lowPass));
-    s.lengthMs = mapping::lengthMs (raw (params::id::length));
-    s.tapeMix = raw (params::id::tapeMix);
-    s.tapeOut = raw (params::id::tapeOut);
-    s.tapeIn = raw (params::id::tapeIn);
-    s.flutter = raw (params::id::tapeFlutter);
-    s.flutterSpeed = raw (params::id::tapeFlutterSpeed);
-    s.tapeWear = raw (params::id::tapeWear);
-    s.headBump = raw (params::id::tapeHeadBump);
-    s.mix = raw (params::id::mix);
-    s.master = raw (params::id::master);
-    s.pitchRateHz = mapping::pitchRateHz (raw (params::id::pitchRate));
-    s.pitchDepth = raw (params::id::pitchDepth);
-    s.pitchCents = raw (params::id::pitchCents);
-    s.pitchMix = raw (params::id::pitchMix);
-    s.pitchRegen = raw (params::id::pitchRegen);
-    s.pitch2x = on (params::id::pitch2x);
+    s.decayCurve = p.decayCurve;
+    s.decayMode = p.decayMode;
+    s.decaySteps = p.decaySteps;
+    s.decayFalloff = p.decayFalloff;
+    s.waveSeed = p.waveSeed;
+    s.tremSeed = p.tremSeed;
+    s.twist = p.twist;
+    s.hpHz = p.hpHz;
+    s.lpHz = p.lpHz;
+    s.lengthMs = p.lengthMs;
+    s.tapeMix = p.tapeMix;
+    s.tapeOut = p.tapeOut;
+    s.tapeIn = p.tapeIn;
+    s.flutter = p.flutter;
+    s.flutterSpeed = p.flutterSpeed;
+    s.tapeWear = p.tapeWear;
+    s.headBump = p.headBump;
+    // The mix readout shows the control's value, also while the mix is bypassed.
+    s.mix = values[static_cast<std::size_t> (params::idx (params::id::mix))];
+    s.master = p.masterDb;
+    s.pitchRateHz = p.pitchRateHz;
+    s.pitchDepth = p.pitchDepth;
+    s.pitchCents = p.pitchOffset;
+    s.pitchMix = p.pitchMix;
+    s.pitchRegen = p.pitchRegen;
+    s.pitch2x = p.pitch2x;
     return s;
 }
 
@@ -483,10 +491,8 @@ void MassDelayAudioProcessorEditor::timerCallback()
 {
     presetPanel.takePendingChanges();
     visualizer.setTaps (processor.getTapSnapshot());
-    visualizer.setTimelineMaxMs (std::round (10.0f * std::pow (1400.0f, raw (params::id::length) / 1000.0f))
-                                 + raw (params::id::predelay));
-
     auto state = readDisplayState();
+    visualizer.setTimelineMaxMs (state.lengthMs + state.predelayMs);
 
     if (tapCountBox.isVisible() && draggedParamId != params::id::tapCount)
         tapCountBox.setValue (juce::jlimit (1, 64, static_cast<int> (raw (params::id::tapCount))));

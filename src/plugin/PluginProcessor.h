@@ -1,13 +1,8 @@
 #pragma once
 
-#include "dsp/Filter.h"
-#include "dsp/ParamBlock.h"
-#include "dsp/PitchChorus.h"
-#include "dsp/SeqLock.h"
-#include "dsp/TapEngine.h"
-#include "dsp/TapVoiceBank.h"
-#include "dsp/TapeDegradation.h"
-#include "dsp/Tremolo.h"
+#include "dsp/DelayEngine.h"
+#include "dsp/DspConstants.h"
+#include "plugin/ParamBlockReader.h"
 #include "plugin/ParameterTable.h"
 #include "presets/AccordionLayoutState.h"
 #include "presets/PresetLibrary.h"
@@ -19,20 +14,16 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <vector>
 
-// The plug-in's audio processor: owns the parameter state, turns the raw
-// parameter values into one ParamBlock per block, decides what changed and
-// runs the block.
+// The plug-in's audio processor: the host-facing side of the delay. It owns
+// the parameter state, turns the raw parameter values and the host's
+// transport into one ParamBlock per block, hands blocks of at most the
+// prepared size to the delay engine, and keeps the state, the presets and the
+// random history.
 class MassDelayAudioProcessor : public juce::AudioProcessor, public juce::AudioProcessorValueTreeState::Listener
 {
 public:
-    enum class SnapPhase
-    {
-        Idle = 0,
-        FadeOut = 1,
-        FadeIn = 2
-    };
+    using SnapPhase = dsp::DelayEngine::SnapPhase;
 
     MassDelayAudioProcessor();
     ~MassDelayAudioProcessor() override;
@@ -42,7 +33,10 @@ public:
     // One sample of the snap envelope: the level falls by step in FadeOut and
     // rises by step in FadeIn. Returns true on the sample where the fade-out
     // reaches 0 (where the taps jump to their new delays).
-    static bool advanceSnapEnvelope (float& level, SnapPhase& phase, float step);
+    static bool advanceSnapEnvelope (float& level, SnapPhase& phase, float step)
+    {
+        return dsp::DelayEngine::advanceSnapEnvelope (level, phase, step);
+    }
 
     //==============================================================================
     void prepareToPlay (double sampleRate, int samplesPerBlock) override;
@@ -58,7 +52,7 @@ public:
     bool acceptsMidi() const override { return false; }
     bool producesMidi() const override { return false; }
     bool isMidiEffect() const override { return false; }
-    double getTailLengthSeconds() const override { return 15.0; }
+    double getTailLengthSeconds() const override { return dsp::lineSeconds; }
 
     int getNumPrograms() override { return 1; }
     int getCurrentProgram() override { return 0; }
@@ -74,11 +68,15 @@ public:
     //==============================================================================
     juce::AudioProcessorValueTreeState& getValueTreeState() { return apvts; }
 
-    // The current block's record (after readParams: flipped where Tap Flip is on).
-    const ParamBlock& getCurrentParams() const { return current; }
+    // The last block's record as the engine used it (Tap Flip applied).
+    const ParamBlock& getCurrentParams() const { return engine.getCurrentParams(); }
 
-    // Fills the current record from the raw parameter values.
+    // Fills the block record from the raw parameter values, the tempo, the
+    // requested tap count and the seeds (Tap Flip is the engine's to apply).
     void readParams();
+
+    // Every parameter's raw value, non-finite values read as defaults.
+    params::RawValues readRawValues() const { return params::loadRawValues (raw); }
 
     // Clears all signal memory. Safe from any thread while audio runs: the
     // audio thread performs the clearing at the start of its next block.
@@ -90,19 +88,19 @@ public:
 
     // The largest absolute output sample since the meter last took it;
     // taking it starts a new measurement.
-    float takeOutputPeak() { return outputPeak.exchange (0.0f, std::memory_order_acq_rel); }
-    float getOutputPeak() const { return outputPeak.load (std::memory_order_acquire); }
+    float takeOutputPeak() { return engine.takeOutputPeak(); }
+    float getOutputPeak() const { return engine.getOutputPeak(); }
 
     // The voices as the audio thread left them (inspection from tests).
-    const TapVoiceBank& getVoiceBank() const { return voiceBank; }
+    const TapVoiceBank& getVoiceBank() const { return engine.getVoiceBank(); }
 
     float getLastTempo() const { return lastTempo.load (std::memory_order_relaxed); }
     int getPatchGeneration() const { return patchGeneration.load (std::memory_order_acquire); }
     int getRequestedTapCount() const { return requestedTapCount.load (std::memory_order_relaxed); }
 
-    SnapPhase getSnapPhase() const { return snapPhase; }
-    float getSnapLevel() const { return snapLevel; }
-    bool isSnapping() const { return snapping; }
+    SnapPhase getSnapPhase() const { return engine.getSnapPhase(); }
+    float getSnapLevel() const { return engine.getSnapLevel(); }
+    bool isSnapping() const { return engine.isSnapping(); }
 
     // Host transport as captured at the start of the last block.
     double getHostTempo() const { return hostTempo; }
@@ -111,7 +109,7 @@ public:
     bool isHostTempoValid() const { return hostTempoValid; }
 
     // What the last block's comparison found.
-    DirtyFlags getLastDirtyFlags() const { return lastDirty; }
+    DirtyFlags getLastDirtyFlags() const { return engine.getLastDirtyFlags(); }
 
     // Tempos outside this range are clamped before any division by them.
     static constexpr double minTempo = 1.0;
@@ -191,23 +189,14 @@ public:
 
 private:
     void captureHostPosition();
-    float rawValue (int index) const;
-    void processChunk (juce::AudioBuffer<float>& buffer, int start, int numSamples);
-    void beginBlock();
-    void clearSignalMemory();
-    void runWetEffects (int numSamples);
-    void publishSnapshot();
 
     juce::AudioProcessorValueTreeState apvts;
 
     // Raw value of every parameter, in table order.
     std::array<std::atomic<float>*, params::table.size()> raw {};
 
-    ParamBlock current;
-    ParamBlock comparison;
-    ParamBlock previous;
-    bool hasPrevious = false;
-    DirtyFlags lastDirty;
+    // This block's record as the parameters give it.
+    ParamBlock record;
 
     double sampleRate = 44100.0;
     int preparedBlockSize = 0;
@@ -225,24 +214,8 @@ private:
 
     std::atomic<int> requestedTapCount { 64 };
     std::atomic<int> patchGeneration { 0 };
-    int lastSeenGeneration = 0;
 
-    SnapPhase snapPhase = SnapPhase::Idle;
-    float snapLevel = 1.0f;
-    bool snapping = false;
-
-    // The delay engine.
-    TapEngine tapEngine;
-    TapSet tapSet;
-    TapVoiceBank voiceBank;
-    Filter echoFilterLeft, echoFilterRight;
-    dsp::Tremolo tremolo;
-    dsp::PitchChorus pitchStage;
-    dsp::TapeDegradation tapeStage;
-    std::vector<float> sendLeft, sendRight, wetLeft, wetRight;
-    std::atomic<bool> resetRequested { false };
-    std::atomic<float> outputPeak { 0.0f };
-    SeqLock<TapSnapshot> snapshotChannel;
+    dsp::DelayEngine engine;
     TapSnapshot lastGoodSnapshot {};
 
     //==============================================================================

@@ -87,7 +87,7 @@ void MassDelayAudioProcessor::runStartupSequence()
     pushRandomGeneration();
 
     // Nothing has played yet, so the start-up patch needs no snap.
-    lastSeenGeneration = patchGeneration.load (std::memory_order_acquire);
+    engine.markGenerationSeen (patchGeneration.load (std::memory_order_acquire));
 }
 
 juce::File MassDelayAudioProcessor::getPresetDirectory() const

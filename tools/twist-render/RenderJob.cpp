@@ -10,6 +10,7 @@
 #include "TapReport.h"
 #include "plugin/ParameterTable.h"
 #include "presets/PresetSettings.h"
+#include "presets/SafeFileWrite.h"
 
 #include <cmath>
 #include <iostream>
@@ -42,12 +43,7 @@ juce::Result writeWhole (const juce::File& target, const std::function<bool (con
 {
     if (! target.getParentDirectory().createDirectory())
         return juce::Result::fail ("cannot create the folder " + target.getParentDirectory().getFullPathName());
-    juce::TemporaryFile temp (target, juce::TemporaryFile::useHiddenFile);
-    if (! write (temp.getFile()))
-        return juce::Result::fail ("cannot write " + target.getFullPathName());
-    if (! temp.overwriteTargetFileWithTemporary())
-        return juce::Result::fail ("cannot replace " + target.getFullPathName());
-    return juce::Result::ok();
+    return presets::replaceFileWith (target, write);
 }
 
 juce::String number (double v)

@@ -1,0 +1,314 @@
+#include "dsp/DelayEngine.h"
+
+#include "dsp/DspConstants.h"
+#include "dsp/NoteGrid.h"
+#include "dsp/ParamMapping.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace dsp
+{
+void DelayEngine::prepare (double newSampleRate, int maxBlockSize)
+{
+    sampleRate = newSampleRate;
+    const auto sr = static_cast<float> (sampleRate);
+    const auto block = static_cast<std::size_t> (std::max (1, maxBlockSize));
+
+    // Every buffer the audio thread touches reaches its final size here.
+    voiceBank.prepare (sampleRate, static_cast<int> (block));
+    for (auto* b : { &sendLeft, &sendRight, &wetLeft, &wetRight })
+        b->assign (block, 0.0f);
+
+    echoFilterLeft.prepare (sr);
+    echoFilterRight.prepare (sr);
+
+    tapEngine.compute (current, nullptr, nullptr, tapSet);
+    voiceBank.startFrom (tapSet);
+
+    snapPhase = SnapPhase::Idle;
+    snapLevel = 1.0f;
+    snapping = false;
+
+    tremolo.prepare (sr);
+    tremolo.reset();
+    pitchStage.prepare (sr);
+    pitchStage.reset();
+    tapeStage.prepare (sr);
+    tapeStage.reset();
+
+    // A reset asked for before this point has just happened.
+    resetRequested.store (false, std::memory_order_release);
+}
+
+void DelayEngine::clearSignalMemory() noexcept
+{
+    voiceBank.reset();
+    echoFilterLeft.reset();
+    echoFilterRight.reset();
+    tremolo.reset();
+    pitchStage.reset();
+    tapeStage.reset();
+}
+
+//==============================================================================
+void DelayEngine::process (const ParamBlock& block, const HostTransport& transport, int patchGeneration, float* left,
+                           float* right, int n) noexcept
+{
+    if (resetRequested.exchange (false, std::memory_order_acq_rel))
+        clearSignalMemory();
+
+    beginBlock (block, patchGeneration);
+
+    // Voices follow the new tap set; changed delays crossfade after timing
+    // changes and glide otherwise.
+    voiceBank.update (tapSet, lastDirty.timing, snapping);
+    if (! snapping)
+        voiceBank.scheduleCrossfades();
+    const int jumpIndex = findSnapJump (n);
+
+    // A sample that is not a finite number counts as silence, on the dry path
+    // as well as into the line.
+    const bool stereoIn = right != nullptr;
+    for (float* x : { left, right })
+        if (x != nullptr)
+            for (int i = 0; i < n; ++i)
+                if (! std::isfinite (x[i]))
+                    x[i] = 0.0f;
+
+    runTapeSend (left, stereoIn ? right : left, n);
+    voiceBank.write (sendLeft.data(), sendRight.data(), n);
+
+    // Every sounding tap into the wet sum, then the echo filters.
+    TapVoiceBank::RenderSettings settings;
+    settings.tapCount = tapSet.count;
+    settings.wear = current.tapeOn;
+    settings.wearAmount = current.tapeWear;
+    settings.pingPong = current.pingPongAmount > 0.0f && stereoIn;
+    settings.pingPongAmount = current.pingPongAmount;
+    settings.jumpIndex = jumpIndex;
+    voiceBank.render (tapSet, settings, wetLeft.data(), wetRight.data(), n);
+    // Both channels in one loop, so the two filter recursions overlap.
+    for (std::size_t i = 0; i < static_cast<std::size_t> (n); ++i)
+    {
+        wetLeft[i] = echoFilterLeft.process (wetLeft[i]);
+        wetRight[i] = echoFilterRight.process (wetRight[i]);
+    }
+
+    runPitch (transport, n);
+    runTremolo (transport, n);
+    applyWidth (n);
+
+    holdPeak (mixIntoOutput (left, right, n));
+    publishTaps();
+}
+
+void DelayEngine::beginBlock (const ParamBlock& block, int patchGeneration) noexcept
+{
+    // The comparison sees the record as the parameters give it; the taps are
+    // laid out with Tap Flip applied (start and end swapped, Twist negated).
+    current = block;
+    if (current.flipped)
+    {
+        std::swap (current.startMs, current.endMs);
+        current.twist = -current.twist;
+    }
+
+    echoFilterLeft.setHP (current.hpHz);
+    echoFilterLeft.setLP (current.lpHz);
+    echoFilterRight.setHP (current.hpHz);
+    echoFilterRight.setLP (current.lpHz);
+
+    DirtyFlags dirty;
+    if (hasPrevious)
+    {
+        dirty = classifyDirty (previous, block);
+    }
+    else
+    {
+        dirty.timing = dirty.twist = dirty.gain = true;
+    }
+    previous = block;
+    hasPrevious = true;
+
+    const bool generationChanged = patchGeneration != lastSeenGeneration;
+    if (dirty.snap || generationChanged)
+    {
+        snapPhase = SnapPhase::FadeOut;
+        snapping = true;
+    }
+    lastSeenGeneration = patchGeneration;
+    lastDirty = dirty;
+
+    if (dirty.any() || generationChanged)
+        tapEngine.compute (current, nullptr, nullptr, tapSet);
+}
+
+int DelayEngine::findSnapJump (int n) noexcept
+{
+    // Where in this block the snap fade-out reaches silence: the taps jump there.
+    if (! snapping || snapPhase != SnapPhase::FadeOut)
+        return -1;
+
+    const auto step = static_cast<float> (1.0 / (snapFadeSeconds * sampleRate));
+    float level = snapLevel;
+    for (int i = 0; i < n; ++i)
+    {
+        level -= step;
+        if (level <= 0.0f)
+        {
+            snapping = false;
+            return i;
+        }
+    }
+    return -1;
+}
+
+void DelayEngine::runTapeSend (const float* left, const float* right, int n) noexcept
+{
+    std::copy (left, left + n, sendLeft.begin());
+    std::copy (right, right + n, sendRight.begin());
+    if (! current.tapeOn)
+    {
+        tapeStage.setWet (0.0f);
+        return;
+    }
+
+    tapeStage.setOdMode (current.tapeOd);
+    tapeStage.setSoar (current.tapeIn);
+    tapeStage.setSoften (current.tapeLpf);
+    tapeStage.setHeadBump (current.headBump);
+    tapeStage.setFlutter (current.flutter);
+    tapeStage.setFlutterSpeed (current.flutterSpeed);
+    tapeStage.setOutputGain (current.tapeOut);
+    tapeStage.setWet (current.tapeMix);
+    tapeStage.processStereo (sendLeft.data(), sendRight.data(), n);
+}
+
+void DelayEngine::runPitch (const HostTransport& transport, int n) noexcept
+{
+    if (! current.pitchOn)
+        return;
+
+    const float k = current.pitch2x ? 2.0f : 1.0f;
+    auto& ps = pitchStage;
+    ps.cents = current.pitchOffset * k;
+    ps.mix = std::clamp (current.pitchMix / 100.0f, 0.0f, 1.0f);
+    ps.lfoRate = current.pitchRateHz * k;
+    ps.lfoDepth = std::clamp (current.pitchDepth / 100.0f, 0.0f, 1.0f);
+    ps.depthScale = k;
+    ps.lfoShape = std::clamp (current.pitchShape, 0, 6);
+    ps.lfoSeed = current.pitchSeed;
+    ps.wide = current.pitchWide;
+    ps.twistLink = current.pitchTwistLink;
+    ps.twistAmount = current.twist;
+    ps.twistCents = current.pitchTwistCents;
+    ps.bendOn = current.lengthBendCents != 0.0f;
+    ps.bendCents = std::abs (current.lengthBendCents);
+    ps.bendUp = current.lengthBendCents > 0.0f;
+    ps.regen = std::clamp (current.pitchRegen, 0.0f, 100.0f);
+    ps.regenScale = 0.9f;
+    if (current.pitchSync && transport.tempoValid)
+    {
+        ps.sync = true;
+        ps.noteIndex = mapping::syncedRateIndex (current.pitchRateRaw);
+        ps.ppq = transport.ppqPosition;
+        ps.bpm = transport.bpm;
+    }
+    else
+    {
+        ps.sync = false;
+        ps.noteIndex = 5;
+        ps.ppq = 0.0;
+        ps.bpm = 120.0;
+    }
+    ps.processStereo (wetLeft.data(), wetRight.data(), n, current.endMs);
+}
+
+void DelayEngine::runTremolo (const HostTransport& transport, int n) noexcept
+{
+    if (! current.tremOn)
+    {
+        tremolo.setDepth (0.0f);
+        return;
+    }
+
+    tremolo.setRate (current.tremRateHz);
+    tremolo.setDepth (current.tremDepth);
+    tremolo.setShape (current.tremShape);
+    tremolo.seed = current.tremSeed;
+    tremolo.setPhaseOffset (current.tremPhaseDeg);
+    tremolo.setLROffset (current.tremOffsetDeg);
+    const auto sr = static_cast<float> (sampleRate);
+    if (current.tremSync && transport.tempoValid && transport.playing)
+    {
+        const int index = mapping::syncedRateIndex (current.tremRateRaw);
+        tremolo.setSync (true, transport.ppqPosition, transport.bpm, index,
+                         current.tremPhaseDeg / 360.0f * NoteGrid::beatMultipliers[static_cast<std::size_t> (index)],
+                         sr);
+    }
+    else
+    {
+        tremolo.setSync (false, 0.0, 120.0, 5, 0.0f, sr);
+    }
+    tremolo.processStereo (wetLeft.data(), wetRight.data(), n);
+}
+
+void DelayEngine::applyWidth (int n) noexcept
+{
+    // 7.5 keeps the image, 0 folds the echoes to mono, 15 doubles the side.
+    const float midGain = current.noMid ? 0.0f : 0.5f;
+    const float sideGain = 0.5f * current.widen / 7.5f;
+    for (std::size_t i = 0; i < static_cast<std::size_t> (n); ++i)
+    {
+        const float l = wetLeft[i];
+        const float r = wetRight[i];
+        const float mid = (l + r) * midGain;
+        const float side = (l - r) * sideGain;
+        wetLeft[i] = mid + side;
+        wetRight[i] = mid - side;
+    }
+}
+
+float DelayEngine::mixIntoOutput (float* left, float* right, int n) noexcept
+{
+    // Snap envelope on the wet signal, dry/wet mix and master gain.
+    const auto snapStep = static_cast<float> (1.0 / (snapFadeSeconds * sampleRate));
+    const float master = current.masterDb <= -60.0f ? 0.0f : std::pow (10.0f, current.masterDb / 20.0f);
+    const float wetShare = current.mixBypass ? 0.0f : current.mix / 100.0f;
+    float peak = 0.0f;
+    for (int i = 0; i < n; ++i)
+    {
+        const auto k = static_cast<std::size_t> (i);
+        advanceSnapEnvelope (snapLevel, snapPhase, snapStep);
+        const float l = (wetLeft[k] * snapLevel * wetShare + left[i] * (1.0f - wetShare)) * master;
+        left[i] = l;
+        peak = std::max (peak, std::abs (l));
+        if (right != nullptr)
+        {
+            const float r = (wetRight[k] * snapLevel * wetShare + right[i] * (1.0f - wetShare)) * master;
+            right[i] = r;
+            peak = std::max (peak, std::abs (r));
+        }
+    }
+    return peak;
+}
+
+void DelayEngine::holdPeak (float peak) noexcept
+{
+    // The meter keeps the largest peak until it takes it.
+    float held = outputPeak.load (std::memory_order_relaxed);
+    while (peak > held && ! outputPeak.compare_exchange_weak (held, peak, std::memory_order_acq_rel))
+    {
+    }
+}
+
+void DelayEngine::publishTaps() noexcept
+{
+    // Entries past the count are sent as zeros, never as older taps.
+    TapSet snapshot {};
+    snapshot.count = std::min (tapSet.count, TapSet::maxTaps);
+    std::copy (tapSet.taps.begin(), tapSet.taps.begin() + snapshot.count, snapshot.taps.begin());
+    snapshotChannel.write (snapshot);
+}
+} // namespace dsp

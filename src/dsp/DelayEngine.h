@@ -1,0 +1,151 @@
+#pragma once
+
+#include "dsp/Filter.h"
+#include "dsp/ParamBlock.h"
+#include "dsp/PitchChorus.h"
+#include "dsp/SeqLock.h"
+#include "dsp/TapEngine.h"
+#include "dsp/TapVoiceBank.h"
+#include "dsp/TapeDegradation.h"
+#include "dsp/Tremolo.h"
+
+#include <atomic>
+#include <vector>
+
+namespace dsp
+{
+// The host's transport for one block, as the tempo-synced modulation needs it.
+struct HostTransport
+{
+    double bpm = 120.0;       // clamped to a sane range by the caller
+    double ppqPosition = 0.0; // quarter notes at the block's first sample
+    bool playing = false;
+    bool tempoValid = false; // the host gave a tempo for this block
+};
+
+// The whole signal path of the delay, one block at a time: tap layout, tape
+// send, the 15 s line and its voices, echo filters, pitch, tremolo, width, the
+// snap envelope, dry/wet mix and master, the output peak and the tap set
+// published to the editor.
+//
+// One thread (the audio thread) calls prepare and process; requestReset,
+// takeOutputPeak and readTapSnapshot may be called from any other thread.
+class DelayEngine
+{
+public:
+    enum class SnapPhase
+    {
+        Idle = 0,
+        FadeOut = 1,
+        FadeIn = 2
+    };
+
+    // One sample of the snap envelope: the level falls by step in FadeOut and
+    // rises by step in FadeIn. Returns true on the sample where the fade-out
+    // reaches 0 (where the taps jump to their new delays).
+    static bool advanceSnapEnvelope (float& level, SnapPhase& phase, float step) noexcept
+    {
+        switch (phase)
+        {
+            case SnapPhase::FadeOut:
+                level -= step;
+                if (level <= 0.0f)
+                {
+                    level = 0.0f;
+                    phase = SnapPhase::FadeIn;
+                    return true;
+                }
+                return false;
+
+            case SnapPhase::FadeIn:
+                level += step;
+                if (level >= 1.0f)
+                {
+                    level = 1.0f;
+                    phase = SnapPhase::Idle;
+                }
+                return false;
+
+            case SnapPhase::Idle:
+                return false;
+        }
+        return false;
+    }
+
+    // Sizes every buffer for blocks of up to maxBlockSize samples, clears all
+    // signal memory and lays out the taps of the last record seen (the
+    // record's defaults before the first block).
+    void prepare (double sampleRate, int maxBlockSize);
+
+    // Asks for all signal memory to be cleared; the clearing happens at the
+    // start of the next process call, so it never races a running block.
+    void requestReset() noexcept { resetRequested.store (true, std::memory_order_release); }
+
+    // Runs one block of at most maxBlockSize samples in place. `block` is the
+    // record as the parameters give it (Tap Flip not yet applied); a change of
+    // patchGeneration starts a snap. right is null for a mono input, which
+    // then plays through the left channel alone.
+    void process (const ParamBlock& block, const HostTransport& transport, int patchGeneration, float* left,
+                  float* right, int numSamples) noexcept;
+
+    // Takes a patch generation as already seen, so it starts no snap: for a
+    // patch applied before anything has played. Not while audio runs.
+    void markGenerationSeen (int patchGeneration) noexcept { lastSeenGeneration = patchGeneration; }
+
+    // The largest absolute output sample since the last call; starts a new
+    // measurement.
+    float takeOutputPeak() noexcept { return outputPeak.exchange (0.0f, std::memory_order_acq_rel); }
+    float getOutputPeak() const noexcept { return outputPeak.load (std::memory_order_acquire); }
+
+    // The tap set the last block published, when a consistent copy could be
+    // read (a reader on another thread).
+    bool readTapSnapshot (TapSet& out) const noexcept { return snapshotChannel.tryRead (out); }
+
+    // State of the last block, for inspection.
+    const ParamBlock& getCurrentParams() const noexcept { return current; }
+    DirtyFlags getLastDirtyFlags() const noexcept { return lastDirty; }
+    SnapPhase getSnapPhase() const noexcept { return snapPhase; }
+    float getSnapLevel() const noexcept { return snapLevel; }
+    bool isSnapping() const noexcept { return snapping; }
+    const TapVoiceBank& getVoiceBank() const noexcept { return voiceBank; }
+
+private:
+    void clearSignalMemory() noexcept;
+    void beginBlock (const ParamBlock& block, int patchGeneration) noexcept;
+    int findSnapJump (int numSamples) noexcept;
+    void runTapeSend (const float* left, const float* right, int numSamples) noexcept;
+    void runPitch (const HostTransport& transport, int numSamples) noexcept;
+    void runTremolo (const HostTransport& transport, int numSamples) noexcept;
+    void applyWidth (int numSamples) noexcept;
+    float mixIntoOutput (float* left, float* right, int numSamples) noexcept;
+    void holdPeak (float peak) noexcept;
+    void publishTaps() noexcept;
+
+    double sampleRate = 44100.0;
+
+    // The record the taps are laid out from (Tap Flip applied), and the
+    // unflipped records the block-to-block comparison uses.
+    ParamBlock current;
+    ParamBlock previous;
+    bool hasPrevious = false;
+    DirtyFlags lastDirty;
+    int lastSeenGeneration = 0;
+
+    SnapPhase snapPhase = SnapPhase::Idle;
+    float snapLevel = 1.0f;
+    bool snapping = false;
+
+    TapEngine tapEngine;
+    TapSet tapSet;
+    TapVoiceBank voiceBank;
+    Filter echoFilterLeft, echoFilterRight;
+    TapeDegradation tapeStage;
+    PitchChorus pitchStage;
+    Tremolo tremolo;
+    std::vector<float> sendLeft, sendRight, wetLeft, wetRight;
+
+    std::atomic<bool> resetRequested { false };
+    std::atomic<float> outputPeak { 0.0f };
+    SeqLock<TapSet> snapshotChannel;
+};
+} // namespace dsp
