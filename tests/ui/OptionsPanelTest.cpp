@@ -120,7 +120,8 @@ TEST_F (Options, MatrixSwitchesWriteTheRandomMatrixThatTheRandomActionReads)
     click (*toggleFor (params::id::highPass));
     EXPECT_FALSE (matrix.isEnabled (params::id::twist));
     EXPECT_TRUE (matrix.isEnabled (params::id::highPass));
-    EXPECT_EQ (processor.getValueTreeState().state.getChildWithName (RandomMatrixState::childType)
+    EXPECT_EQ (processor.getValueTreeState()
+                   .state.getChildWithName (RandomMatrixState::childType)
                    .getProperty (RandomMatrixState::propertyFor (params::id::twist)),
                juce::var (false));
 
@@ -177,7 +178,7 @@ TEST (OptionsLayout, GroupsStartOnANewRowUnderTheirHeading)
         const char* text;
         int y;
     };
-    const std::vector<Heading> headings { { "Main", 20 },  { "Mode", 131 },    { "Tape", 210 },
+    const std::vector<Heading> headings { { "Main", 20 },          { "Mode", 131 }, { "Tape", 210 },
                                           { "Pitch/Chorus", 289 }, { "Wave", 384 }, { "Tremolo", 447 } };
     ASSERT_EQ (panel.getGroupLabels().size(), headings.size());
     for (size_t i = 0; i < headings.size(); ++i)
@@ -192,10 +193,10 @@ TEST (OptionsLayout, GroupsStartOnANewRowUnderTheirHeading)
         size_t index;
         juce::Rectangle<int> bounds;
     };
-    for (const auto& p : { Placed { 0, { 0, 35, 140, 16 } },     // Twist
-                           Placed { 1, { 144, 35, 140, 16 } },   // Start
-                           Placed { 10, { 0, 115, 140, 16 } },   // Start/End Lock, alone on its row
-                           Placed { 11, { 0, 146, 140, 16 } },   // Sync, first of Mode
+    for (const auto& p : { Placed { 0, { 0, 35, 140, 16 } },       // Twist
+                           Placed { 1, { 144, 35, 140, 16 } },     // Start
+                           Placed { 10, { 0, 115, 140, 16 } },     // Start/End Lock, alone on its row
+                           Placed { 11, { 0, 146, 140, 16 } },     // Sync, first of Mode
                            Placed { 48, { 144, 494, 140, 16 } } }) // Trem Shape, last
         EXPECT_EQ (toggles[p.index].button->getBounds(), p.bounds) << toggles[p.index].paramId;
 
@@ -257,8 +258,8 @@ TEST_F (Options, PaintsTheTitleInAmberOverTheDarkPanel)
     // The panel's outline, brightened b0, along its left edge (at 2x the
     // half of the line inside the panel covers a whole pixel).
     const auto doubled = uitest::renderScaled (*editor, 2.0f, Col::bg0);
-    EXPECT_LE (uitest::colourDistance (
-                   uitest::strongestInk (doubled, { 2 * origin.x, 2 * origin.y + 120, 2, 40 }, Col::bg0),
-                   Col::b0.brighter (0.3f)),
-               8);
+    EXPECT_LE (
+        uitest::colourDistance (uitest::strongestInk (doubled, { 2 * origin.x, 2 * origin.y + 120, 2, 40 }, Col::bg0),
+                                Col::b0.brighter (0.3f)),
+        8);
 }

@@ -75,10 +75,10 @@ TEST_F (SnapshotTool, OpenShowsEachPanelDialogAndMenuOverTheEditor)
     const auto about = render ("about");
     ASSERT_EQ (about.getBounds(), editorArea);
     const juce::Rectangle<int> dialog ((editorArea.getWidth() - 340) / 2, (editorArea.getHeight() - 355) / 2, 340, 355);
-    EXPECT_LE (uitest::colourDistance (uitest::strongestInk (about, { dialog.getX() + 16, dialog.getY() + 14, 200, 20 },
-                                                             Col::bg0),
-                                       Col::am),
-               8);
+    EXPECT_LE (
+        uitest::colourDistance (
+            uitest::strongestInk (about, { dialog.getX() + 16, dialog.getY() + 14, 200, 20 }, Col::bg0), Col::am),
+        8);
     const auto title = juce::Rectangle<int> (12, 11, 40, 24);
     EXPECT_LT (uitest::strongestInk (about, title, juce::Colours::black).getBrightness(),
                uitest::strongestInk (plain, title, juce::Colours::black).getBrightness() * 0.4f);
@@ -86,10 +86,10 @@ TEST_F (SnapshotTool, OpenShowsEachPanelDialogAndMenuOverTheEditor)
     // Licences: the about dialog, and the notices window beside the editor.
     const auto licences = render ("licences");
     ASSERT_GE (licences.getWidth(), editorArea.getWidth() + 480);
-    EXPECT_LE (uitest::colourDistance (uitest::strongestInk (licences, { dialog.getX() + 16, dialog.getY() + 14, 200, 20 },
-                                                             Col::bg0),
-                                       Col::am),
-               8);
+    EXPECT_LE (
+        uitest::colourDistance (
+            uitest::strongestInk (licences, { dialog.getX() + 16, dialog.getY() + 14, 200, 20 }, Col::bg0), Col::am),
+        8);
     const auto notices = licences.getBounds().withTrimmedLeft (licences.getWidth() - 480).withHeight (200);
     EXPECT_GT (uitest::countNear (licences, notices, Col::t1, 40), 200) << "the notices' text";
 
