@@ -1,6 +1,8 @@
 #include "plugin/PluginEditor.h"
 
+#include "dsp/NoteGrid.h"
 #include "dsp/ParamMapping.h"
+#include "plugin/TapWindowEdits.h"
 
 #include "ui/AboutDialog.h"
 #include "ui/Col.h"
@@ -15,6 +17,7 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     : AudioProcessorEditor (p)
     , processor (p)
     , apvts (p.getValueTreeState())
+    , params (p.getValueTreeState())
     , presetPanel (p.getValueTreeState(), p.getPresetLibrary())
     , massControl (p.getValueTreeState())
     , optionsPanel (p.getValueTreeState())
@@ -184,15 +187,12 @@ MassDelayAudioProcessorEditor::~MassDelayAudioProcessorEditor()
 //==============================================================================
 float MassDelayAudioProcessorEditor::raw (const char* id) const
 {
-    if (auto* v = apvts.getRawParameterValue (id))
-        return v->load();
-    return 0.0f;
+    return params.raw (id);
 }
 
 void MassDelayAudioProcessorEditor::setParam (const char* id, float value)
 {
-    if (auto* p = apvts.getParameter (id))
-        p->setValueNotifyingHost (p->convertTo0to1 (value));
+    params.write (id, value);
 }
 
 float MassDelayAudioProcessorEditor::drawHistoryChevron (juce::Graphics& g, juce::Rectangle<float> r, juce::Colour c,
@@ -240,7 +240,7 @@ void MassDelayAudioProcessorEditor::randomize()
 
     // Parameters from the random matrix, new seeds and a history entry.
     processor.randomizeParameters();
-    syncBaselineValid = false;
+    syncConverter.forgetSwitches();
     updateHistoryArrows();
 }
 
@@ -487,16 +487,35 @@ VisualizerComponent::ActiveHud MassDelayAudioProcessorEditor::chooseHud() const
     return Hud::None;
 }
 
+//==============================================================================
+// The 30 Hz refresh, step by step.
+
 void MassDelayAudioProcessorEditor::timerCallback()
 {
-    presetPanel.takePendingChanges();
+    // 1. Taps.
     visualizer.setTaps (processor.getTapSnapshot());
+
+    // 2. Filter handles.
+    refreshFilterHandles();
+
+    // 4. Length snap.
+    TapWindowEdits::snapLength (params);
+
+    // 5. Bypass display.
+    refreshBypassBlink();
+
+    // 6. Display state.
     auto state = readDisplayState();
+
+    // 3. Timeline: the window length plus the predelay, taken from the
+    // display state (after the snap, so a snapped length shows at once).
     visualizer.setTimelineMaxMs (state.lengthMs + state.predelayMs);
 
+    // 7. Tap count.
     if (tapCountBox.isVisible() && draggedParamId != params::id::tapCount)
         tapCountBox.setValue (juce::jlimit (1, 64, static_cast<int> (raw (params::id::tapCount))));
 
+    // 8. Animation.
     flutterPhase += 0.02f * std::pow (raw (params::id::tapeFlutter) / 100.0f, 2.0f)
                     * std::pow (2.0f, (raw (params::id::tapeFlutterSpeed) - 50.0f) / 25.0f);
     flutterPhase -= std::floor (flutterPhase);
@@ -506,17 +525,119 @@ void MassDelayAudioProcessorEditor::timerCallback()
     state.flutterPhase = flutterPhase;
     state.hudClock = hudClock;
 
-    MdSlider::hostBpm = static_cast<float> (processor.getHostTempo());
+    // 9. Tempo: the last tempo the host reported, as the audio thread keeps it
+    // (120 until one arrives), so the displays and conversions use the tempo
+    // the engine plays.
+    const float bpm = processor.getLastTempo();
+    MdSlider::hostBpm = bpm;
 
+    // 10. Sync display on the synced sliders.
+    refreshSyncDisplay (bpm > 0.0f);
+
+    // 11. Sync conversions.
+    syncConverter.tick (params, bpm, processor.getPatchGeneration());
+
+    // 12. Density strip.
+    refreshDensityStrip();
+
+    // 13. HUD choice.
     state.activeHud = chooseHud();
     using Hud = VisualizerComponent::ActiveHud;
     if (state.activeHud == Hud::TapeChain || state.activeHud == Hud::TapeMix || state.activeHud == Hud::Bump
         || state.activeHud == Hud::Flutter || state.activeHud == Hud::Pitch)
         state.touchedParamId = draggedParamId;
 
+    // 14. Predelay follows the start.
+    TapWindowEdits::followStart (params, draggedParamId, bpm);
+
+    // 15. Tap opacity.
     state.alphaBoost = (draggedParamId == params::id::mix || draggedParamId == params::id::master) ? 1.5f : 1.0f;
 
-    // Title: warmer and brighter with more wet signal, glowing above 40 %.
+    // 16. Title: warmer and brighter with more wet signal, glowing above 40 %.
+    refreshTitle();
+
+    // 17. Decay controls.
+    refreshDecayControls();
+
+    // 18. The visualizer takes the state.
+    visualizer.setState (state);
+
+    // The preset bar's mark, for parameter changes made on other threads.
+    presetPanel.takePendingChanges();
+}
+
+void MassDelayAudioProcessorEditor::refreshFilterHandles()
+{
+    // The high-pass / low-pass range slider arrives with the main controls
+    // row: unless it is being dragged, its two handles take the raw values of
+    // hp and lp here, and it repaints.
+}
+
+void MassDelayAudioProcessorEditor::refreshBypassBlink()
+{
+    if (raw (params::id::mixBypass) > 0.5f)
+    {
+        if (! bypassBlinkActive)
+        {
+            mixLabel.setText ("BYP", juce::dontSendNotification);
+            mixSlider.setAlpha (0.4f);
+            bypassBlinkCounter = 1;
+            bypassBlinkActive = true;
+            return;
+        }
+
+        // Every eighth tick, about 3.75 times a second.
+        if (bypassBlinkCounter++ > 6)
+        {
+            bypassBlinkCounter = 0;
+            mixLabel.setColour (juce::Label::textColourId, bypassBlinkPhase ? Col::am.withAlpha (0.25f) : Col::am);
+            bypassBlinkPhase = ! bypassBlinkPhase;
+        }
+    }
+    else if (bypassBlinkActive)
+    {
+        mixLabel.setText ("MIX", juce::dontSendNotification);
+        mixLabel.setColour (juce::Label::textColourId, Col::t1);
+        mixSlider.setAlpha (1.0f);
+        bypassBlinkActive = false;
+        bypassBlinkPhase = false;
+    }
+}
+
+void MassDelayAudioProcessorEditor::refreshSyncDisplay (bool tempoKnown)
+{
+    // The synced sliders arrive with their panels and are listed here: the
+    // density strip's start and end sliders follow mu, the Wave rate slider
+    // waveSync, the tremolo rate and phase sliders tremSync, the pitch rate
+    // slider pitchSync, each through applySyncDisplay.
+    juce::ignoreUnused (tempoKnown);
+}
+
+void MassDelayAudioProcessorEditor::applySyncDisplay (MdSlider& slider, bool syncMode, bool tempoKnown)
+{
+    if (slider.syncMode == syncMode && slider.tempoKnown == tempoKnown)
+        return;
+    slider.syncMode = syncMode;
+    slider.tempoKnown = tempoKnown;
+    slider.repaint();
+}
+
+void MassDelayAudioProcessorEditor::refreshDensityStrip()
+{
+    // The density strip arrives with the main controls row: its start and
+    // end sliders take displayScale 4 with io2x on (else 1), and its value
+    // labels the texts of densityValueText for s and e.
+}
+
+juce::String MassDelayAudioProcessorEditor::densityValueText (float raw, bool tapSync, bool times4)
+{
+    if (tapSync)
+        return NoteGrid::labels[mapping::syncedSpacingIndex (raw)];
+    return juce::String (static_cast<int> (mapping::freeSpacingMs (raw, times4))) + " ms";
+}
+
+void MassDelayAudioProcessorEditor::refreshTitle()
+{
     const float m = raw (params::id::mix) / 100.0f;
     const auto titleColour = juce::Colour (0xffab8c44)
                                  .interpolatedWith (juce::Colour (0xffebe004), juce::jlimit (0.0f, 1.0f, m))
@@ -529,10 +650,22 @@ void MassDelayAudioProcessorEditor::timerCallback()
         titleGlow = glow;
         repaint (titleLabel.getBounds().expanded (6));
     }
+}
 
-    const auto steps = juce::String (static_cast<int> (raw (params::id::decaySteps))) + " steps";
-    if (visualizer.getStepsLabel().getText() != steps)
-        visualizer.getStepsLabel().setText (steps, juce::dontSendNotification);
+void MassDelayAudioProcessorEditor::refreshDecayControls()
+{
+    const int mode = static_cast<int> (raw (params::id::decayMode));
+    auto& modeButton = visualizer.getDecayModeButton();
+    const auto modeText = VisualizerComponent::decayModeText (mode);
+    if (modeButton.getButtonText() != modeText)
+    {
+        modeButton.setButtonText (modeText);
+        modeButton.repaint();
+    }
 
-    visualizer.setState (state);
+    auto& steps = visualizer.getStepsLabel();
+    const auto stepsText = juce::String (static_cast<int> (raw (params::id::decaySteps))) + " steps";
+    if (steps.getText() != stepsText)
+        steps.setText (stepsText, juce::dontSendNotification);
+    steps.setVisible (mode != 0);
 }

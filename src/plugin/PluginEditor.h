@@ -1,6 +1,8 @@
 #pragma once
 
+#include "plugin/ParameterAccess.h"
 #include "plugin/PluginProcessor.h"
+#include "plugin/SyncConverter.h"
 #include "ui/ButtonGrid.h"
 #include "ui/ClickCatcher.h"
 #include "ui/ClickableLabel.h"
@@ -55,8 +57,18 @@ public:
     void refresh() { timerCallback(); }
 
     const juce::String& getDraggedParamId() const noexcept { return draggedParamId; }
+    // Sets the dragged parameter as a control's drag start reports it
+    // (renderers use it to show a drag without a mouse).
+    void setDraggedParamId (const juce::String& id) { draggedParamId = id; }
     const juce::String& getHoveredParamId() const noexcept { return hoveredParamId; }
     float getTitleGlow() const noexcept { return titleGlow; }
+
+    // The value texts of the density strip for a raw start or end spacing:
+    // the note division with Tap Sync, else whole milliseconds.
+    static juce::String densityValueText (float raw, bool tapSync, bool times4);
+
+    // Sets a synced slider's sync display, repainting it only on a change.
+    static void applySyncDisplay (MdSlider&, bool syncMode, bool tempoKnown);
 
     // The members, for tests and renderers.
     ClickableLabel& getTitleLabel() noexcept { return titleLabel; }
@@ -93,8 +105,17 @@ private:
     VisualizerComponent::VisualizerState readDisplayState() const;
     VisualizerComponent::ActiveHud chooseHud() const;
 
+    // Steps of the refresh that work on widgets.
+    void refreshFilterHandles();
+    void refreshBypassBlink();
+    void refreshSyncDisplay (bool tempoKnown);
+    void refreshDensityStrip();
+    void refreshTitle();
+    void refreshDecayControls();
+
     MassDelayAudioProcessor& processor;
     juce::AudioProcessorValueTreeState& apvts;
+    ParameterAccess params;
 
     MdLookAndFeel lookAndFeel;
     ClickableLabel titleLabel;
@@ -124,7 +145,10 @@ private:
     float titleGlow = 0.0f;
 
     // Refresh state.
-    bool syncBaselineValid = false;
+    bool bypassBlinkActive = false;
+    bool bypassBlinkPhase = false;
+    int bypassBlinkCounter = 0;
+    SyncConverter syncConverter;
     float flutterPhase = 0.0f;
     float hudClock = 0.0f;
 

@@ -298,10 +298,11 @@ TEST_F (Editor, PaintsTheFrameTheSunkenWellTheMixTicksAndTheVersion)
     EXPECT_LE (uitest::colourDistance (image.getPixelAt (200, 380), Col::bgSunken), 2);
     EXPECT_LT (uitest::colourDistance (image.getPixelAt (200, 373), juce::Colours::black), 3) << "shadow";
 
-    // Three ticks left of the mix travel (84..163), none between them.
+    // Three ticks left of the mix travel (84..163), none between them; they
+    // lie over the visualizer's background.
     const auto area = editor->getMixTrackArea();
     auto tickInk = [&image] (int y) {
-        return uitest::colourDistance (uitest::strongestInk (image, { 394, y, 4, 2 }, Col::bg0), Col::bg0);
+        return uitest::colourDistance (uitest::strongestInk (image, { 394, y, 4, 2 }, Col::bg1), Col::bg1);
     };
     EXPECT_GT (tickInk (area.getBottom() - 1), 30);
     EXPECT_GT (tickInk (area.getCentreY() - 1), 30);

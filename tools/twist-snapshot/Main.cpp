@@ -4,14 +4,16 @@
 //     twist-snapshot <mode> <output-folder> [--scale N]... [--name NAME]
 //                    [--preset ID] [--state FILE] [--set ID=VALUE]... [--ticks N]
 //                    [--open options|about|licences|presets]
+//                    [--drag ID]
 //     twist-snapshot --list
 //
 // writes <output-folder>/<mode>@1x.png and <mode>@2x.png (or the given
 // scales; NAME replaces <mode> in the file names). The editor mode starts
 // from the preset ID or the saved state FILE (or the defaults), sets each
-// parameter ID to VALUE in its own units and runs N refresh ticks first;
-// --open shows the options panel, the about dialog, the licence notices
-// window (beside the editor) or the preset menu.
+// parameter ID to VALUE in its own units and runs N refresh ticks first; with
+// --drag it shows parameter ID as being dragged; --open shows the options
+// panel, the about dialog, the licence notices window (beside the editor)
+// or the preset menu.
 
 #include "EditorSnapshot.h"
 #include "SnapshotModes.h"
@@ -27,6 +29,7 @@ int usage()
     std::cerr << "usage: twist-snapshot <mode> <output-folder> [--scale N]... [--name NAME]\n"
                  "                      [--preset ID] [--state FILE] [--set ID=VALUE]... [--ticks N]\n"
                  "                      [--open options|about|licences|presets]\n"
+                 "                      [--drag ID]\n"
                  "       twist-snapshot --list\n";
     return 2;
 }
@@ -101,6 +104,12 @@ int main (int argc, char* argv[])
         {
             options.open = args[++i];
             if (! EditorSnapshot::openChoices().contains (options.open))
+                return usage();
+        }
+        else if (args[i] == "--drag" && i + 1 < args.size())
+        {
+            options.dragId = args[++i].trim();
+            if (options.dragId.isEmpty())
                 return usage();
         }
         else if (args[i] == "--ticks" && i + 1 < args.size())

@@ -18,6 +18,7 @@ const std::vector<SnapshotMode>& snapshotModes()
               setup.values = options.values;
               setup.ticks = options.ticks;
               setup.open = options.open;
+              setup.dragId = options.dragId;
               return EditorSnapshot::create (setup, error);
           } },
     };

@@ -15,6 +15,7 @@ struct SnapshotOptions
     std::vector<std::pair<juce::String, float>> values; // --set id=value
     int ticks = 30;                                     // --ticks
     juce::String open;                                  // --open: a panel, dialog or menu to show
+    juce::String dragId;                                // --drag
 };
 
 // What twist-snapshot can render. A mode builds the component to render,

@@ -127,6 +127,120 @@ TEST_P (HostedEditor, OpensOnTheDesktopAndClosesCleanlyAgainAndAgainWhileAudioRu
     plugin->releaseResources();
 }
 
+namespace
+{
+// What the host hears from the plug-in: every parameter change and gesture
+// it reports, by parameter name (from whatever thread the format uses).
+class HostEar : private juce::AudioProcessorParameter::Listener
+{
+public:
+    explicit HostEar (juce::AudioPluginInstance& p)
+        : plugin (p)
+    {
+        for (auto* param : plugin.getParameters())
+            if (param != plugin.getBypassParameter())
+                param->addListener (this);
+    }
+
+    ~HostEar() override
+    {
+        for (auto* param : plugin.getParameters())
+            param->removeListener (this);
+    }
+
+    juce::StringArray heard() const
+    {
+        const juce::ScopedLock sl (lock);
+        return names;
+    }
+
+    void clear()
+    {
+        const juce::ScopedLock sl (lock);
+        names.clear();
+    }
+
+private:
+    void parameterValueChanged (int index, float) override { note (index, ""); }
+    void parameterGestureChanged (int index, bool starting) override
+    {
+        note (index, starting ? " (gesture begins)" : " (gesture ends)");
+    }
+
+    void note (int index, const char* what)
+    {
+        const juce::ScopedLock sl (lock);
+        names.add (plugin.getParameters()[index]->getName (100) + what);
+    }
+
+    juce::AudioPluginInstance& plugin;
+    juce::CriticalSection lock;
+    juce::StringArray names;
+};
+
+juce::AudioProcessorParameter* hostedParameter (juce::AudioPluginInstance& plugin, const juce::String& name)
+{
+    for (auto* p : plugin.getParameters())
+        if (p != plugin.getBypassParameter() && p->getName (100) == name)
+            return p;
+    return nullptr;
+}
+} // namespace
+
+TEST_P (HostedEditor, SitsOpenOnASyncedPatchWithoutReportingAnyParameterChange)
+{
+    constexpr double rate = 48000.0;
+    constexpr int block = 256;
+    HostedPlugin plugin (GetParam().format, rate, block);
+    ASSERT_NE (plugin.get(), nullptr) << plugin.error;
+    plugin->prepareToPlay (rate, block);
+
+    // Tap Sync on, the start at 16 beats (8 s at the 120 BPM a host without
+    // a transport means) and the predelay at its end, where a synced start
+    // that long puts it. Every value here is its range's end, which both
+    // formats normalise to 1.
+    for (const auto* name : { "Tap Sync", "Start", "Predelay" })
+    {
+        auto* p = hostedParameter (*plugin.get(), name);
+        ASSERT_NE (p, nullptr) << name;
+        p->setValue (1.0f);
+    }
+
+    AudioThread audio (*plugin.get(), block);
+    for (int i = 0; i < 100 && audio.blocks() < 20; ++i)
+        pump (10);
+
+    HostEar ear (*plugin.get());
+    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+    ASSERT_NE (editor, nullptr);
+    editor->setVisible (true);
+    editor->addToDesktop (0);
+
+    // Two seconds open: some sixty refreshes of the editor.
+    for (int i = 0; i < 100 && editor->getWidth() != 460; ++i)
+        pump (20);
+    ASSERT_EQ (editor->getWidth(), 460);
+    pump (2000);
+    EXPECT_TRUE (ear.heard().isEmpty()) << ear.heard().joinIntoString (", ").toStdString();
+
+    // The ear does hear the editor: Tap Sync turned off by the host makes
+    // the editor convert the spacings (and switch the 4X range on).
+    hostedParameter (*plugin.get(), "Tap Sync")->setValue (0.0f);
+    juce::StringArray heard;
+    for (int i = 0; i < 100 && ! heard.contains ("In/Out 4x"); ++i)
+    {
+        pump (20);
+        heard = ear.heard();
+    }
+    EXPECT_TRUE (heard.contains ("In/Out 4x")) << heard.joinIntoString (", ").toStdString();
+    EXPECT_TRUE (heard.contains ("End")) << heard.joinIntoString (", ").toStdString();
+
+    editor.reset();
+    pump (50);
+    audio.stop();
+    plugin->releaseResources();
+}
+
 // clang-format off
 INSTANTIATE_TEST_SUITE_P (Formats, HostedEditor,
                           ::testing::Values (FormatCase { "VST3", HostedPlugin::Format::VST3 },
