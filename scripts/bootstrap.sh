@@ -13,8 +13,9 @@ packages=(
     # tests and benchmarks
     libgtest-dev googletest libbenchmark-dev
     # hosts and displays the tests use (ardour: the headless DAW the
-    # Ardour tests render through)
-    lilv-utils xvfb xauth ardour
+    # Ardour tests render through; libxtst: the pointer that the hosted-editor
+    # tests move)
+    lilv-utils xvfb xauth ardour libxtst-dev
     # fonts for rendered text (widget tests, twist-snapshot)
     fonts-dejavu-core
 )

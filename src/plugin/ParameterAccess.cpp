@@ -11,6 +11,16 @@ float ParameterAccess::raw (const char* id) const
 
 bool ParameterAccess::write (const char* id, float value)
 {
+    return set (id, value, true);
+}
+
+bool ParameterAccess::writeInGesture (const char* id, float value)
+{
+    return set (id, value, false);
+}
+
+bool ParameterAccess::set (const char* id, float value, bool ownGesture)
+{
     auto* param = apvts.getParameter (id);
     if (param == nullptr || ! std::isfinite (value))
         return false;
@@ -22,8 +32,10 @@ bool ParameterAccess::write (const char* id, float value)
     if (normalised == param->getValue())
         return false;
 
-    param->beginChangeGesture();
+    if (ownGesture)
+        param->beginChangeGesture();
     param->setValueNotifyingHost (normalised);
-    param->endChangeGesture();
+    if (ownGesture)
+        param->endChangeGesture();
     return true;
 }

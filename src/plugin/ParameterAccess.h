@@ -24,6 +24,12 @@ public:
     // that is not a finite number is never written.
     bool write (const char* id, float value);
 
+    // The same, inside a gesture the caller holds open from a press to its
+    // release (a drag): no gesture of its own.
+    bool writeInGesture (const char* id, float value);
+
 private:
+    bool set (const char* id, float value, bool ownGesture);
+
     juce::AudioProcessorValueTreeState& apvts;
 };

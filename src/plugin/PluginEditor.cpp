@@ -20,6 +20,7 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     , params (p.getValueTreeState())
     , presetPanel (p.getValueTreeState(), p.getPresetLibrary())
     , massControl (p.getValueTreeState())
+    , mainControls (p.getValueTreeState())
     , optionsPanel (p.getValueTreeState())
 {
     setLookAndFeel (&lookAndFeel);
@@ -82,6 +83,16 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     visualizer.onParamHoverStart = [this] (const juce::String& id) { setHovered (id); };
     visualizer.onParamHoverEnd = [this] (const juce::String& id) { clearHovered (id); };
 
+    auto& density = visualizer.getDensityStrip();
+    density.getStartSlider().paramId = params::id::start;
+    density.getEndSlider().paramId = params::id::end;
+    startAttachment = std::make_unique<SliderAttachment> (apvts, params::id::start, density.getStartSlider());
+    endAttachment = std::make_unique<SliderAttachment> (apvts, params::id::end, density.getEndSlider());
+    density.onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
+    density.onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
+    linkAttachment = std::make_unique<ButtonAttachment> (apvts, params::id::startEndLock, density.getLinkButton());
+    rangeAttachment = std::make_unique<ButtonAttachment> (apvts, params::id::times4, density.getRangeButton());
+
     // Mix slider.
     mixSlider.setSliderStyle (juce::Slider::LinearVertical);
     mixSlider.setTextBoxStyle (juce::Slider::NoTextBox, false, 0, 0);
@@ -94,6 +105,14 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     mixSlider.onHoverExit = [this] (const juce::String& id) { clearHovered (id); };
     addAndMakeVisible (mixSlider);
     mixAttachment = std::make_unique<SliderAttachment> (apvts, params::id::mix, mixSlider);
+
+    // Master fader, metering the output peak.
+    masterFader = std::make_unique<MasterOutFader> (apvts, [&p] { return p.takeOutputPeak(); });
+    masterFader->onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
+    masterFader->onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
+    masterFader->onParamHoverStart = [this] (const juce::String& id) { setHovered (id); };
+    masterFader->onParamHoverEnd = [this] (const juce::String& id) { clearHovered (id); };
+    addAndMakeVisible (*masterFader);
 
     // Captions.
     Helper::styleLabel (mixLabel, "MIX", Col::t1, 10.0f);
@@ -114,6 +133,28 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     massControl.onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
     massControl.onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
     addAndMakeVisible (massControl);
+
+    // Filter range.
+    filterSlider.hpParamId = params::id::highPass;
+    filterSlider.lpParamId = params::id::lowPass;
+    filterSlider.setRawPositions (raw (params::id::highPass), raw (params::id::lowPass));
+    // A handle drag is one host gesture on the grabbed corner; the other one
+    // does not move, so it is not written.
+    filterSlider.onChange = [this] (float hpRaw, float lpRaw) {
+        params.writeInGesture (params::id::highPass, hpRaw);
+        params.writeInGesture (params::id::lowPass, lpRaw);
+    };
+    filterSlider.onParamDragStart = [this] (const juce::String& id) {
+        setDragged (id);
+        if (auto* param = apvts.getParameter (id))
+            param->beginChangeGesture();
+    };
+    filterSlider.onParamDragEnd = [this] (const juce::String& id) {
+        if (auto* param = apvts.getParameter (id))
+            param->endChangeGesture();
+        clearDragged (id);
+    };
+    addAndMakeVisible (filterSlider);
 
     // Main buttons.
     using Config = ButtonGrid::Config;
@@ -153,6 +194,11 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     addAndMakeVisible (historyBackButton);
     addAndMakeVisible (historyForwardButton);
     updateHistoryArrows();
+
+    // Width and ping-pong row.
+    mainControls.onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
+    mainControls.onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
+    addAndMakeVisible (mainControls);
 
     // Effect sections (added to the content as their family arrives).
     sectionContent = std::make_unique<juce::Component>();
@@ -294,7 +340,7 @@ void MassDelayAudioProcessorEditor::resized()
     mixLabel.setBounds (right - 52, captionY, 24, std::max (f, 0));
     outLabel.setBounds (right - 28, captionY, 24, std::max (f, 0));
     mixSlider.setBounds (right - 51, visualizerArea.getY() + 4, 22, travel);
-    // (right - 27, visualizerArea.getY() + 4, 22, travel) is the master fader's place.
+    masterFader->setBounds (right - 27, visualizerArea.getY() + 4, 22, travel);
 
     const int thumb = getLookAndFeel().getSliderThumbRadius (mixSlider);
     mixTrackArea =
@@ -305,9 +351,9 @@ void MassDelayAudioProcessorEditor::resized()
     gap (4);
     massControl.setBounds (row (64));
     gap (4);
-    row (16); // filter range slider
+    filterSlider.setBounds (row (16));
     gap (4);
-    row (24); // main controls row
+    mainControls.setBounds (row (24));
     gap (4);
     const auto gridArea = row (19);
     buttonGrid.setBounds (gridArea);
@@ -568,9 +614,10 @@ void MassDelayAudioProcessorEditor::timerCallback()
 
 void MassDelayAudioProcessorEditor::refreshFilterHandles()
 {
-    // The high-pass / low-pass range slider arrives with the main controls
-    // row: unless it is being dragged, its two handles take the raw values of
-    // hp and lp here, and it repaints.
+    // A handle in the hand is left alone; after the drag the handles come
+    // back to what the parameters' ranges kept.
+    if (! filterSlider.isDragging())
+        filterSlider.setRawPositions (raw (params::id::highPass), raw (params::id::lowPass));
 }
 
 void MassDelayAudioProcessorEditor::refreshBypassBlink()
@@ -606,11 +653,14 @@ void MassDelayAudioProcessorEditor::refreshBypassBlink()
 
 void MassDelayAudioProcessorEditor::refreshSyncDisplay (bool tempoKnown)
 {
-    // The synced sliders arrive with their panels and are listed here: the
-    // density strip's start and end sliders follow mu, the Wave rate slider
-    // waveSync, the tremolo rate and phase sliders tremSync, the pitch rate
-    // slider pitchSync, each through applySyncDisplay.
-    juce::ignoreUnused (tempoKnown);
+    // The density strip's start and end sliders follow mu. The other synced
+    // sliders arrive with their panels and are listed here: the Wave rate
+    // slider waveSync, the tremolo rate and phase sliders tremSync, the pitch
+    // rate slider pitchSync, each through applySyncDisplay.
+    auto& strip = visualizer.getDensityStrip();
+    const bool tapSync = raw (params::id::tapSync) > 0.5f;
+    applySyncDisplay (strip.getStartSlider(), tapSync, tempoKnown);
+    applySyncDisplay (strip.getEndSlider(), tapSync, tempoKnown);
 }
 
 void MassDelayAudioProcessorEditor::applySyncDisplay (MdSlider& slider, bool syncMode, bool tempoKnown)
@@ -624,9 +674,18 @@ void MassDelayAudioProcessorEditor::applySyncDisplay (MdSlider& slider, bool syn
 
 void MassDelayAudioProcessorEditor::refreshDensityStrip()
 {
-    // The density strip arrives with the main controls row: its start and
-    // end sliders take displayScale 4 with io2x on (else 1), and its value
-    // labels the texts of densityValueText for s and e.
+    auto& strip = visualizer.getDensityStrip();
+    const bool tapSync = raw (params::id::tapSync) > 0.5f;
+    const bool times4 = raw (params::id::times4) > 0.5f;
+    const float scale = times4 ? 4.0f : 1.0f;
+    for (auto* slider : { &strip.getStartSlider(), &strip.getEndSlider() })
+        if (slider->displayScale != scale)
+        {
+            slider->displayScale = scale;
+            slider->repaint();
+        }
+    strip.setStartEndValues (densityValueText (raw (params::id::start), tapSync, times4),
+                             densityValueText (raw (params::id::end), tapSync, times4));
 }
 
 juce::String MassDelayAudioProcessorEditor::densityValueText (float raw, bool tapSync, bool times4)

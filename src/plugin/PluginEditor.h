@@ -7,7 +7,10 @@
 #include "ui/ClickCatcher.h"
 #include "ui/ClickableLabel.h"
 #include "ui/DialogOverlay.h"
+#include "ui/FilterSlider.h"
+#include "ui/MainControlsComponent.h"
 #include "ui/MassControl.h"
+#include "ui/MasterOutFader.h"
 #include "ui/MdButton.h"
 #include "ui/MdLookAndFeel.h"
 #include "ui/MdSlider.h"
@@ -79,6 +82,9 @@ public:
     TapCountBox& getTapCountBox() noexcept { return tapCountBox; }
     VisualizerComponent& getVisualizer() noexcept { return visualizer; }
     MassControl& getMassControl() noexcept { return massControl; }
+    FilterSlider& getFilterSlider() noexcept { return filterSlider; }
+    MasterOutFader& getMasterFader() noexcept { return *masterFader; }
+    MainControlsComponent& getMainControls() noexcept { return mainControls; }
     ButtonGrid& getButtonGrid() noexcept { return buttonGrid; }
     MdButton& getHistoryBackButton() noexcept { return historyBackButton; }
     MdButton& getHistoryForwardButton() noexcept { return historyForwardButton; }
@@ -124,15 +130,20 @@ private:
     TapCountBox tapCountBox;
     VisualizerComponent visualizer;
     MassControl massControl;
+    FilterSlider filterSlider;
     ButtonGrid buttonGrid;
     std::vector<std::unique_ptr<ButtonAttachment>> buttonGridAttachments;
     MdButton historyBackButton { {}, MdButton::Accent::am };
     MdButton historyForwardButton { {}, MdButton::Accent::am };
     MdSlider mixSlider { MdSlider::Kind::Decimal };
     std::unique_ptr<SliderAttachment> mixAttachment;
+    std::unique_ptr<MasterOutFader> masterFader;
     ClickableLabel mixLabel;
     juce::Label outLabel;
+    std::unique_ptr<SliderAttachment> startAttachment, endAttachment;
+    std::unique_ptr<ButtonAttachment> linkAttachment, rangeAttachment;
     juce::Rectangle<int> mixTrackArea;
+    MainControlsComponent mainControls;
     juce::Viewport sectionViewport;
     std::unique_ptr<juce::Component> sectionContent;
     int sectionTop = 0;

@@ -3,6 +3,7 @@
 #include "dsp/TapEngine.h"
 #include "plugin/ParameterTable.h"
 #include "ui/Col.h"
+#include "ui/FaderScale.h"
 #include "ui/MdLookAndFeel.h"
 
 #include <algorithm>
@@ -28,6 +29,7 @@ bool VisualizerComponent::VisualizerState::samePaintInputs (const VisualizerStat
 VisualizerComponent::VisualizerComponent()
 {
     setOpaque (false);
+    addAndMakeVisible (densityStrip);
 }
 
 VisualizerComponent::~VisualizerComponent()
@@ -166,7 +168,7 @@ VisualizerComponent::Readout VisualizerComponent::readoutFor (ActiveHud code, co
         case ActiveHud::Mix:
             return { "MIX", juce::String (juce::roundToInt (s.mix)) + "%" };
         case ActiveHud::Master:
-            return { "MASTER", {} };
+            return { "MASTER", faderscale::formatMoutDb (s.master) };
         case ActiveHud::Start:
             if (s.predelayMs < 1000.0f)
                 return { "START", juce::String (static_cast<int> (s.predelayMs)) + " ms" };
@@ -383,6 +385,8 @@ void VisualizerComponent::resized()
     const int plotWidth = static_cast<int> (c.plotWidth);
     const int plotHeight = static_cast<int> (c.plotHeight);
 
+    densityStrip.setBounds (0, h - std::min (h, 40), w, std::min (h, 40));
+
     const int s = std::min (plotHeight, 14);
     lengthSlider.setBounds (0, plotHeight - s, plotWidth, s);
 
@@ -390,6 +394,4 @@ void VisualizerComponent::resized()
     const int bh = std::min (plotHeight - s, 18);
     decayModeButton.setBounds (plotWidth - bw, 0, bw, bh);
     stepsLabel.setBounds (plotWidth - bw, bh, bw, std::min (plotHeight - s - bh, 12));
-
-    juce::ignoreUnused (w, h);
 }

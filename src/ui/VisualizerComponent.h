@@ -2,6 +2,7 @@
 
 #include "dsp/TapEngine.h"
 #include "ui/AxisSliderLookAndFeel.h"
+#include "ui/DensityStrip.h"
 #include "ui/MdButton.h"
 #include "ui/MdSlider.h"
 
@@ -129,8 +130,7 @@ public:
     void setState (const VisualizerState&);
 
     // Title and value that the fader-style readouts (Mix, Master, Start,
-    // Falloff) show for a state; empty for the other overlays. Master's
-    // value comes with the master fader's dB text; until then it is empty.
+    // Falloff) show for a state; empty for the other overlays.
     struct Readout
     {
         juce::String title, value;
@@ -243,6 +243,7 @@ public:
     MdSlider& getLengthSlider() noexcept { return lengthSlider; }
     MdButton& getDecayModeButton() noexcept { return decayModeButton; }
     juce::Label& getStepsLabel() noexcept { return stepsLabel; }
+    DensityStrip& getDensityStrip() noexcept { return densityStrip; }
 
     // The predelay parameter (pd), set by the editor.
     juce::RangedAudioParameter* predelayParam = nullptr;
@@ -306,6 +307,7 @@ private:
 
     MdButton decayModeButton { "Smooth" };
     juce::Label stepsLabel;
+    DensityStrip densityStrip;
 
     // Interaction state.
     bool stepsDrag = false;

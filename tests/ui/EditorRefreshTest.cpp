@@ -519,11 +519,21 @@ TEST (DensityText, ShowsTheDivisionWithTapSyncElseWholeMilliseconds)
         bool tapSync, times4;
         const char* text;
     };
+    // Free: 1000^(t / 0.65) ms up to 0.65 of the travel, then doubling to
+    // 2 s, no seconds form; 4X multiplies the whole milliseconds. Tap sync:
+    // the division round(12 - 12 raw / 1000), clamped; 4X plays no part.
     for (const auto& c :
          { Case { 1000.0f, true, false, "4b" }, Case { 0.0f, true, false, "1/128" }, Case { 583.0f, true, true, "1/4" },
            Case { 650.0f, false, false, "1000 ms" }, Case { 650.0f, false, true, "4000 ms" },
-           Case { 0.0f, false, false, "1 ms" }, Case { 1000.0f, false, true, "8000 ms" } })
-        EXPECT_EQ (MassDelayAudioProcessorEditor::densityValueText (c.raw, c.tapSync, c.times4), c.text) << c.raw;
+           Case { 0.0f, false, false, "1 ms" }, Case { 1000.0f, false, true, "8000 ms" },
+           Case { 320.0f, false, false, "30 ms" }, Case { 537.0f, false, false, "301 ms" },
+           Case { 825.0f, false, false, "1414 ms" }, Case { 320.0f, false, true, "120 ms" },
+           Case { 0.0f, false, true, "4 ms" }, Case { 500.0f, true, false, "1/8T" },
+           Case { 542.0f, true, false, "1/4" },  // 5.496 rounds to 5
+           Case { 541.0f, true, false, "1/8T" }, // 5.508 rounds to 6
+           Case { -50.0f, true, false, "1/128" }, Case { 1200.0f, true, false, "4b" } })
+        EXPECT_EQ (MassDelayAudioProcessorEditor::densityValueText (c.raw, c.tapSync, c.times4), c.text)
+            << c.raw << (c.tapSync ? " sync" : " free") << (c.times4 ? " 4X" : "");
 }
 
 TEST_F (Refresh, DecayControlsShowTheModeAndTheSteps)
