@@ -75,10 +75,10 @@ Outcome sliderText (const std::uint8_t* data, std::size_t size)
 
     // Typed text reaches the slider as valid Unicode (the text editor builds
     // it from key presses), so only valid UTF-8 is a possible input.
-    const auto* typed = reinterpret_cast<const char*> (data + 2);
-    if (! juce::CharPointer_UTF8::isValidString (typed, static_cast<int> (size - 2)))
+    const auto* bytes = reinterpret_cast<const char*> (data + 2);
+    if (! juce::CharPointer_UTF8::isValidString (bytes, static_cast<int> (size - 2)))
         return {};
-    const auto text = juce::String::fromUTF8 (typed, static_cast<int> (size - 2));
+    const auto text = juce::String::fromUTF8 (bytes, static_cast<int> (size - 2));
 
     // The value entry's commit: a finite result becomes the slider's value.
     const double typed = slider.getValueFromText (text);
