@@ -15,7 +15,8 @@
 // refresh ticks (each after a few blocks of silence, so the taps are
 // published) before the picture is taken. A parameter can be shown as being
 // dragged: the editor is told of its drag before the ticks, as a control
-// would tell it.
+// would tell it. The effect sections are open as the state has them (or as
+// asked).
 class EditorSnapshot : public juce::Component
 {
 public:
@@ -27,6 +28,9 @@ public:
         int ticks = 30;
         juce::String open;   // empty, or one of openChoices()
         juce::String dragId; // parameter shown as being dragged; empty: none
+        // The effect sections that start open, by title (any case), or
+        // "all" or "none"; empty: as the state has them.
+        juce::StringArray expand;
     };
 
     // What --open can show: the options panel, the about dialog, the licence
