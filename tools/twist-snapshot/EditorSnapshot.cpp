@@ -171,10 +171,16 @@ bool EditorSnapshot::open (const juce::String& what, juce::String& error)
         panel.setMenuParent (this);
         panel.showPresetMenu();
         auto area = editor->getBounds();
+        bool menuShown = false;
         for (auto* child : getChildren())
+        {
             if (child != editor.get() && child->isVisible())
+            {
                 area = area.getUnion (child->getBounds());
-        if (area == editor->getBounds())
+                menuShown = true;
+            }
+        }
+        if (! menuShown)
         {
             error = "the preset menu did not open";
             return false;
