@@ -23,6 +23,7 @@ const std::vector<SnapshotMode>& snapshotModes()
               setup.ticks = options.ticks;
               setup.open = options.open;
               setup.dragId = options.dragId;
+              setup.hoverId = options.hoverId;
               setup.expand = options.expand;
               return EditorSnapshot::create (setup, error);
           } },
