@@ -136,6 +136,14 @@ public:
     const juce::String& getCurrentPatchName() const { return currentPatchName; }
     const juce::String& getCurrentPatchFolder() const { return currentPatchFolder; }
 
+    // The name and folder the preset bar shows after saving under a new name,
+    // so that an editor opened later shows it too. Changes no parameter.
+    void setCurrentPatch (const juce::String& name, const juce::String& folder)
+    {
+        currentPatchName = name;
+        currentPatchFolder = folder;
+    }
+
     presets::PresetLibrary& getPresetLibrary() { return presetLibrary; }
     RandomMatrixState& getRandomMatrix() { return randomMatrix; }
     AccordionLayoutState& getAccordionLayout() { return accordionLayout; }

@@ -78,11 +78,11 @@ juce::File getCustomPresetFolder (const juce::File& settingsFile)
     return juce::File (path);
 }
 
-void setCustomPresetFolder (const juce::File& folder, const juce::File& settingsFile)
+bool setCustomPresetFolder (const juce::File& folder, const juce::File& settingsFile)
 {
     auto settings = loadSettings (settingsFile);
     settings.getDynamicObject()->setProperty ("presetFolder", folder.getFullPathName());
-    saveSettings (settingsFile, settings);
+    return saveSettings (settingsFile, settings);
 }
 
 juce::String getDefaultPatchId (const juce::File& settingsFile)
@@ -93,11 +93,11 @@ juce::String getDefaultPatchId (const juce::File& settingsFile)
     return settings.getProperty ("defaultPatchId", {}).toString();
 }
 
-void setDefaultPatchId (const juce::String& id, const juce::File& settingsFile)
+bool setDefaultPatchId (const juce::String& id, const juce::File& settingsFile)
 {
     auto settings = loadSettings (settingsFile);
     settings.getDynamicObject()->setProperty ("defaultPatchId", id);
-    saveSettings (settingsFile, settings);
+    return saveSettings (settingsFile, settings);
 }
 
 const Patch* resolveDefaultPatch (const PresetLibrary& library, const juce::File& settingsFile)

@@ -147,6 +147,8 @@ TEST_F (SettingsFixture, AFolderHoldingTheSettingsFileIsNotReadAsOne)
 {
     settings.createDirectory(); // a directory where the file should be
     EXPECT_EQ (presets::getDefaultPatchId (settings), "Traditional/INIT PATCH");
-    presets::setDefaultPatchId ("Live/Mine", settings); // cannot be written; nothing breaks
+    // Cannot be written: both writers say so, and nothing breaks.
+    EXPECT_FALSE (presets::setDefaultPatchId ("Live/Mine", settings));
+    EXPECT_FALSE (presets::setCustomPresetFolder (settings.getParentDirectory(), settings));
     EXPECT_TRUE (settings.isDirectory());
 }

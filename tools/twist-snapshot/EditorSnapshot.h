@@ -28,12 +28,17 @@ public:
         juce::File stateFile;                 // juce::File(): none
         std::vector<ParameterSetting> values; // applied in order
         int ticks = 30;
+        juce::String open;    // empty, or one of openChoices()
         juce::String dragId;  // parameter shown as being dragged; empty: none
         juce::String hoverId; // parameter shown as being hovered; empty: none
         // The effect sections that start open, by title (any case), or
         // "all" or "none"; empty: as the state has them.
         juce::StringArray expand;
     };
+
+    // What --open can show: the options panel, the about dialog, the licence
+    // notices window (drawn beside the editor) and the preset menu.
+    static juce::StringArray openChoices() { return { "options", "about", "licences", "presets" }; }
 
     // Returns nullptr with an explanation in error when the setup cannot be met.
     static std::unique_ptr<EditorSnapshot> create (const Setup& setup, juce::String& error);
@@ -43,6 +48,8 @@ public:
     MassDelayAudioProcessor& getProcessor() noexcept { return *processor; }
     MassDelayAudioProcessorEditor& getEditor() noexcept { return *editor; }
 
+    void paintOverChildren (juce::Graphics&) override;
+
     // One refresh tick as the snapshot runs it: a few blocks of silence, the
     // editor's refresh, the Twist control's animation step and two steps of
     // every overlay that is fading in or out.
@@ -51,9 +58,11 @@ public:
 private:
     EditorSnapshot();
     void runBlocks (int count);
+    bool open (const juce::String& what, juce::String& error);
 
     std::unique_ptr<MassDelayAudioProcessor> processor;
     std::unique_ptr<MassDelayAudioProcessorEditor> editor;
     juce::AudioBuffer<float> buffer;
     juce::MidiBuffer midi;
+    juce::Component::SafePointer<juce::Component> noticesWindow;
 };

@@ -2,6 +2,7 @@
 // and 2x scale by default, without opening a window. `twist-snapshot --help`
 // tells how.
 
+#include "EditorSnapshot.h"
 #include "OutputBatch.h"
 #include "ParameterSettings.h"
 #include "SnapshotModes.h"
@@ -51,7 +52,7 @@ constexpr int minTicks = 1, maxTicks = 10000;
 struct Arguments
 {
     std::vector<std::string> positional, scales, sets, expand;
-    std::string name, preset, state, ticks, drag, hover, area;
+    std::string name, preset, state, ticks, open, drag, hover, area;
     bool list = false;
 };
 
@@ -78,6 +79,10 @@ void declare (CLI::App& app, Arguments& a)
                      "ID=VALUE", "Editor");
     cli::valueOption (app, "--ticks", a.ticks, "editor: refresh ticks before the picture, 1 to 10000 (default 30)", "N",
                       "Editor");
+    cli::valueOption (app, "--open", a.open,
+                      "editor: show the options panel, the about dialog, the licence notices window (beside the "
+                      "editor) or the preset menu",
+                      "options|about|licences|presets", "Editor");
     cli::valueOption (app, "--drag", a.drag, "editor: show the parameter ID as being dragged", "ID", "Editor");
     cli::valueOption (app, "--hover", a.hover,
                       "editor: show the parameter ID as being hovered (mix, mout and pd bring up a readout)", "ID",
@@ -176,10 +181,10 @@ std::optional<cli::Problem> interpret (const Arguments& a, Job& job)
             return problem;
 
     const bool editorOnly = ! a.preset.empty() || ! a.state.empty() || ! a.sets.empty() || ! a.ticks.empty()
-                            || ! a.drag.empty() || ! a.hover.empty() || ! a.expand.empty();
+                            || ! a.open.empty() || ! a.drag.empty() || ! a.hover.empty() || ! a.expand.empty();
     if (editorOnly && juce::String (job.mode->name) != "editor")
         return cli::Problem {
-            "--preset, --state, --set, --ticks, --drag, --hover and --expand go with the editor mode, not " + modeName
+            "--preset, --state, --set, --ticks, --open, --drag, --hover and --expand go with the editor mode, not " + modeName
         };
     if (! a.preset.empty() && ! a.state.empty())
         return cli::Problem { "--preset and --state both choose the starting sound; give one of them" };
@@ -208,6 +213,9 @@ std::optional<cli::Problem> interpret (const Arguments& a, Job& job)
             return cli::Problem { "--expand needs a section (TAPE, \"PITCH / CHORUS\", WAVE, TREMOLO, all or none)" };
         o.expand.add (section);
     }
+    o.open = text (a.open).trim();
+    if (! a.open.empty() && ! EditorSnapshot::openChoices().contains (o.open))
+        return cli::Problem { "unknown --open choice '" + o.open + "': give options, about, licences or presets" };
     o.dragId = text (a.drag).trim();
     if (! a.drag.empty() && params::indexOf (o.dragId.toStdString()) < 0)
         return cli::Problem { unknownParameter (o.dragId), cli::exitFailure };

@@ -16,6 +16,7 @@ struct SnapshotOptions
     juce::File stateFile;                 // --state; none: juce::File()
     std::vector<ParameterSetting> values; // --set id=value
     int ticks = 30;                       // --ticks
+    juce::String open;                    // --open: a panel, dialog or menu to show
     juce::String dragId;                  // --drag
     juce::String hoverId;                 // --hover
     juce::StringArray expand;             // --expand SECTION (or all / none)
