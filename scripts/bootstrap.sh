@@ -10,6 +10,8 @@ packages=(
     juce-modules-source libasound2-dev libfreetype-dev libfontconfig1-dev
     libx11-dev libxcomposite-dev libxcursor-dev libxext-dev libxinerama-dev
     libxrandr-dev libxrender-dev libflac-dev
+    # JACK for the standalone app (JUCE loads libjack at run time)
+    libjack-jackd2-dev
     # tests and benchmarks
     libgtest-dev googletest libbenchmark-dev
     # hosts and displays the tests use (ardour: the headless DAW the
