@@ -39,6 +39,9 @@ void DelayEngine::prepare (double newSampleRate, int maxBlockSize)
 
     // A reset asked for before this point has just happened.
     resetRequested.store (false, std::memory_order_release);
+    clearPending = false;
+    recordLevel = 1.0f;
+    levelsSet = false;
 }
 
 void DelayEngine::clearSignalMemory() noexcept
@@ -52,13 +55,32 @@ void DelayEngine::clearSignalMemory() noexcept
 }
 
 //==============================================================================
-void DelayEngine::process (const ParamBlock& block, const HostTransport& transport, int patchGeneration, float* left,
-                           float* right, int n) noexcept
+int DelayEngine::process (const ParamBlock& block, const HostTransport& transport, int patchGeneration, float* left,
+                          float* right, int n) noexcept
 {
+    // A whole-state change: the old echoes fade out with the snap first, and
+    // the memory is cleared where they have reached silence (below), so they
+    // never stop with a click.
     if (resetRequested.exchange (false, std::memory_order_acq_rel))
-        clearSignalMemory();
+    {
+        clearPending = true;
+        snapPhase = SnapPhase::FadeOut;
+        snapping = true;
+    }
 
     beginBlock (block, patchGeneration);
+
+    // The first block after prepare starts with every level where the
+    // parameters put it; later changes move them gradually.
+    if (! levelsSet)
+    {
+        appliedMaster = current.masterDb <= -60.0f ? 0.0f : std::pow (10.0f, current.masterDb / 20.0f);
+        appliedWetShare = current.mixBypass ? 0.0f : current.mix / 100.0f;
+        tapeLevel = current.tapeOn ? 1.0f : 0.0f;
+        pitchLevel = current.pitchOn ? 1.0f : 0.0f;
+        tremLevel = current.tremOn ? 1.0f : 0.0f;
+        levelsSet = true;
+    }
 
     // Voices follow the new tap set; changed delays crossfade after timing
     // changes and glide otherwise.
@@ -66,6 +88,11 @@ void DelayEngine::process (const ParamBlock& block, const HostTransport& transpo
     if (! snapping)
         voiceBank.scheduleCrossfades();
     const int jumpIndex = findSnapJump (n);
+
+    // The block ends on the silent sample; the memory is cleared after it.
+    const bool clearsAfter = clearPending && jumpIndex >= 0;
+    if (clearsAfter)
+        n = jumpIndex + 1;
 
     // A sample that is not a finite number counts as silence, on the dry path
     // as well as into the line.
@@ -77,6 +104,15 @@ void DelayEngine::process (const ParamBlock& block, const HostTransport& transpo
                     x[i] = 0.0f;
 
     runTapeSend (left, stereoIn ? right : left, n);
+    // After a clear the line records the input fading in at the snap's rate,
+    // so every new echo starts with that fade instead of a step.
+    const auto snapStep = static_cast<float> (1.0 / (snapFadeSeconds * sampleRate));
+    for (std::size_t i = 0; i < static_cast<std::size_t> (n) && recordLevel < 1.0f; ++i)
+    {
+        recordLevel = std::min (1.0f, recordLevel + snapStep);
+        sendLeft[i] *= recordLevel;
+        sendRight[i] *= recordLevel;
+    }
     voiceBank.write (sendLeft.data(), sendRight.data(), n);
 
     // Every sounding tap into the wet sum, then the echo filters.
@@ -101,6 +137,14 @@ void DelayEngine::process (const ParamBlock& block, const HostTransport& transpo
 
     holdPeak (mixIntoOutput (left, right, n));
     publishTaps();
+
+    if (clearsAfter)
+    {
+        clearSignalMemory();
+        clearPending = false;
+        recordLevel = 0.0f;
+    }
+    return n;
 }
 
 void DelayEngine::beginBlock (const ParamBlock& block, int patchGeneration) noexcept
@@ -168,7 +212,7 @@ void DelayEngine::runTapeSend (const float* left, const float* right, int n) noe
 {
     std::copy (left, left + n, sendLeft.begin());
     std::copy (right, right + n, sendRight.begin());
-    if (! current.tapeOn)
+    if (! current.tapeOn && tapeLevel == 0.0f)
     {
         tapeStage.setWet (0.0f);
         return;
@@ -183,11 +227,13 @@ void DelayEngine::runTapeSend (const float* left, const float* right, int n) noe
     tapeStage.setOutputGain (current.tapeOut);
     tapeStage.setWet (current.tapeMix);
     tapeStage.processStereo (sendLeft.data(), sendRight.data(), n);
+    // Switched on or off, the stage crossfades with the dry send.
+    crossfadeWithDry (current.tapeOn, tapeLevel, left, right, sendLeft.data(), sendRight.data(), n);
 }
 
 void DelayEngine::runPitch (const HostTransport& transport, int n) noexcept
 {
-    if (! current.pitchOn)
+    if (! current.pitchOn && pitchLevel == 0.0f)
         return;
 
     const float k = current.pitch2x ? 2.0f : 1.0f;
@@ -222,12 +268,18 @@ void DelayEngine::runPitch (const HostTransport& transport, int n) noexcept
         ps.ppq = 0.0;
         ps.bpm = 120.0;
     }
+    // Switched on or off, the stage crossfades with its input (the send
+    // buffers are free once the line has been written).
+    std::copy (wetLeft.begin(), wetLeft.begin() + n, sendLeft.begin());
+    std::copy (wetRight.begin(), wetRight.begin() + n, sendRight.begin());
     ps.processStereo (wetLeft.data(), wetRight.data(), n, current.endMs);
+    crossfadeWithDry (current.pitchOn, pitchLevel, sendLeft.data(), sendRight.data(), wetLeft.data(), wetRight.data(),
+                      n);
 }
 
 void DelayEngine::runTremolo (const HostTransport& transport, int n) noexcept
 {
-    if (! current.tremOn)
+    if (! current.tremOn && tremLevel == 0.0f)
     {
         tremolo.setDepth (0.0f);
         return;
@@ -251,7 +303,11 @@ void DelayEngine::runTremolo (const HostTransport& transport, int n) noexcept
     {
         tremolo.setSync (false, 0.0, 120.0, 5, 0.0f, sr);
     }
+    // Switched on or off, the tremolo crossfades with its input.
+    std::copy (wetLeft.begin(), wetLeft.begin() + n, sendLeft.begin());
+    std::copy (wetRight.begin(), wetRight.begin() + n, sendRight.begin());
     tremolo.processStereo (wetLeft.data(), wetRight.data(), n);
+    crossfadeWithDry (current.tremOn, tremLevel, sendLeft.data(), sendRight.data(), wetLeft.data(), wetRight.data(), n);
 }
 
 void DelayEngine::applyWidth (int n) noexcept
@@ -272,14 +328,25 @@ void DelayEngine::applyWidth (int n) noexcept
 
 float DelayEngine::mixIntoOutput (float* left, float* right, int n) noexcept
 {
-    // Snap envelope on the wet signal, dry/wet mix and master gain.
+    // Snap envelope on the wet signal, dry/wet mix and master gain. The wet
+    // share and the master gain move to their new values like the tap gains,
+    // by at most a full swing per rampSeconds, so moving them never steps
+    // the output.
     const auto snapStep = static_cast<float> (1.0 / (snapFadeSeconds * sampleRate));
-    const float master = current.masterDb <= -60.0f ? 0.0f : std::pow (10.0f, current.masterDb / 20.0f);
-    const float wetShare = current.mixBypass ? 0.0f : current.mix / 100.0f;
+    const float masterTarget = current.masterDb <= -60.0f ? 0.0f : std::pow (10.0f, current.masterDb / 20.0f);
+    const float wetTarget = current.mixBypass ? 0.0f : current.mix / 100.0f;
+    const auto gainStep = static_cast<float> (1.0 / (rampSeconds * sampleRate));
+    const auto towards = [gainStep] (float value, float target) {
+        return value < target ? std::min (value + gainStep, target) : std::max (value - gainStep, target);
+    };
     float peak = 0.0f;
     for (int i = 0; i < n; ++i)
     {
         const auto k = static_cast<std::size_t> (i);
+        appliedWetShare = towards (appliedWetShare, wetTarget);
+        appliedMaster = towards (appliedMaster, masterTarget);
+        const float wetShare = appliedWetShare;
+        const float master = appliedMaster;
         advanceSnapEnvelope (snapLevel, snapPhase, snapStep);
         const float l = (wetLeft[k] * snapLevel * wetShare + left[i] * (1.0f - wetShare)) * master;
         left[i] = l;
@@ -292,6 +359,21 @@ float DelayEngine::mixIntoOutput (float* left, float* right, int n) noexcept
         }
     }
     return peak;
+}
+
+void DelayEngine::crossfadeWithDry (bool on, float& level, const float* dryLeft, const float* dryRight, float* left,
+                                    float* right, int n) const noexcept
+{
+    if (level == (on ? 1.0f : 0.0f))
+        return;
+
+    const auto step = static_cast<float> (1.0 / (rampSeconds * sampleRate));
+    for (int i = 0; i < n; ++i)
+    {
+        level = on ? std::min (level + step, 1.0f) : std::max (level - step, 0.0f);
+        left[i] = dryLeft[i] + (left[i] - dryLeft[i]) * level;
+        right[i] = dryRight[i] + (right[i] - dryRight[i]) * level;
+    }
 }
 
 void DelayEngine::holdPeak (float peak) noexcept

@@ -443,7 +443,7 @@ juce::String valueText (int index, float raw, const TextContext& context)
         case R::TapeLpf:
             return valuetext::tapeLpfHz (raw);
         case R::DecayMode:
-            return decayModeNames[std::clamp (static_cast<int> (raw), 0, 2)];
+            return valuetext::decayModeName (static_cast<int> (raw));
         case R::DecaySteps:
             return juce::String (static_cast<int> (raw)) + " steps";
         case R::WaveShape:

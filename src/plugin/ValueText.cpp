@@ -209,7 +209,9 @@ double rawFromNumber (Kind kind, double v, const Display& display)
 //==============================================================================
 juce::String signedPercent (double percent)
 {
-    return signedInteger (static_cast<int> (std::round (percent))) + "%";
+    if (! std::isfinite (percent))
+        return "0%";
+    return signedInteger (static_cast<int> (std::round (std::clamp (percent, -1.0e9, 1.0e9)))) + "%";
 }
 
 juce::String masterDb (double dB)
@@ -262,6 +264,12 @@ juce::String falloffPercent (double percent)
     if (percent <= 0.0)
         return "OFF";
     return juce::String (percent, 1) + "%";
+}
+
+juce::String decayModeName (int mode)
+{
+    static const char* const names[] = { "Smooth", "Step", "Wavey" };
+    return names[std::clamp (mode, 0, 2)];
 }
 
 juce::String roundedPercent (double percent)

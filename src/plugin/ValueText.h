@@ -55,7 +55,8 @@ double rawFromNumber (Kind kind, double number, const Display& display = {});
 //==============================================================================
 // The texts of the controls that are not sliders, by the value they show.
 
-// The Twist strip: "+25%", "0%", "-40%" (rounded half away from zero).
+// The Twist strip: "+25%", "0%", "-40%" (rounded half away from zero; not a
+// number reads "0%").
 juce::String signedPercent (double percent);
 
 // The master fader: "-∞ dB" at -60 and below, else one decimal with its sign
@@ -81,4 +82,7 @@ juce::String falloffPercent (double percent);
 
 // The mix readout: the rounded percent ("80%").
 juce::String roundedPercent (double percent);
+
+// The decay-mode button: "Smooth", "Step", "Wavey" (0, 1, 2; clamped).
+juce::String decayModeName (int mode);
 } // namespace valuetext

@@ -88,7 +88,10 @@ void MdSlider::openValueEntry()
     ValueEntryBox::launch (*this, getTextFromValue (getValue()), [this] (const juce::String& text) {
         const double typed = getValueFromText (text);
         if (std::isfinite (typed))
+        {
+            const juce::ScopedValueSetter<bool> editing (userEditing, true);
             setValue (typed, juce::sendNotificationSync);
+        }
     });
 }
 
@@ -103,6 +106,7 @@ void MdSlider::mouseDown (const juce::MouseEvent& e)
         return;
     }
 
+    userEditing = true;
     if (onDragStart)
         onDragStart (paramId);
     juce::Slider::mouseDown (e);
@@ -190,6 +194,7 @@ void MdSlider::mouseUp (const juce::MouseEvent& e)
     if (onDragEnd)
         onDragEnd (paramId);
     juce::Slider::mouseUp (e);
+    userEditing = false;
 }
 
 void MdSlider::mouseEnter (const juce::MouseEvent& e)

@@ -34,6 +34,11 @@ public:
     // Asks the parent to repaint the bounds grown by hoverMargin.
     void repaintHoverMargin();
 
+    // True while the value changes by the user's hand: from a plain press to
+    // its release (drags, clicks, double-clicks) and while a typed value is
+    // applied; false for changes from the parameter, the host or code.
+    bool isUserEditing() const noexcept { return userEditing; }
+
     juce::String getTextFromValue (double value) override;
     double getValueFromText (const juce::String& text) override;
     double proportionOfLengthToValue (double proportion) override;
@@ -79,6 +84,7 @@ private:
     double fineDragStartValue = 0.0;
     float fineDragStartPos = 0.0f;
     bool gestureOpenedEntry = false;
+    bool userEditing = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MdSlider)
 };
