@@ -64,6 +64,30 @@ std::unique_ptr<EditorSnapshot> EditorSnapshot::create (const Setup& setup, juce
         param->setValueNotifyingHost (param->convertTo0to1 (value));
     }
 
+    if (! setup.expand.isEmpty())
+    {
+        juce::StringArray open;
+        for (const auto& name : setup.expand)
+        {
+            if (name.equalsIgnoreCase ("all"))
+                for (const auto* title : AccordionLayoutState::sectionTitles)
+                    open.add (title);
+            else if (name.equalsIgnoreCase ("none"))
+                continue;
+            else if (std::none_of (AccordionLayoutState::sectionTitles.begin(),
+                                   AccordionLayoutState::sectionTitles.end(),
+                                   [&name] (const char* title) { return name.equalsIgnoreCase (title); }))
+            {
+                error = "no effect section '" + name + "' (TAPE, PITCH / CHORUS, WAVE, TREMOLO, all or none)";
+                return nullptr;
+            }
+            else
+                open.add (name.toUpperCase());
+        }
+        for (const auto* title : AccordionLayoutState::sectionTitles)
+            proc.getAccordionLayout().setExpanded (title, open.contains (title));
+    }
+
     snapshot->editor.reset (dynamic_cast<MassDelayAudioProcessorEditor*> (proc.createEditor()));
     if (snapshot->editor == nullptr)
     {
@@ -88,6 +112,10 @@ std::unique_ptr<EditorSnapshot> EditorSnapshot::create (const Setup& setup, juce
         snapshot->editor->refresh();
         snapshot->editor->getMassControl().accumTick();
     }
+    // The effect bodies refresh their value texts on timers of their own
+    // (10 Hz): a short run of the message loop lets them catch up with the
+    // last tick.
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (150);
     snapshot->setSize (snapshot->editor->getWidth(), snapshot->editor->getHeight());
     return snapshot;
 }

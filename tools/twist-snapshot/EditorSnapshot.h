@@ -15,7 +15,8 @@
 // refresh ticks (each after a few blocks of silence, so the taps are
 // published) before the picture is taken. A parameter can be shown as being
 // dragged: the editor is told of its drag before the ticks, as a control
-// would tell it.
+// would tell it. The effect sections are open as the state has them (or as
+// asked).
 class EditorSnapshot : public juce::Component
 {
 public:
@@ -26,6 +27,9 @@ public:
         std::vector<std::pair<juce::String, float>> values; // parameter ID and value in its own units
         int ticks = 30;
         juce::String dragId; // parameter shown as being dragged; empty: none
+        // The effect sections that start open, by title (any case), or
+        // "all" or "none"; empty: as the state has them.
+        juce::StringArray expand;
     };
 
     // Returns nullptr with an explanation in error when the setup cannot be met.
