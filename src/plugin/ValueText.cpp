@@ -242,8 +242,10 @@ juce::String bypassPercent (double percent)
 
 juce::String tapeOutDb (double raw)
 {
-    const double dB = raw / 100.0 * 12.0 - 6.0;
-    return (dB >= 0.0 ? "+" : "") + juce::String (dB, 1) + " dB";
+    // Rounded first, so that a level showing as 0.0 is never given a minus sign.
+    const double dB = std::round ((raw / 100.0 * 12.0 - 6.0) * 10.0) / 10.0;
+    const double shown = dB == 0.0 ? 0.0 : dB;
+    return (shown >= 0.0 ? "+" : "") + juce::String (shown, 1) + " dB";
 }
 
 double tapeLpfCornerHz (double raw)
