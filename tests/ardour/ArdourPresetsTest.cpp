@@ -58,21 +58,25 @@ TEST_P (ArdourPresets, ListsTheFactoryBankAndLoadsAPresetAsThePresetBarDoes)
         ASSERT_TRUE (scan.clean()) << "ardour-vst3-scanner: " << scan.describe() << "\n" << scan.output;
     }
 
+    // The names Ardour is asked about: the factory bank, and two it must not
+    // offer.
+    const auto names = factory.joinIntoString ("\n") + "\nNo Such Preset\nINIT\n";
+
     const auto folder = sandbox.root().getChildFile ("presets");
-    const auto run = sandbox.runLua ("load_preset.lua",
-                                     { folder.getFullPathName(), "presets", "48000", c.format, c.plugin, chosenPreset },
-                                     juce::String ("presets-") + c.format);
+    const auto run = sandbox.runLua (
+        "load_preset.lua", { folder.getFullPathName(), "presets", "48000", c.format, c.plugin, chosenPreset, names },
+        juce::String ("presets-") + c.format);
     ASSERT_TRUE (run.clean()) << "Ardour ended with " << run.describe() << "\n" << run.output;
     ASSERT_TRUE (run.output.contains ("session saved")) << run.output;
 
-    // Every factory patch, by name (Ardour sorts its list its own way).
+    // Every factory patch, by name, and nothing else.
     juce::StringArray listed;
     for (const auto& line : juce::StringArray::fromLines (run.output))
         if (line.startsWith ("preset "))
             listed.add (line.fromFirstOccurrenceOf ("preset ", false, false));
     listed.sort (true);
     factory.sort (true);
-    EXPECT_EQ (listed, factory);
+    EXPECT_EQ (listed, factory) << run.output;
 
     // The loaded preset, as the plug-in saved it into the session.
     std::unique_ptr<juce::XmlElement> state;
