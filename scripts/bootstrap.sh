@@ -19,6 +19,8 @@ packages=(
     # the command-line tools: their parser, and the manual pages made from
     # their --help
     libcli11-dev help2man
+    # JACK for the standalone app (JUCE loads libjack at run time)
+    libjack-jackd2-dev
     # fonts for rendered text (twist-render's plots, twist-snapshot)
     fonts-dejavu-core
 )

@@ -17,7 +17,7 @@ build="${1:-build-fuzz}"
 shift || true
 seconds="${FUZZ_SECONDS:-60}"
 jobs="${FUZZ_JOBS:-1}"
-all=(state_blob preset_file settings_file favorites_file slider_text render_command_line)
+all=(state_blob preset_file settings_file favorites_file slider_text parameter_text render_command_line)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 

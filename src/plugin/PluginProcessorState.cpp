@@ -74,6 +74,15 @@ void MassDelayAudioProcessor::setApplyDefaultPatchAtStartup (bool shouldApply)
 void MassDelayAudioProcessor::runStartupSequence()
 {
     presetLibrary.loadFactoryFromBinaryData();
+    const auto& all = presetLibrary.getPatches();
+    factoryPrograms.assign (all.begin(), all.begin() + static_cast<std::ptrdiff_t> (presetLibrary.getFactoryCount()));
+
+    // Until a factory patch is applied, hosts see the init patch as current
+    // (the fallback default patch, the nearest to the parameter defaults).
+    for (std::size_t i = 0; i < factoryPrograms.size(); ++i)
+        if (factoryPrograms[i].id() == presets::fallbackPatchId)
+            currentProgram.store (static_cast<int> (i));
+
     presetLibrary.setUserDir (getPresetDirectory());
     presetLibrary.rescanUser();
     presetLibrary.loadFavorites();
@@ -107,6 +116,9 @@ void MassDelayAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
     }
     writeSeedsInto (state);
     state.setProperty (stateFormatProperty, stateFormat, nullptr);
+    const auto program = static_cast<std::size_t> (getCurrentProgram());
+    if (program < factoryPrograms.size())
+        state.setProperty (programProperty, factoryPrograms[program].id(), nullptr);
 
     if (auto xml = state.createXml())
         copyXmlToBinary (*xml, destData);
@@ -169,6 +181,13 @@ void MassDelayAudioProcessor::setStateInformation (const void* data, int sizeInB
     resetDSPState();
     patchGeneration.fetch_add (1, std::memory_order_acq_rel);
 
+    // The program the state was saved with, when it is one of ours; the
+    // state itself stays as restored.
+    const auto programId = newState.getProperty (programProperty).toString();
+    for (std::size_t i = 0; i < factoryPrograms.size(); ++i)
+        if (programId.isNotEmpty() && factoryPrograms[i].id() == programId)
+            currentProgram.store (static_cast<int> (i));
+
     randomHistory.clear();
     pushRandomGeneration();
 }
@@ -208,8 +227,21 @@ void MassDelayAudioProcessor::replaceWholeState (const juce::ValueTree& newState
 //==============================================================================
 void MassDelayAudioProcessor::applyPatch (const presets::Patch& patch)
 {
-    currentPatchName = patch.name;
-    currentPatchFolder = patch.folder;
+    const int previous = currentProgram.load();
+    const int program = setParametersFromPatch (patch);
+
+    // The host's program display follows a factory patch picked here.
+    if (program >= 0 && program != previous)
+        updateHostDisplay (ChangeDetails().withProgramChanged (true));
+}
+
+int MassDelayAudioProcessor::setParametersFromPatch (const presets::Patch& patch)
+{
+    {
+        const juce::SpinLock::ScopedLockType sl (patchNameLock);
+        currentPatchName = patch.name;
+        currentPatchFolder = patch.folder;
+    }
 
     for (auto* param : getParameters())
         param->setValueNotifyingHost (param->getDefaultValue());
@@ -227,6 +259,79 @@ void MassDelayAudioProcessor::applyPatch (const presets::Patch& patch)
 
     resetDSPState();
     patchGeneration.fetch_add (1, std::memory_order_acq_rel);
+
+    const int program = factoryProgramOf (patch);
+    if (program >= 0)
+        currentProgram.store (program);
+    appliedPatchCount.fetch_add (1, std::memory_order_acq_rel);
+    return program;
+}
+
+int MassDelayAudioProcessor::factoryProgramOf (const presets::Patch& patch) const
+{
+    // The factory patch itself, or a copy of it: same id, same values object.
+    // A user preset that overrides a factory id is not the factory patch.
+    for (std::size_t i = 0; i < factoryPrograms.size(); ++i)
+        if (factoryPrograms[i].params.getDynamicObject() == patch.params.getDynamicObject()
+            && factoryPrograms[i].id() == patch.id())
+            return static_cast<int> (i);
+    return -1;
+}
+
+juce::String MassDelayAudioProcessor::getCurrentPatchName() const
+{
+    const juce::SpinLock::ScopedLockType sl (patchNameLock);
+    return currentPatchName;
+}
+
+juce::String MassDelayAudioProcessor::getCurrentPatchFolder() const
+{
+    const juce::SpinLock::ScopedLockType sl (patchNameLock);
+    return currentPatchFolder;
+}
+
+//==============================================================================
+int MassDelayAudioProcessor::getNumPrograms()
+{
+    return juce::jmax (1, static_cast<int> (factoryPrograms.size()));
+}
+
+int MassDelayAudioProcessor::getCurrentProgram()
+{
+    const int pending = pendingProgram.load();
+    return pending >= 0 ? pending : currentProgram.load();
+}
+
+const juce::String MassDelayAudioProcessor::getProgramName (int index)
+{
+    if (! juce::isPositiveAndBelow (index, static_cast<int> (factoryPrograms.size())))
+        return {};
+    return factoryPrograms[static_cast<std::size_t> (index)].name;
+}
+
+void MassDelayAudioProcessor::setCurrentProgram (int index)
+{
+    if (! juce::isPositiveAndBelow (index, static_cast<int> (factoryPrograms.size())))
+        return;
+
+    // Hosts choose programs on the thread they restore states on, which does
+    // whole-state work here as setStateInformation does. From inside
+    // processBlock it waits for the message thread instead.
+    if (processingThread.load (std::memory_order_relaxed) == std::this_thread::get_id())
+    {
+        pendingProgram.store (index);
+        return;
+    }
+
+    pendingProgram.store (-1);
+    setParametersFromPatch (factoryPrograms[static_cast<std::size_t> (index)]);
+}
+
+void MassDelayAudioProcessor::applyPendingProgram()
+{
+    const int index = pendingProgram.exchange (-1);
+    if (juce::isPositiveAndBelow (index, static_cast<int> (factoryPrograms.size())))
+        setParametersFromPatch (factoryPrograms[static_cast<std::size_t> (index)]);
 }
 
 juce::var MassDelayAudioProcessor::captureParamsVar() const
