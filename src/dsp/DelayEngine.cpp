@@ -1,14 +1,48 @@
 #include "dsp/DelayEngine.h"
 
 #include "dsp/DspConstants.h"
+#include "dsp/MixKernels.h"
 #include "dsp/NoteGrid.h"
 #include "dsp/ParamMapping.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace dsp
 {
+namespace
+{
+// A section whose states are both +0 and whose feed-forward coefficients
+// are not negative turns an input of +0 into +0 and keeps its states at +0.
+bool settledAtZero (const BiquadFilter& f) noexcept
+{
+    std::uint32_t z1 = 0, z2 = 0;
+    std::memcpy (&z1, &f.z1, sizeof z1);
+    std::memcpy (&z2, &f.z2, sizeof z2);
+    return (z1 | z2) == 0 && ! std::signbit (f.b0) && ! std::signbit (f.b2);
+}
+
+bool settledAtZero (const Filter& f) noexcept
+{
+    return settledAtZero (f.highPass) && settledAtZero (f.lowPass);
+}
+
+// Replaces every sample that is not a finite number by 0, testing the
+// exponent bits so that the loop stays branch-free.
+void zeroNonFinite (float* x, int n) noexcept
+{
+    for (int i = 0; i < n; ++i)
+    {
+        std::uint32_t bits = 0;
+        std::memcpy (&bits, x + i, sizeof bits);
+        const bool finite = (bits & 0x7f800000u) != 0x7f800000u;
+        x[i] = finite ? x[i] : 0.0f;
+    }
+}
+} // namespace
+
 void DelayEngine::prepare (double newSampleRate, int maxBlockSize)
 {
     sampleRate = newSampleRate;
@@ -25,6 +59,9 @@ void DelayEngine::prepare (double newSampleRate, int maxBlockSize)
 
     tapEngine.compute (current, nullptr, nullptr, tapSet);
     voiceBank.startFrom (tapSet);
+    voicesBehind = false;
+    tapsPublished = false;
+    filterCutoffsSet = false;
 
     snapPhase = SnapPhase::Idle;
     snapLevel = 1.0f;
@@ -44,6 +81,7 @@ void DelayEngine::prepare (double newSampleRate, int maxBlockSize)
 void DelayEngine::clearSignalMemory() noexcept
 {
     voiceBank.reset();
+    voicesBehind = true;
     echoFilterLeft.reset();
     echoFilterRight.reset();
     tremolo.reset();
@@ -60,9 +98,14 @@ void DelayEngine::process (const ParamBlock& block, const HostTransport& transpo
 
     beginBlock (block, patchGeneration);
 
-    // Voices follow the new tap set; changed delays crossfade after timing
-    // changes and glide otherwise.
-    voiceBank.update (tapSet, lastDirty.timing, snapping);
+    // Voices follow a new tap set; changed delays crossfade after timing
+    // changes and glide otherwise. With the same tap set as last block an
+    // update would change nothing.
+    if (voicesBehind)
+    {
+        voiceBank.update (tapSet, lastDirty.timing, snapping);
+        voicesBehind = false;
+    }
     if (! snapping)
         voiceBank.scheduleCrossfades();
     const int jumpIndex = findSnapJump (n);
@@ -72,12 +115,16 @@ void DelayEngine::process (const ParamBlock& block, const HostTransport& transpo
     const bool stereoIn = right != nullptr;
     for (float* x : { left, right })
         if (x != nullptr)
-            for (int i = 0; i < n; ++i)
-                if (! std::isfinite (x[i]))
-                    x[i] = 0.0f;
+            zeroNonFinite (x, n);
 
-    runTapeSend (left, stereoIn ? right : left, n);
-    voiceBank.write (sendLeft.data(), sendRight.data(), n);
+    const float* sendL = left;
+    const float* sendR = stereoIn ? right : left;
+    if (runTapeSend (sendL, sendR, n))
+    {
+        sendL = sendLeft.data();
+        sendR = sendRight.data();
+    }
+    voiceBank.write (sendL, sendR, n);
 
     // Every sounding tap into the wet sum, then the echo filters.
     TapVoiceBank::RenderSettings settings;
@@ -87,20 +134,42 @@ void DelayEngine::process (const ParamBlock& block, const HostTransport& transpo
     settings.pingPong = current.pingPongAmount > 0.0f && stereoIn;
     settings.pingPongAmount = current.pingPongAmount;
     settings.jumpIndex = jumpIndex;
-    voiceBank.render (tapSet, settings, wetLeft.data(), wetRight.data(), n);
-    // Both channels in one loop, so the two filter recursions overlap.
-    for (std::size_t i = 0; i < static_cast<std::size_t> (n); ++i)
-    {
-        wetLeft[i] = echoFilterLeft.process (wetLeft[i]);
-        wetRight[i] = echoFilterRight.process (wetRight[i]);
-    }
+    bool wetSilent = ! voiceBank.render (tapSet, settings, wetLeft.data(), wetRight.data(), n);
+    wetSilent = runEchoFilters (wetSilent, n);
 
     runPitch (transport, n);
     runTremolo (transport, n);
-    applyWidth (n);
+    // Zeros stay zeros through the width stage.
+    if (! (wetSilent && ! current.pitchOn && ! current.tremOn))
+        applyWidth (n);
 
     holdPeak (mixIntoOutput (left, right, n));
     publishTaps();
+}
+
+bool DelayEngine::runEchoFilters (bool wetSilent, int n) noexcept
+{
+    // On silence the filters run only until their states have settled at
+    // zero: from there every output is zero and the states stay so.
+    int i = 0;
+    if (wetSilent)
+    {
+        for (; i < n && ! (settledAtZero (echoFilterLeft) && settledAtZero (echoFilterRight)); ++i)
+        {
+            const auto k = static_cast<std::size_t> (i);
+            wetLeft[k] = echoFilterLeft.process (wetLeft[k]);
+            wetRight[k] = echoFilterRight.process (wetRight[k]);
+        }
+        return i == 0;
+    }
+
+    // Both channels in one loop, so the two filter recursions overlap.
+    for (std::size_t k = 0; k < static_cast<std::size_t> (n); ++k)
+    {
+        wetLeft[k] = echoFilterLeft.process (wetLeft[k]);
+        wetRight[k] = echoFilterRight.process (wetRight[k]);
+    }
+    return false;
 }
 
 void DelayEngine::beginBlock (const ParamBlock& block, int patchGeneration) noexcept
@@ -114,10 +183,18 @@ void DelayEngine::beginBlock (const ParamBlock& block, int patchGeneration) noex
         current.twist = -current.twist;
     }
 
-    echoFilterLeft.setHP (current.hpHz);
-    echoFilterLeft.setLP (current.lpHz);
-    echoFilterRight.setHP (current.hpHz);
-    echoFilterRight.setLP (current.lpHz);
+    // The same cutoffs give the same coefficients: they are worked out only
+    // when they change.
+    if (! filterCutoffsSet || current.hpHz != hpInUse || current.lpHz != lpInUse)
+    {
+        echoFilterLeft.setHP (current.hpHz);
+        echoFilterLeft.setLP (current.lpHz);
+        echoFilterRight.setHP (current.hpHz);
+        echoFilterRight.setLP (current.lpHz);
+        hpInUse = current.hpHz;
+        lpInUse = current.lpHz;
+        filterCutoffsSet = true;
+    }
 
     DirtyFlags dirty;
     if (hasPrevious)
@@ -141,7 +218,11 @@ void DelayEngine::beginBlock (const ParamBlock& block, int patchGeneration) noex
     lastDirty = dirty;
 
     if (dirty.any() || generationChanged)
+    {
         tapEngine.compute (current, nullptr, nullptr, tapSet);
+        voicesBehind = true;
+        tapsPublished = false;
+    }
 }
 
 int DelayEngine::findSnapJump (int n) noexcept
@@ -164,15 +245,15 @@ int DelayEngine::findSnapJump (int n) noexcept
     return -1;
 }
 
-void DelayEngine::runTapeSend (const float* left, const float* right, int n) noexcept
+bool DelayEngine::runTapeSend (const float* left, const float* right, int n) noexcept
 {
-    std::copy (left, left + n, sendLeft.begin());
-    std::copy (right, right + n, sendRight.begin());
     if (! current.tapeOn)
     {
         tapeStage.setWet (0.0f);
-        return;
+        return false;
     }
+    std::copy (left, left + n, sendLeft.begin());
+    std::copy (right, right + n, sendRight.begin());
 
     tapeStage.setOdMode (current.tapeOd);
     tapeStage.setSoar (current.tapeIn);
@@ -183,6 +264,7 @@ void DelayEngine::runTapeSend (const float* left, const float* right, int n) noe
     tapeStage.setOutputGain (current.tapeOut);
     tapeStage.setWet (current.tapeMix);
     tapeStage.processStereo (sendLeft.data(), sendRight.data(), n);
+    return true;
 }
 
 void DelayEngine::runPitch (const HostTransport& transport, int n) noexcept
@@ -276,17 +358,31 @@ float DelayEngine::mixIntoOutput (float* left, float* right, int n) noexcept
     const auto snapStep = static_cast<float> (1.0 / (snapFadeSeconds * sampleRate));
     const float master = current.masterDb <= -60.0f ? 0.0f : std::pow (10.0f, current.masterDb / 20.0f);
     const float wetShare = current.mixBypass ? 0.0f : current.mix / 100.0f;
+    const float dryShare = 1.0f - wetShare;
+    if (snapPhase == SnapPhase::Idle)
+    {
+        // The snap level holds still: the same sums without the envelope's
+        // step between samples, in loops that run on vectors.
+        auto peakBits = mixkernels::mixSteady (wetLeft.data(), snapLevel, wetShare, dryShare, master, left, n, 0u);
+        if (right != nullptr)
+            peakBits =
+                mixkernels::mixSteady (wetRight.data(), snapLevel, wetShare, dryShare, master, right, n, peakBits);
+        float peak = 0.0f;
+        std::memcpy (&peak, &peakBits, sizeof peak);
+        return peak;
+    }
+
     float peak = 0.0f;
     for (int i = 0; i < n; ++i)
     {
         const auto k = static_cast<std::size_t> (i);
         advanceSnapEnvelope (snapLevel, snapPhase, snapStep);
-        const float l = (wetLeft[k] * snapLevel * wetShare + left[i] * (1.0f - wetShare)) * master;
+        const float l = (wetLeft[k] * snapLevel * wetShare + left[i] * dryShare) * master;
         left[i] = l;
         peak = std::max (peak, std::abs (l));
         if (right != nullptr)
         {
-            const float r = (wetRight[k] * snapLevel * wetShare + right[i] * (1.0f - wetShare)) * master;
+            const float r = (wetRight[k] * snapLevel * wetShare + right[i] * dryShare) * master;
             right[i] = r;
             peak = std::max (peak, std::abs (r));
         }
@@ -305,6 +401,11 @@ void DelayEngine::holdPeak (float peak) noexcept
 
 void DelayEngine::publishTaps() noexcept
 {
+    // Sent once per new tap set: readers keep the last one they took.
+    if (tapsPublished)
+        return;
+    tapsPublished = true;
+
     // Entries past the count are sent as zeros, never as older taps.
     TapSet snapshot {};
     snapshot.count = std::min (tapSet.count, TapSet::maxTaps);

@@ -113,7 +113,12 @@ private:
     void clearSignalMemory() noexcept;
     void beginBlock (const ParamBlock& block, int patchGeneration) noexcept;
     int findSnapJump (int numSamples) noexcept;
-    void runTapeSend (const float* left, const float* right, int numSamples) noexcept;
+    // The echo filters over the wet sum; wetSilent says the sum is all +0.
+    // Returns whether the filtered sum still is.
+    bool runEchoFilters (bool wetSilent, int numSamples) noexcept;
+    // Runs the tape stage into the send buffers when Tape is on (returns
+    // true); with Tape off the input itself is the send.
+    bool runTapeSend (const float* left, const float* right, int numSamples) noexcept;
     void runPitch (const HostTransport& transport, int numSamples) noexcept;
     void runTremolo (const HostTransport& transport, int numSamples) noexcept;
     void applyWidth (int numSamples) noexcept;
@@ -130,6 +135,14 @@ private:
     bool hasPrevious = false;
     DirtyFlags lastDirty;
     int lastSeenGeneration = 0;
+
+    // The voices have not yet followed the current tap set (or were cleared).
+    bool voicesBehind = true;
+    // The current tap set has gone out to the editor.
+    bool tapsPublished = false;
+    // Cutoffs the echo filters were last set to.
+    float hpInUse = 0.0f, lpInUse = 0.0f;
+    bool filterCutoffsSet = false;
 
     SnapPhase snapPhase = SnapPhase::Idle;
     float snapLevel = 1.0f;

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace
 {
@@ -117,6 +119,8 @@ void TapVoiceBank::prepare (double newSampleRate, int maxBlockSize)
 
     lineLeft.assign (static_cast<std::size_t> (ringFrames + guard), 0.0f);
     lineRight.assign (static_cast<std::size_t> (ringFrames + guard), 0.0f);
+    const int chunks = (ringFrames + quietChunkFrames - 1) / quietChunkFrames;
+    soundingChunks.assign (static_cast<std::size_t> ((chunks + 63) / 64), 0u);
     scratchLeft.assign (static_cast<std::size_t> (maxBlock), 0.0f);
     scratchRight.assign (static_cast<std::size_t> (maxBlock), 0.0f);
     for (auto& b : darkScratch)
@@ -129,14 +133,20 @@ void TapVoiceBank::reset()
 {
     std::fill (lineLeft.begin(), lineLeft.end(), 0.0f);
     std::fill (lineRight.begin(), lineRight.end(), 0.0f);
+    std::fill (soundingChunks.begin(), soundingChunks.end(), 0u);
+    soundingChunkCount = 0;
+    chunkBeingWrittenSounds = false;
+    restingOnSilence = false;
     writeIndex = 0;
     blockStart = 0;
     voices.fill (TapVoice {});
     crossfadeCursor = 0;
+    crossfadesQueued = false;
 }
 
 void TapVoiceBank::startFrom (const TapSet& taps)
 {
+    restingOnSilence = false;
     const double toSamples = sampleRate / 1000.0;
     for (int i = 0; i < numVoices; ++i)
     {
@@ -156,6 +166,7 @@ void TapVoiceBank::startFrom (const TapSet& taps)
 
 void TapVoiceBank::update (const TapSet& taps, bool timingDirty, bool snapping)
 {
+    restingOnSilence = false;
     const double toSamples = sampleRate / 1000.0;
     for (int i = 0; i < numVoices; ++i)
     {
@@ -196,7 +207,10 @@ void TapVoiceBank::update (const TapSet& taps, bool timingDirty, bool snapping)
                 if (v.fading)
                     v.refadeQueued = true;
                 else
+                {
                     v.fadeQueued = true;
+                    crossfadesQueued = true;
+                }
             }
         }
     }
@@ -209,6 +223,13 @@ int TapVoiceBank::getNumFading() const
 
 void TapVoiceBank::scheduleCrossfades()
 {
+    // Nothing to start unless a voice waits for a crossfade.
+    if (! crossfadesQueued)
+        return;
+    crossfadesQueued = std::any_of (voices.begin(), voices.end(), [] (const TapVoice& v) { return v.fadeQueued; });
+    if (! crossfadesQueued)
+        return;
+
     int fadingNow = getNumFading();
     if (fadingNow > maxCrossfades - 1)
         return;
@@ -230,34 +251,158 @@ void TapVoiceBank::scheduleCrossfades()
     }
 }
 
-void TapVoiceBank::write (const float* left, const float* right, int n)
+namespace
 {
-    blockStart = writeIndex;
-    for (int s = 0; s < n; ++s)
+// Whether any of n samples of either channel is other than zero (of either
+// sign), without a branch per sample.
+bool anySound (const float* left, const float* right, int n)
+{
+    std::uint32_t found = 0;
+    for (int i = 0; i < n; ++i)
     {
-        const auto w = static_cast<std::size_t> (writeIndex);
-        lineLeft[w] = left[s];
-        lineRight[w] = right[s];
-        if (writeIndex < guard)
+        std::uint32_t l = 0, r = 0;
+        std::memcpy (&l, left + i, sizeof l);
+        std::memcpy (&r, right + i, sizeof r);
+        found |= (l | r) & 0x7fffffffu;
+    }
+    return found != 0;
+}
+} // namespace
+
+void TapVoiceBank::markWritten (const float* left, const float* right, int at, int count)
+{
+    while (count > 0)
+    {
+        const int chunk = at / quietChunkFrames;
+        const int chunkStart = chunk * quietChunkFrames;
+        const int chunkEnd = std::min (chunkStart + quietChunkFrames, ringFrames);
+        const int part = std::min (count, chunkEnd - at);
+        chunkBeingWrittenSounds = (at == chunkStart ? false : chunkBeingWrittenSounds) || anySound (left, right, part);
+
+        auto& word = soundingChunks[static_cast<std::size_t> (chunk / 64)];
+        const std::uint64_t bit = std::uint64_t { 1 } << (chunk % 64);
+        const bool was = (word & bit) != 0;
+        bool sounds = was || chunkBeingWrittenSounds;
+        if (at + part == chunkEnd)
+            sounds = chunkBeingWrittenSounds; // written through: only the new frames count
+        if (sounds != was)
         {
-            lineLeft[w + static_cast<std::size_t> (ringFrames)] = left[s];
-            lineRight[w + static_cast<std::size_t> (ringFrames)] = right[s];
+            word ^= bit;
+            soundingChunkCount += sounds ? 1 : -1;
         }
-        if (++writeIndex >= ringFrames)
-            writeIndex = 0;
+
+        left += part;
+        right += part;
+        at += part;
+        count -= part;
     }
 }
 
-TapVoiceBank::VoiceSetup TapVoiceBank::setUpVoice (TapVoice& v, int index, const RenderSettings& s, int n) const
+bool TapVoiceBank::readsOnlySilence (int start, float fraction, int n) const
+{
+    if (soundingChunkCount == 0)
+        return true;
+
+    // A read at fraction 0 weighs only its second frame; others weigh all
+    // four: frames start .. start + n + 2, the last ones possibly in the copy
+    // after the ring's end, which mirrors its first frames. (A frame weighed
+    // by 0 adds 0, the line holding only finite numbers.)
+    const int first = fraction == 0.0f ? start + 1 : start;
+    const int end = fraction == 0.0f ? start + n + 1 : start + n + 3;
+    const auto quiet = [this] (int from, int last) {
+        const int c0 = from / quietChunkFrames;
+        const int c1 = last / quietChunkFrames;
+        for (int w = c0 / 64; w <= c1 / 64; ++w)
+        {
+            std::uint64_t mask = ~std::uint64_t { 0 };
+            if (w == c0 / 64)
+                mask &= ~std::uint64_t { 0 } << (c0 % 64);
+            if (w == c1 / 64 && c1 % 64 != 63)
+                mask &= (std::uint64_t { 1 } << (c1 % 64 + 1)) - 1;
+            if ((soundingChunks[static_cast<std::size_t> (w)] & mask) != 0)
+                return false;
+        }
+        return true;
+    };
+    if (end <= ringFrames)
+        return quiet (first, end - 1);
+    if (first >= ringFrames)
+        return quiet (first - ringFrames, end - 1 - ringFrames);
+    return quiet (first, ringFrames - 1) && quiet (0, end - ringFrames - 1);
+}
+
+void TapVoiceBank::passSilently (TapVoice& v, const VoiceSetup& u, int n)
+{
+    // The level steps and the points of going quiet of interpolateSteady.
+    if (v.gain == v.gainTarget)
+    {
+        if (v.gain <= silent)
+            v.active = false;
+    }
+    else
+    {
+        int i = 0;
+        for (; i < n && v.gain != v.gainTarget; ++i)
+            if (stepGain (v, u.ramp))
+                v.active = false;
+        if (i < n && v.gain <= silent && v.gainTarget <= silent)
+            v.active = false;
+    }
+    if (! v.active)
+        v.wearLeft = v.wearRight = 0.0f;
+}
+
+void TapVoiceBank::write (const float* left, const float* right, int n)
+{
+    // In runs up to the end of the ring; the first frames are also copied
+    // after its end.
+    blockStart = writeIndex;
+
+    // Silence onto a silent line changes nothing a read can tell.
+    if (soundingChunkCount == 0 && ! anySound (left, right, n))
+    {
+        writeIndex = (writeIndex + n) % ringFrames;
+        return;
+    }
+
+    for (int done = 0; done < n;)
+    {
+        const int run = std::min (n - done, ringFrames - writeIndex);
+        const auto at = static_cast<std::size_t> (writeIndex);
+        std::copy (left + done, left + done + run, lineLeft.begin() + static_cast<std::ptrdiff_t> (at));
+        std::copy (right + done, right + done + run, lineRight.begin() + static_cast<std::ptrdiff_t> (at));
+        if (writeIndex < guard)
+        {
+            const int copied = std::min (run, guard - writeIndex);
+            const auto mirror = static_cast<std::ptrdiff_t> (at) + ringFrames;
+            std::copy (left + done, left + done + copied, lineLeft.begin() + mirror);
+            std::copy (right + done, right + done + copied, lineRight.begin() + mirror);
+        }
+        markWritten (left + done, right + done, writeIndex, run);
+        writeIndex += run;
+        if (writeIndex >= ringFrames)
+            writeIndex = 0;
+        done += run;
+    }
+}
+
+TapVoiceBank::VoiceSetup TapVoiceBank::setUpBlock (const RenderSettings& s) const
 {
     VoiceSetup u;
     const auto sr = static_cast<float> (sampleRate);
     u.ramp = 1.0f / (0.01f * sr);
     u.glide = glideCoeff;
     u.offsetScale = 5.0f * sr / 1000.0f;
+    u.dark = s.wear && s.wearAmount > 0.0f;
+    return u;
+}
+
+TapVoiceBank::VoiceSetup TapVoiceBank::setUpVoice (const VoiceSetup& block, TapVoice& v, int index,
+                                                   const RenderSettings& s, int n) const
+{
+    VoiceSetup u = block;
 
     // Tape Wear: later taps are darker.
-    u.dark = s.wear && s.wearAmount > 0.0f;
     if (u.dark)
         u.wearCoeff = wearCoeffs[static_cast<std::size_t> (index)];
 
@@ -412,14 +557,28 @@ void TapVoiceBank::updateWearCoefficients (int tapCount, float wearAmount)
     }
 }
 
-void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* wetLeft, float* wetRight, int n)
+bool TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* wetLeft, float* wetRight, int n)
 {
     std::fill (wetLeft, wetLeft + n, 0.0f);
     std::fill (wetRight, wetRight + n, 0.0f);
+
+    // Voices that rested on silence last block, with nothing changed since
+    // and the whole line still silent, would rest again: nothing to do.
+    const bool dark = s.wear && s.wearAmount > 0.0f;
+    const bool jumpInBlock = s.jumpIndex >= 0 && s.jumpIndex < n;
+    if (restingOnSilence && soundingChunkCount == 0 && ! jumpInBlock && dark == restedDark
+        && s.pingPong == restedPingPong)
+        return false;
+    restedDark = dark;
+    restedPingPong = s.pingPong;
+    bool resting = true;
+
+    bool sounded = false;
     darkGroupSize = 0;
     steadyGroupSize = 0;
     if (s.wear && s.wearAmount > 0.0f)
         updateWearCoefficients (s.tapCount, s.wearAmount);
+    const VoiceSetup blockSetup = setUpBlock (s);
 
     for (int t = 0; t < numVoices; ++t)
     {
@@ -427,7 +586,21 @@ void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
         if (! v.active && ! (v.gainTarget > silent))
             continue;
 
-        const auto u = setUpVoice (v, t, s, n);
+        const bool settled = v.readDelay == v.targetDelay && v.waveDiff == v.waveDiffTarget;
+        const auto u = setUpVoice (blockSetup, v, t, s, n);
+
+        // A still voice whose reads find only zeros adds only zeros. (Not a
+        // darkened one: its filter may still ring.)
+        if (u.steady && ! u.dark && readsOnlySilence (readPoint (blockStart, leftDelay (v.readDelay), ringFrames), n)
+            && readsOnlySilence (readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames), n))
+        {
+            // It rests when this block left it exactly as it found it.
+            resting = resting && settled && ! v.fadeQueued && v.gain == v.gainTarget && v.gain > silent;
+            passSilently (v, u, n);
+            continue;
+        }
+        sounded = true;
+        resting = false;
 
         if (u.steady && u.dark)
         {
@@ -484,6 +657,8 @@ void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
 
     flushDarkGroup (wetLeft, wetRight, n);
     flushSteadyGroup (wetLeft, wetRight, n);
+    restingOnSilence = resting && soundingChunkCount == 0;
+    return sounded;
 }
 
 void TapVoiceBank::flushSteadyGroup (float* wetLeft, float* wetRight, int n)

@@ -1,5 +1,7 @@
 #include "dsp/VoiceKernels.h"
 
+#include "dsp/VectorClones.h"
+
 #include <cstddef>
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -7,15 +9,6 @@
 #define TWIST_HAS_AVX2_KERNELS 1
 #else
 #define TWIST_HAS_AVX2_KERNELS 0
-#endif
-
-// On x86-64 each loop is also built for AVX2 (without FMA, so no product is
-// fused and every result stays the same), chosen once at load time. Not in
-// ThreadSanitizer builds: the load-time choice would run before its runtime.
-#if defined(__x86_64__) && defined(__GNUC__) && ! defined(__clang__) && ! defined(__SANITIZE_THREAD__)
-#define TWIST_VECTOR_CLONES __attribute__ ((target_clones ("avx2", "default")))
-#else
-#define TWIST_VECTOR_CLONES
 #endif
 
 namespace voicekernels
