@@ -1,6 +1,7 @@
 #include "dsp/DelayEngine.h"
 
 #include "dsp/DspConstants.h"
+#include "dsp/FlushDenormals.h"
 #include "dsp/MixKernels.h"
 #include "dsp/NoteGrid.h"
 #include "dsp/ParamMapping.h"
@@ -93,6 +94,7 @@ void DelayEngine::clearSignalMemory() noexcept
 void DelayEngine::process (const ParamBlock& block, const HostTransport& transport, int patchGeneration, float* left,
                            float* right, int n) noexcept
 {
+    const FlushDenormals noDenormals;
     if (resetRequested.exchange (false, std::memory_order_acq_rel))
         clearSignalMemory();
 
@@ -134,7 +136,7 @@ void DelayEngine::process (const ParamBlock& block, const HostTransport& transpo
     settings.pingPong = current.pingPongAmount > 0.0f && stereoIn;
     settings.pingPongAmount = current.pingPongAmount;
     settings.jumpIndex = jumpIndex;
-    bool wetSilent = ! voiceBank.render (tapSet, settings, wetLeft.data(), wetRight.data(), n);
+    bool wetSilent = ! voiceBank.render (tapSet, settings, wetLeft.data(), wetRight.data(), n) && skipsSilence;
     wetSilent = runEchoFilters (wetSilent, n);
 
     runPitch (transport, n);

@@ -81,10 +81,11 @@ public:
     // start of the next process call, so it never races a running block.
     void requestReset() noexcept { resetRequested.store (true, std::memory_order_release); }
 
-    // Runs one block of at most maxBlockSize samples in place. `block` is the
-    // record as the parameters give it (Tap Flip not yet applied); a change of
-    // patchGeneration starts a snap. right is null for a mono input, which
-    // then plays through the left channel alone.
+    // Runs one block of at most maxBlockSize samples in place, with
+    // denormals flushed to zero. `block` is the record as the parameters give
+    // it (Tap Flip not yet applied); a change of patchGeneration starts a
+    // snap. right is null for a mono input, which then plays through the left
+    // channel alone.
     void process (const ParamBlock& block, const HostTransport& transport, int patchGeneration, float* left,
                   float* right, int numSamples) noexcept;
 
@@ -108,6 +109,16 @@ public:
     float getSnapLevel() const noexcept { return snapLevel; }
     bool isSnapping() const noexcept { return snapping; }
     const TapVoiceBank& getVoiceBank() const noexcept { return voiceBank; }
+
+    // Whether the work that silence makes pointless is skipped (on by
+    // default): voices reading only zeros, echo filters settled at zero, the
+    // width stage on zeros. The output is the same either way; off is the
+    // plain path, for comparisons.
+    void setSkipsSilence (bool on) noexcept
+    {
+        skipsSilence = on;
+        voiceBank.setSkipsSilence (on);
+    }
 
 private:
     void clearSignalMemory() noexcept;
@@ -143,6 +154,7 @@ private:
     // Cutoffs the echo filters were last set to.
     float hpInUse = 0.0f, lpInUse = 0.0f;
     bool filterCutoffsSet = false;
+    bool skipsSilence = true;
 
     SnapPhase snapPhase = SnapPhase::Idle;
     float snapLevel = 1.0f;

@@ -38,6 +38,13 @@ inline ReadPoint readPoint (int x, double delay, int ringFrames)
         start -= ringFrames;
     return { start, part > 0.0 ? static_cast<float> (1.0 - part) : 0.0f };
 }
+// A Wave offset that has arrived, or is so close to its target that a glide
+// step rounds to nothing, holds still as long as its target does.
+inline bool waveHoldsStill (const TapVoice& v, float glide)
+{
+    return v.waveDiff == v.waveDiffTarget || v.waveDiff + (v.waveDiffTarget - v.waveDiff) * glide == v.waveDiff;
+}
+
 // One step of a voice's gain ramp; true once the voice has gone quiet.
 inline bool stepGain (TapVoice& v, float ramp)
 {
@@ -115,7 +122,7 @@ void TapVoiceBank::prepare (double newSampleRate, int maxBlockSize)
     fadeLength = static_cast<int> (fadeCurve.size()) - 1;
     wearTapCount = -1;
     guard = maxBlock + 4;
-    vectorDarkening = voicekernels::hasDarkenEight();
+    vectorDarkening = vectorGlides = voicekernels::hasLaneKernels();
 
     lineLeft.assign (static_cast<std::size_t> (ringFrames + guard), 0.0f);
     lineRight.assign (static_cast<std::size_t> (ringFrames + guard), 0.0f);
@@ -126,6 +133,7 @@ void TapVoiceBank::prepare (double newSampleRate, int maxBlockSize)
     for (auto& b : darkScratch)
         b.assign (static_cast<std::size_t> (maxBlock), 0.0f);
     silence.assign (static_cast<std::size_t> (maxBlock), 0.0f);
+    glideScratch.assign (static_cast<std::size_t> (2 * voicekernels::glideLanes * maxBlock), 0.0f);
     reset();
 }
 
@@ -214,6 +222,17 @@ void TapVoiceBank::update (const TapSet& taps, bool timingDirty, bool snapping)
             }
         }
     }
+}
+
+void TapVoiceBank::setVectorKernels (bool on)
+{
+    vectorDarkening = vectorGlides = on && voicekernels::hasLaneKernels();
+}
+
+void TapVoiceBank::setSkipsSilence (bool on)
+{
+    skipsSilence = on;
+    restingOnSilence = false;
 }
 
 int TapVoiceBank::getNumFading() const
@@ -359,7 +378,7 @@ void TapVoiceBank::write (const float* left, const float* right, int n)
     blockStart = writeIndex;
 
     // Silence onto a silent line changes nothing a read can tell.
-    if (soundingChunkCount == 0 && ! anySound (left, right, n))
+    if (skipsSilence && soundingChunkCount == 0 && ! anySound (left, right, n))
     {
         writeIndex = (writeIndex + n) % ringFrames;
         return;
@@ -420,8 +439,8 @@ TapVoiceBank::VoiceSetup TapVoiceBank::setUpVoice (const VoiceSetup& block, TapV
 
     u.jumps = s.jumpIndex >= 0 && s.jumpIndex < n && index < s.tapCount;
     u.offset = s.pingPong ? 0.0 : static_cast<double> (v.waveDiff * u.offsetScale);
-    u.steady =
-        ! u.jumps && ! v.fading && (v.fadeQueued || v.readDelay == v.targetDelay) && v.waveDiff == v.waveDiffTarget;
+    u.waveStill = waveHoldsStill (v, static_cast<float> (u.glide));
+    u.steady = ! u.jumps && ! v.fading && (v.fadeQueued || v.readDelay == v.targetDelay) && u.waveStill;
     return u;
 }
 
@@ -566,7 +585,7 @@ bool TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
     // and the whole line still silent, would rest again: nothing to do.
     const bool dark = s.wear && s.wearAmount > 0.0f;
     const bool jumpInBlock = s.jumpIndex >= 0 && s.jumpIndex < n;
-    if (restingOnSilence && soundingChunkCount == 0 && ! jumpInBlock && dark == restedDark
+    if (skipsSilence && restingOnSilence && soundingChunkCount == 0 && ! jumpInBlock && dark == restedDark
         && s.pingPong == restedPingPong)
         return false;
     restedDark = dark;
@@ -576,6 +595,7 @@ bool TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
     bool sounded = false;
     darkGroupSize = 0;
     steadyGroupSize = 0;
+    glideGroupSize = 0;
     if (s.wear && s.wearAmount > 0.0f)
         updateWearCoefficients (s.tapCount, s.wearAmount);
     const VoiceSetup blockSetup = setUpBlock (s);
@@ -586,12 +606,13 @@ bool TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
         if (! v.active && ! (v.gainTarget > silent))
             continue;
 
-        const bool settled = v.readDelay == v.targetDelay && v.waveDiff == v.waveDiffTarget;
+        const bool settled = v.readDelay == v.targetDelay && waveHoldsStill (v, static_cast<float> (blockSetup.glide));
         const auto u = setUpVoice (blockSetup, v, t, s, n);
 
         // A still voice whose reads find only zeros adds only zeros. (Not a
         // darkened one: its filter may still ring.)
-        if (u.steady && ! u.dark && readsOnlySilence (readPoint (blockStart, leftDelay (v.readDelay), ringFrames), n)
+        if (skipsSilence && u.steady && ! u.dark
+            && readsOnlySilence (readPoint (blockStart, leftDelay (v.readDelay), ringFrames), n)
             && readsOnlySilence (readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames), n))
         {
             // It rests when this block left it exactly as it found it.
@@ -605,6 +626,7 @@ bool TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
         if (u.steady && u.dark)
         {
             flushSteadyGroup (wetLeft, wetRight, n);
+            flushGlideGroup (blockSetup, s, wetLeft, wetRight, n);
             const int j = darkGroupSize;
             auto& g = darkGroup[j];
             g.voice = &v;
@@ -623,6 +645,7 @@ bool TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
             // The common case: a still voice at a steady level. Up to four
             // are read and summed in one vector loop.
             flushDarkGroup (wetLeft, wetRight, n);
+            flushGlideGroup (blockSetup, s, wetLeft, wetRight, n);
             const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
             const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
             const int j = steadyGroupSize;
@@ -633,8 +656,21 @@ bool TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
             continue;
         }
 
+        if (vectorGlides && ! u.steady && ! u.jumps && ! v.fading && ! v.fadeQueued && v.gainTarget > silent)
+        {
+            // A voice gliding all through the block at a level that stays
+            // above silence: up to eight run side by side.
+            flushDarkGroup (wetLeft, wetRight, n);
+            flushSteadyGroup (wetLeft, wetRight, n);
+            glideGroup[glideGroupSize] = { &v, u.wearCoeff, u.panLeft, u.panRight };
+            if (++glideGroupSize == voicekernels::glideLanes)
+                flushGlideGroup (blockSetup, s, wetLeft, wetRight, n);
+            continue;
+        }
+
         flushDarkGroup (wetLeft, wetRight, n);
         flushSteadyGroup (wetLeft, wetRight, n);
+        flushGlideGroup (blockSetup, s, wetLeft, wetRight, n);
 
         if (u.steady)
         {
@@ -649,7 +685,7 @@ bool TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
         }
 
         int from = 0;
-        if (v.fading && ! u.jumps && v.waveDiff == v.waveDiffTarget)
+        if (v.fading && ! u.jumps && u.waveStill)
             from = renderCrossfade (v, u, wetLeft, wetRight, n);
         if (from < n)
             renderMoving (v, t, u, taps, s, wetLeft, wetRight, n, from);
@@ -657,8 +693,69 @@ bool TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
 
     flushDarkGroup (wetLeft, wetRight, n);
     flushSteadyGroup (wetLeft, wetRight, n);
+    flushGlideGroup (blockSetup, s, wetLeft, wetRight, n);
     restingOnSilence = resting && soundingChunkCount == 0;
     return sounded;
+}
+
+void TapVoiceBank::flushGlideGroup (const VoiceSetup& u, const RenderSettings& s, float* wetLeft, float* wetRight,
+                                    int n)
+{
+    const int k = glideGroupSize;
+    if (k == 0)
+        return;
+    glideGroupSize = 0;
+
+    // Spare lanes read the newest frame at no level and no pan: they add
+    // exact zeros.
+    voicekernels::GlideLanes lanes {};
+    for (int j = 0; j < voicekernels::glideLanes; ++j)
+    {
+        const auto lane = static_cast<std::size_t> (j);
+        if (j >= k)
+            continue;
+        const auto& g = glideGroup[lane];
+        const TapVoice& v = *g.voice;
+        lanes.delay[lane] = v.readDelay;
+        lanes.target[lane] = v.targetDelay;
+        lanes.gain[lane] = v.gain;
+        lanes.gainTarget[lane] = v.gainTarget;
+        lanes.waveDiff[lane] = v.waveDiff;
+        lanes.waveDiffTarget[lane] = v.waveDiffTarget;
+        lanes.wearLeft[lane] = v.wearLeft;
+        lanes.wearRight[lane] = v.wearRight;
+        lanes.wearCoeff[lane] = g.wearCoeff;
+        lanes.panLeft[lane] = g.panLeft;
+        lanes.panRight[lane] = g.panRight;
+    }
+
+    voicekernels::GlideBlock block;
+    block.lineLeft = lineLeft.data();
+    block.lineRight = lineRight.data();
+    block.ringFrames = ringFrames;
+    block.blockStart = blockStart;
+    block.glide = u.glide;
+    block.ramp = u.ramp;
+    block.offsetScale = u.offsetScale;
+    block.maxDelay = maxReadDelay;
+    block.pingPong = s.pingPong;
+    block.dark = u.dark;
+    block.scratch = glideScratch.data();
+    voicekernels::glideEight (lanes, block, wetLeft, wetRight, n);
+
+    for (int j = 0; j < k; ++j)
+    {
+        const auto lane = static_cast<std::size_t> (j);
+        TapVoice& v = *glideGroup[lane].voice;
+        v.readDelay = lanes.delay[lane];
+        v.gain = lanes.gain[lane];
+        v.waveDiff = lanes.waveDiff[lane];
+        if (u.dark)
+        {
+            v.wearLeft = lanes.wearLeft[lane];
+            v.wearRight = lanes.wearRight[lane];
+        }
+    }
 }
 
 void TapVoiceBank::flushSteadyGroup (float* wetLeft, float* wetRight, int n)

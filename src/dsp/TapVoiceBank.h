@@ -76,6 +76,17 @@ public:
     bool render (const TapSet& taps, const RenderSettings& settings, float* wetLeft, float* wetRight, int n);
 
     const TapVoice& getVoice (int index) const { return voices[static_cast<std::size_t> (index)]; }
+
+    // Whether the loops that run several voices in vector lanes are used
+    // (where the machine has them; on by default). Off, every voice runs the
+    // plain loops, which give the same results: for comparisons.
+    void setVectorKernels (bool on);
+
+    // Whether voices that would read only zeros are skipped (on by default).
+    // They add nothing either way: off is the plain path, for comparisons.
+    void setSkipsSilence (bool on);
+    // The last block found every sounding voice still on a silent line.
+    bool isRestingOnSilence() const { return restingOnSilence; }
     int getNumFading() const;
     int getLineFrames() const { return frames; }
 
@@ -97,8 +108,9 @@ private:
         bool dark = false;
         float wearCoeff = 0.0f;
         float panLeft = 1.0f, panRight = 1.0f;
-        bool jumps = false;  // the snap jump falls in this block
-        bool steady = false; // read positions cannot move in this block
+        bool waveStill = false; // the Wave offset does not move in this block
+        bool jumps = false;     // the snap jump falls in this block
+        bool steady = false;    // read positions cannot move in this block
     };
 
     // A steady, darkened voice whose filter runs alongside others.
@@ -112,6 +124,15 @@ private:
     static constexpr int maxDarkGroup = voicekernels::darkLanes;
 
     void flushSteadyGroup (float* wetLeft, float* wetRight, int n);
+
+    // A voice gliding through the whole block, run alongside others.
+    struct GlideVoice
+    {
+        TapVoice* voice = nullptr;
+        float wearCoeff = 0.0f;
+        float panLeft = 1.0f, panRight = 1.0f;
+    };
+    void flushGlideGroup (const VoiceSetup& u, const RenderSettings& s, float* wetLeft, float* wetRight, int n);
 
     // What every voice shares in a block, then what one voice needs.
     VoiceSetup setUpBlock (const RenderSettings& s) const;
@@ -184,6 +205,10 @@ private:
     DarkVoice darkGroup[maxDarkGroup] {};
     int darkGroupSize = 0;
     bool vectorDarkening = false; // eight darkened voices at once
+    bool vectorGlides = false;    // eight gliding voices at once
+    GlideVoice glideGroup[voicekernels::glideLanes] {};
+    int glideGroupSize = 0;
+    std::vector<float> glideScratch;
     voicekernels::SteadyRead steadyLeft[voicekernels::maxSteadyGroup] {};
     voicekernels::SteadyRead steadyRight[voicekernels::maxSteadyGroup] {};
     int steadyGroupSize = 0;
@@ -195,6 +220,7 @@ private:
     // at a steady level, not darkened, and left unchanged by the block. The
     // settings it rested with.
     bool restingOnSilence = false;
+    bool skipsSilence = true;
     bool restedDark = false;
     bool restedPingPong = false;
 };
