@@ -22,10 +22,10 @@ public:
         _mm_setcsr (saved | 0x8040u); // flush to zero, denormals are zero
 #elif defined(__aarch64__)
         std::uint64_t fpcr = 0;
-        asm volatile ("mrs %0, fpcr" : "=r"(fpcr));
+        asm volatile("mrs %0, fpcr" : "=r"(fpcr));
         saved = fpcr;
         fpcr |= std::uint64_t { 1 } << 24; // flush to zero
-        asm volatile ("msr fpcr, %0" : : "r"(fpcr));
+        asm volatile("msr fpcr, %0" : : "r"(fpcr));
 #endif
     }
 
@@ -34,7 +34,7 @@ public:
 #if defined(__SSE__) || defined(__x86_64__)
         _mm_setcsr (static_cast<unsigned> (saved));
 #elif defined(__aarch64__)
-        asm volatile ("msr fpcr, %0" : : "r"(saved));
+        asm volatile("msr fpcr, %0" : : "r"(saved));
 #endif
     }
 

@@ -130,7 +130,6 @@ TEST_P (SilenceSkipping, ChangesNoOutputBit)
     EXPECT_TRUE (sameBits (skipping.out.right, plain.out.right));
     EXPECT_EQ (skipping.rested, c.restsOnSilence);
     EXPECT_FALSE (plain.rested);
-
 }
 
 // clang-format off

@@ -989,19 +989,19 @@ TEST_P (TapePlainRules, GiveTheSameSamples)
 // clang-format off
 INSTANTIATE_TEST_SUITE_P (Settings, TapePlainRules, ::testing::Values (
     PlainCase { "everything on at 48 kHz", 48000.0, Controls { false, 60.0f, 70.0f, 60.0f, 70.0f, 60.0f, 55.0f, 90.0f },
-                [] (int n) { return sine (441.0, 0.5, 48000.0, n); } },
+                [] (int n) { return sine (441.0, 0.5, 48000.0, n); }, { 512 }, nullptr },
     PlainCase { "flutter off, full wet", 44100.0, Controls { false, 30.0f, 20.0f, 80.0f, 0.0f, 50.0f, 50.0f, 100.0f },
-                [] (int n) { return noise (0.4, n, 3u); } },
+                [] (int n) { return noise (0.4, n, 3u); }, { 512 }, nullptr },
     PlainCase { "OD mode driven hard", 48000.0, Controls { true, 100.0f, 0.0f, 100.0f, 100.0f, 100.0f, 100.0f, 70.0f },
-                [] (int n) { return noise (2.0, n, 4u); } },
+                [] (int n) { return noise (2.0, n, 4u); }, { 512 }, nullptr },
     PlainCase { "96 kHz with the four-sample averaging", 96000.0, Controls { false, 80.0f, 50.0f, 40.0f, 30.0f, 10.0f, 30.0f, 100.0f },
-                [] (int n) { return sine (97.0, 0.9, 96000.0, n); } },
+                [] (int n) { return sine (97.0, 0.9, 96000.0, n); }, { 512 }, nullptr },
     PlainCase { "192 kHz with the eight-sample averaging", 192000.0, Controls { false, 20.0f, 90.0f, 60.0f, 100.0f, 100.0f, 60.0f, 50.0f },
-                [] (int n) { return noise (0.3, n, 5u); } },
+                [] (int n) { return noise (0.3, n, 5u); }, { 512 }, nullptr },
     PlainCase { "input far beyond the clipper", 48000.0, Controls { false, 100.0f, 100.0f, 100.0f, 20.0f, 50.0f, 100.0f, 100.0f },
-                [] (int n) { return constant (40.0f, n); } },
+                [] (int n) { return constant (40.0f, n); }, { 512 }, nullptr },
     PlainCase { "silence and tiny values", 48000.0, Controls { false, 50.0f, 30.0f, 60.0f, 60.0f, 50.0f, 50.0f, 80.0f },
-                [] (int n) { auto s = noise (1e-24, n, 6u); s.l[1000] = 0.3f; return s; } },
+                [] (int n) { auto s = noise (1e-24, n, 6u); s.l[1000] = 0.3f; return s; }, { 512 }, nullptr },
     PlainCase { "numbers that are not finite", 48000.0, Controls { false, 50.0f, 30.0f, 60.0f, 60.0f, 50.0f, 50.0f, 80.0f },
                 [] (int n) {
                     auto s = noise (0.5, n, 7u);
@@ -1011,7 +1011,7 @@ INSTANTIATE_TEST_SUITE_P (Settings, TapePlainRules, ::testing::Values (
                         s.r[static_cast<std::size_t> (i)] = std::numeric_limits<float>::infinity();
                     }
                     return s;
-                } },
+                }, { 512 }, nullptr },
     PlainCase { "odd blocks and a switch to OD mode", 44100.0, Controls { false, 70.0f, 60.0f, 50.0f, 50.0f, 70.0f, 40.0f, 100.0f },
                 [] (int n) { return sine (1234.0, 0.7, 44100.0, n); }, { 1, 77, 512, 3, 260 },
                 [] (Controls& c) { c.od = true; c.wet = 60.0f; } },
