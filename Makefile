@@ -1,9 +1,15 @@
 # make run   bootstrap, build every format, install the plug-ins, render the demos into out/
 # make test  bootstrap, build, run the whole test suite
+# make fuzz  build the fuzz targets (clang, ASan, UBSan) and run each for FUZZ_SECONDS
+# make sanitize-dsp  the DSP library's tests under ASan and UBSan
 BUILD ?= build
 JOBS ?= 2
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_JOBS ?= 1
+SANITIZE_BUILD ?= build-sanitize-dsp
 
-.PHONY: run test bootstrap configure build install demos bench clean
+.PHONY: run test bootstrap configure build install demos bench clean fuzz sanitize-dsp
 
 run: install demos
 
@@ -25,9 +31,18 @@ install: build
 demos: build
 	@scripts/render-demos.sh $(BUILD) out
 
+fuzz: bootstrap
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_JOBS=$(FUZZ_JOBS) JOBS=$(JOBS) scripts/run-fuzzers.sh $(FUZZ_BUILD)
+
+sanitize-dsp: bootstrap
+	@CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DTWIST_DSP_ONLY=ON -DTWIST_SANITIZE=address,undefined -DTWIST_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	@ctest --test-dir $(SANITIZE_BUILD) -j $(JOBS) -L dsp --output-on-failure
+
 bench: build
 	@$(BUILD)/bench/dsp_bench --benchmark_counters_tabular=true
 	@$(BUILD)/bench/plugin_bench --benchmark_counters_tabular=true
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(SANITIZE_BUILD)

@@ -6,6 +6,9 @@ set -euo pipefail
 packages=(
     # toolchain
     g++ make cmake ninja-build pkg-config clang-format
+    # fuzzing and sanitizer builds: clang with libFuzzer and the sanitizer
+    # runtimes, llvm-symbolizer for readable reports
+    clang libclang-rt-14-dev llvm
     # the framework and the libraries it builds against
     juce-modules-source libasound2-dev libfreetype-dev libfontconfig1-dev
     libx11-dev libxcomposite-dev libxcursor-dev libxext-dev libxinerama-dev
@@ -13,8 +16,9 @@ packages=(
     # tests and benchmarks
     libgtest-dev googletest libbenchmark-dev
     # hosts and displays the tests use (ardour: the headless DAW the
-    # Ardour tests render through)
-    lilv-utils xvfb xauth ardour
+    # Ardour tests render through; libxtst: the pointer that the hosted-editor
+    # tests move)
+    lilv-utils xvfb xauth ardour libxtst-dev
     # fonts for rendered text (widget tests, twist-snapshot)
     fonts-dejavu-core
 )

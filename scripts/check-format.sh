@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-    mapfile -t files < <(git ls-files '*.cpp' '*.h')
+    mapfile -t files < <(git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
 else
     mapfile -t files < <(find src tests tools bench -name '*.cpp' -o -name '*.h')
 fi

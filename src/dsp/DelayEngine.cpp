@@ -77,6 +77,9 @@ void DelayEngine::prepare (double newSampleRate, int maxBlockSize)
 
     // A reset asked for before this point has just happened.
     resetRequested.store (false, std::memory_order_release);
+    clearPending = false;
+    recordLevel = 1.0f;
+    levelsSet = false;
 }
 
 void DelayEngine::clearSignalMemory() noexcept
@@ -91,14 +94,36 @@ void DelayEngine::clearSignalMemory() noexcept
 }
 
 //==============================================================================
-void DelayEngine::process (const ParamBlock& block, const HostTransport& transport, int patchGeneration, float* left,
-                           float* right, int n) noexcept
+int DelayEngine::process (const ParamBlock& block, const HostTransport& transport, int patchGeneration, float* left,
+                          float* right, int n) noexcept
 {
     const FlushDenormals noDenormals;
-    if (resetRequested.exchange (false, std::memory_order_acq_rel))
-        clearSignalMemory();
+    // A whole-state change: the old echoes fade out with the snap first, and
+    // the memory is cleared where they have reached silence (below), so they
+    // never stop with a click.
+    // Before the first block since prepare (levels not yet set) the memory is
+    // as clear as a clear would leave it: nothing to fade out, and the LFOs
+    // keep their start.
+    if (resetRequested.exchange (false, std::memory_order_acq_rel) && levelsSet)
+    {
+        clearPending = true;
+        snapPhase = SnapPhase::FadeOut;
+        snapping = true;
+    }
 
     beginBlock (block, patchGeneration);
+
+    // The first block after prepare starts with every level where the
+    // parameters put it; later changes move them gradually.
+    if (! levelsSet)
+    {
+        appliedMaster = current.masterDb <= -60.0f ? 0.0f : std::pow (10.0f, current.masterDb / 20.0f);
+        appliedWetShare = current.mixBypass ? 0.0f : current.mix / 100.0f;
+        tapeLevel = current.tapeOn ? 1.0f : 0.0f;
+        pitchLevel = current.pitchOn ? 1.0f : 0.0f;
+        tremLevel = current.tremOn ? 1.0f : 0.0f;
+        levelsSet = true;
+    }
 
     // Voices follow a new tap set; changed delays crossfade after timing
     // changes and glide otherwise. With the same tap set as last block an
@@ -112,6 +137,11 @@ void DelayEngine::process (const ParamBlock& block, const HostTransport& transpo
         voiceBank.scheduleCrossfades();
     const int jumpIndex = findSnapJump (n);
 
+    // The block ends on the silent sample; the memory is cleared after it.
+    const bool clearsAfter = clearPending && jumpIndex >= 0;
+    if (clearsAfter)
+        n = jumpIndex + 1;
+
     // A sample that is not a finite number counts as silence, on the dry path
     // as well as into the line.
     const bool stereoIn = right != nullptr;
@@ -121,10 +151,25 @@ void DelayEngine::process (const ParamBlock& block, const HostTransport& transpo
 
     const float* sendL = left;
     const float* sendR = stereoIn ? right : left;
-    if (runTapeSend (sendL, sendR, n))
+    const bool sendBuffered = runTapeSend (sendL, sendR, n);
+    if (sendBuffered || recordLevel < 1.0f)
     {
+        if (! sendBuffered)
+        {
+            std::copy (sendL, sendL + n, sendLeft.begin());
+            std::copy (sendR, sendR + n, sendRight.begin());
+        }
         sendL = sendLeft.data();
         sendR = sendRight.data();
+    }
+    // After a clear the line records the input fading in at the snap's rate,
+    // so every new echo starts with that fade instead of a step.
+    const auto snapStep = static_cast<float> (1.0 / (snapFadeSeconds * sampleRate));
+    for (std::size_t i = 0; i < static_cast<std::size_t> (n) && recordLevel < 1.0f; ++i)
+    {
+        recordLevel = std::min (1.0f, recordLevel + snapStep);
+        sendLeft[i] *= recordLevel;
+        sendRight[i] *= recordLevel;
     }
     voiceBank.write (sendL, sendR, n);
 
@@ -142,11 +187,20 @@ void DelayEngine::process (const ParamBlock& block, const HostTransport& transpo
     runPitch (transport, n);
     runTremolo (transport, n);
     // Zeros stay zeros through the width stage.
-    if (! (wetSilent && ! current.pitchOn && ! current.tremOn))
+    const bool pitchOrTremoloRan = current.pitchOn || pitchLevel != 0.0f || current.tremOn || tremLevel != 0.0f;
+    if (! wetSilent || pitchOrTremoloRan)
         applyWidth (n);
 
     holdPeak (mixIntoOutput (left, right, n));
     publishTaps();
+
+    if (clearsAfter)
+    {
+        clearSignalMemory();
+        clearPending = false;
+        recordLevel = 0.0f;
+    }
+    return n;
 }
 
 bool DelayEngine::runEchoFilters (bool wetSilent, int n) noexcept
@@ -249,7 +303,7 @@ int DelayEngine::findSnapJump (int n) noexcept
 
 bool DelayEngine::runTapeSend (const float* left, const float* right, int n) noexcept
 {
-    if (! current.tapeOn)
+    if (! current.tapeOn && tapeLevel == 0.0f)
     {
         tapeStage.setWet (0.0f);
         return false;
@@ -266,12 +320,14 @@ bool DelayEngine::runTapeSend (const float* left, const float* right, int n) noe
     tapeStage.setOutputGain (current.tapeOut);
     tapeStage.setWet (current.tapeMix);
     tapeStage.processStereo (sendLeft.data(), sendRight.data(), n);
+    // Switched on or off, the stage crossfades with the dry send.
+    crossfadeWithDry (current.tapeOn, tapeLevel, left, right, sendLeft.data(), sendRight.data(), n);
     return true;
 }
 
 void DelayEngine::runPitch (const HostTransport& transport, int n) noexcept
 {
-    if (! current.pitchOn)
+    if (! current.pitchOn && pitchLevel == 0.0f)
         return;
 
     const float k = current.pitch2x ? 2.0f : 1.0f;
@@ -306,12 +362,18 @@ void DelayEngine::runPitch (const HostTransport& transport, int n) noexcept
         ps.ppq = 0.0;
         ps.bpm = 120.0;
     }
+    // Switched on or off, the stage crossfades with its input (the send
+    // buffers are free once the line has been written).
+    std::copy (wetLeft.begin(), wetLeft.begin() + n, sendLeft.begin());
+    std::copy (wetRight.begin(), wetRight.begin() + n, sendRight.begin());
     ps.processStereo (wetLeft.data(), wetRight.data(), n, current.endMs);
+    crossfadeWithDry (current.pitchOn, pitchLevel, sendLeft.data(), sendRight.data(), wetLeft.data(), wetRight.data(),
+                      n);
 }
 
 void DelayEngine::runTremolo (const HostTransport& transport, int n) noexcept
 {
-    if (! current.tremOn)
+    if (! current.tremOn && tremLevel == 0.0f)
     {
         tremolo.setDepth (0.0f);
         return;
@@ -335,7 +397,11 @@ void DelayEngine::runTremolo (const HostTransport& transport, int n) noexcept
     {
         tremolo.setSync (false, 0.0, 120.0, 5, 0.0f, sr);
     }
+    // Switched on or off, the tremolo crossfades with its input.
+    std::copy (wetLeft.begin(), wetLeft.begin() + n, sendLeft.begin());
+    std::copy (wetRight.begin(), wetRight.begin() + n, sendRight.begin());
     tremolo.processStereo (wetLeft.data(), wetRight.data(), n);
+    crossfadeWithDry (current.tremOn, tremLevel, sendLeft.data(), sendRight.data(), wetLeft.data(), wetRight.data(), n);
 }
 
 void DelayEngine::applyWidth (int n) noexcept
@@ -356,40 +422,67 @@ void DelayEngine::applyWidth (int n) noexcept
 
 float DelayEngine::mixIntoOutput (float* left, float* right, int n) noexcept
 {
-    // Snap envelope on the wet signal, dry/wet mix and master gain.
+    // Snap envelope on the wet signal, dry/wet mix and master gain. The wet
+    // share and the master gain move to their new values like the tap gains,
+    // by at most a full swing per rampSeconds, so moving them never steps
+    // the output.
     const auto snapStep = static_cast<float> (1.0 / (snapFadeSeconds * sampleRate));
-    const float master = current.masterDb <= -60.0f ? 0.0f : std::pow (10.0f, current.masterDb / 20.0f);
-    const float wetShare = current.mixBypass ? 0.0f : current.mix / 100.0f;
-    const float dryShare = 1.0f - wetShare;
-    if (snapPhase == SnapPhase::Idle)
+    const float masterTarget = current.masterDb <= -60.0f ? 0.0f : std::pow (10.0f, current.masterDb / 20.0f);
+    const float wetTarget = current.mixBypass ? 0.0f : current.mix / 100.0f;
+    if (snapPhase == SnapPhase::Idle && appliedWetShare == wetTarget && appliedMaster == masterTarget)
     {
-        // The snap level holds still: the same sums without the envelope's
-        // step between samples, in loops that run on vectors.
-        auto peakBits = mixkernels::mixSteady (wetLeft.data(), snapLevel, wetShare, dryShare, master, left, n, 0u);
+        // Nothing moves: the same sums without the steps between samples,
+        // in loops that run on vectors.
+        const float dryShare = 1.0f - wetTarget;
+        auto peakBits =
+            mixkernels::mixSteady (wetLeft.data(), snapLevel, wetTarget, dryShare, masterTarget, left, n, 0u);
         if (right != nullptr)
-            peakBits =
-                mixkernels::mixSteady (wetRight.data(), snapLevel, wetShare, dryShare, master, right, n, peakBits);
+            peakBits = mixkernels::mixSteady (wetRight.data(), snapLevel, wetTarget, dryShare, masterTarget, right, n,
+                                              peakBits);
         float peak = 0.0f;
         std::memcpy (&peak, &peakBits, sizeof peak);
         return peak;
     }
 
+    const auto gainStep = static_cast<float> (1.0 / (rampSeconds * sampleRate));
+    const auto towards = [gainStep] (float value, float target) {
+        return value < target ? std::min (value + gainStep, target) : std::max (value - gainStep, target);
+    };
     float peak = 0.0f;
     for (int i = 0; i < n; ++i)
     {
         const auto k = static_cast<std::size_t> (i);
+        appliedWetShare = towards (appliedWetShare, wetTarget);
+        appliedMaster = towards (appliedMaster, masterTarget);
+        const float wetShare = appliedWetShare;
+        const float master = appliedMaster;
         advanceSnapEnvelope (snapLevel, snapPhase, snapStep);
-        const float l = (wetLeft[k] * snapLevel * wetShare + left[i] * dryShare) * master;
+        const float l = (wetLeft[k] * snapLevel * wetShare + left[i] * (1.0f - wetShare)) * master;
         left[i] = l;
         peak = std::max (peak, std::abs (l));
         if (right != nullptr)
         {
-            const float r = (wetRight[k] * snapLevel * wetShare + right[i] * dryShare) * master;
+            const float r = (wetRight[k] * snapLevel * wetShare + right[i] * (1.0f - wetShare)) * master;
             right[i] = r;
             peak = std::max (peak, std::abs (r));
         }
     }
     return peak;
+}
+
+void DelayEngine::crossfadeWithDry (bool on, float& level, const float* dryLeft, const float* dryRight, float* left,
+                                    float* right, int n) const noexcept
+{
+    if (level == (on ? 1.0f : 0.0f))
+        return;
+
+    const auto step = static_cast<float> (1.0 / (rampSeconds * sampleRate));
+    for (int i = 0; i < n; ++i)
+    {
+        level = on ? std::min (level + step, 1.0f) : std::max (level - step, 0.0f);
+        left[i] = dryLeft[i] + (left[i] - dryLeft[i]) * level;
+        right[i] = dryRight[i] + (right[i] - dryRight[i]) * level;
+    }
 }
 
 void DelayEngine::holdPeak (float peak) noexcept

@@ -77,17 +77,21 @@ public:
     // record's defaults before the first block).
     void prepare (double sampleRate, int maxBlockSize);
 
-    // Asks for all signal memory to be cleared; the clearing happens at the
-    // start of the next process call, so it never races a running block.
+    // Asks for all signal memory to be cleared. The audio thread never races
+    // it: it fades the echoes out with a snap, clears where they have reached
+    // silence, and the line then records the input fading in, so neither the
+    // old echoes nor the first new ones start or stop with a step.
     void requestReset() noexcept { resetRequested.store (true, std::memory_order_release); }
 
     // Runs one block of at most maxBlockSize samples in place, with
-    // denormals flushed to zero. `block` is the record as the parameters give
-    // it (Tap Flip not yet applied); a change of patchGeneration starts a
-    // snap. right is null for a mono input, which then plays through the left
-    // channel alone.
-    void process (const ParamBlock& block, const HostTransport& transport, int patchGeneration, float* left,
-                  float* right, int numSamples) noexcept;
+    // denormals flushed to zero, and returns how many samples it did: all of
+    // them, or fewer when a requested clear falls inside the block (the
+    // caller runs the rest as the next block). `block` is the record as the
+    // parameters give it (Tap Flip not yet applied); a change of
+    // patchGeneration starts a snap. right is null for a mono input, which
+    // then plays through the left channel alone.
+    int process (const ParamBlock& block, const HostTransport& transport, int patchGeneration, float* left,
+                 float* right, int numSamples) noexcept;
 
     // Takes a patch generation as already seen, so it starts no snap: for a
     // patch applied before anything has played. Not while audio runs.
@@ -127,14 +131,18 @@ private:
     // The echo filters over the wet sum; wetSilent says the sum is all +0.
     // Returns whether the filtered sum still is.
     bool runEchoFilters (bool wetSilent, int numSamples) noexcept;
-    // Runs the tape stage into the send buffers when Tape is on (returns
-    // true); with Tape off the input itself is the send.
+    // Runs the tape stage into the send buffers when Tape is on or still
+    // fading out (returns true); otherwise the input itself is the send.
     bool runTapeSend (const float* left, const float* right, int numSamples) noexcept;
     void runPitch (const HostTransport& transport, int numSamples) noexcept;
     void runTremolo (const HostTransport& transport, int numSamples) noexcept;
     void applyWidth (int numSamples) noexcept;
     float mixIntoOutput (float* left, float* right, int numSamples) noexcept;
     void holdPeak (float peak) noexcept;
+    // Moves level toward on (1) or off (0) by a full swing per rampSeconds
+    // and blends the processed left/right with the dry signal by it.
+    void crossfadeWithDry (bool on, float& level, const float* dryLeft, const float* dryRight, float* left,
+                           float* right, int numSamples) const noexcept;
     void publishTaps() noexcept;
 
     double sampleRate = 44100.0;
@@ -170,6 +178,17 @@ private:
     std::vector<float> sendLeft, sendRight, wetLeft, wetRight;
 
     std::atomic<bool> resetRequested { false };
+    bool clearPending = false; // cleared where the snap reaches silence
+    float recordLevel = 1.0f;  // the line's recording fades in after a clear
+    // Wet share and master gain as applied, and how far the tape stage, the
+    // pitch stage and the tremolo are switched in (0..1): each moves toward
+    // the block's value. Set from the first block after prepare.
+    float appliedWetShare = 0.0f;
+    float appliedMaster = 0.0f;
+    float tapeLevel = 0.0f;
+    float pitchLevel = 0.0f;
+    float tremLevel = 0.0f;
+    bool levelsSet = false;
     std::atomic<float> outputPeak { 0.0f };
     SeqLock<TapSet> snapshotChannel;
 };

@@ -23,6 +23,7 @@ struct ReadPoint
 {
     int start;
     float fraction;
+    bool withinOneSample; // 0 < delay < 1: the interval's last frame lies ahead of x
 };
 
 inline ReadPoint readPoint (int x, double delay, int ringFrames)
@@ -36,7 +37,23 @@ inline ReadPoint readPoint (int x, double delay, int ringFrames)
         start += ringFrames;
     else if (start >= ringFrames)
         start -= ringFrames;
-    return { start, part > 0.0 ? static_cast<float> (1.0 - part) : 0.0f };
+    return { start, part > 0.0 ? static_cast<float> (1.0 - part) : 0.0f, whole == 0 && part > 0.0 };
+}
+
+// The interpolation weights of a read. A read less than one sample behind x
+// would weigh the frame after x, which at the end of a block is not recorded
+// yet (it still holds audio from 15 s ago): that point takes the newest
+// frame's value instead, for every sample alike, so the read never reaches
+// ahead of the newest sample and sounds the same whatever the block size.
+inline Weights weightsOf (const ReadPoint& p)
+{
+    Weights w (p.fraction);
+    if (p.withinOneSample)
+    {
+        w.w1 += w.w2;
+        w.w2 = 0.0f;
+    }
+    return w;
 }
 // A Wave offset that has arrived, or is so close to its target that a glide
 // step rounds to nothing, holds still as long as its target does.
@@ -87,7 +104,7 @@ struct CachedRead
             delay = d;
             base = line + p.start;
             at = i;
-            weights = Weights (p.fraction);
+            weights = weightsOf (p);
         }
         return weights.apply (base + (i - at));
     }
@@ -450,8 +467,8 @@ int TapVoiceBank::interpolateSteady (TapVoice& v, const VoiceSetup& u, float* tl
     const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
     if (v.gain == v.gainTarget)
     {
-        voicekernels::interpolateScaled (lineLeft.data() + pl.start, Weights (pl.fraction), v.gain, tl, n);
-        voicekernels::interpolateScaled (lineRight.data() + pr.start, Weights (pr.fraction), v.gain, tr, n);
+        voicekernels::interpolateScaled (lineLeft.data() + pl.start, weightsOf (pl), v.gain, tl, n);
+        voicekernels::interpolateScaled (lineRight.data() + pr.start, weightsOf (pr), v.gain, tr, n);
         if (v.gain <= silent)
         {
             v.active = false;
@@ -459,8 +476,8 @@ int TapVoiceBank::interpolateSteady (TapVoice& v, const VoiceSetup& u, float* tl
         }
         return n;
     }
-    voicekernels::interpolate (lineLeft.data() + pl.start, Weights (pl.fraction), tl, n);
-    voicekernels::interpolate (lineRight.data() + pr.start, Weights (pr.fraction), tr, n);
+    voicekernels::interpolate (lineLeft.data() + pl.start, weightsOf (pl), tl, n);
+    voicekernels::interpolate (lineRight.data() + pr.start, weightsOf (pr), tr, n);
     return applyGain (v, u, tl, tr, n);
 }
 
@@ -649,8 +666,8 @@ bool TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
             const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
             const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
             const int j = steadyGroupSize;
-            steadyLeft[j] = { lineLeft.data() + pl.start, Weights (pl.fraction), v.gain, u.panLeft };
-            steadyRight[j] = { lineRight.data() + pr.start, Weights (pr.fraction), v.gain, u.panRight };
+            steadyLeft[j] = { lineLeft.data() + pl.start, weightsOf (pl), v.gain, u.panLeft };
+            steadyRight[j] = { lineRight.data() + pr.start, weightsOf (pr), v.gain, u.panRight };
             if (++steadyGroupSize == voicekernels::maxSteadyGroup)
                 flushSteadyGroup (wetLeft, wetRight, n);
             continue;
@@ -788,10 +805,10 @@ int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetL
         const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
         const auto fl = readPoint (blockStart, leftDelay (v.fadeDelay), ringFrames);
         const auto fr = readPoint (blockStart, rightDelay (v.fadeDelay, u.offset), ringFrames);
-        voicekernels::interpolate (lineLeft.data() + pl.start, Weights (pl.fraction), mainL, count);
-        voicekernels::interpolate (lineRight.data() + pr.start, Weights (pr.fraction), mainR, count);
-        voicekernels::interpolate (lineLeft.data() + fl.start, Weights (fl.fraction), otherL, count);
-        voicekernels::interpolate (lineRight.data() + fr.start, Weights (fr.fraction), otherR, count);
+        voicekernels::interpolate (lineLeft.data() + pl.start, weightsOf (pl), mainL, count);
+        voicekernels::interpolate (lineRight.data() + pr.start, weightsOf (pr), mainR, count);
+        voicekernels::interpolate (lineLeft.data() + fl.start, weightsOf (fl), otherL, count);
+        voicekernels::interpolate (lineRight.data() + fr.start, weightsOf (fr), otherR, count);
     }
 
     // Blend; on the completing sample the voice already reads the new delay.

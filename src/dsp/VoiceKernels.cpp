@@ -201,11 +201,13 @@ __attribute__ ((target ("avx2"))) void darkenEightAvx2 (const DarkChannel& left,
 // fraction 1 - (delay - floor(delay)), which equals ceil(delay) - delay (both
 // differences are exact). xMinusOne is x - 1. A start past the ring's end
 // reads the copy of its first frames that follows it, so only starts before
-// the ring's beginning wrap.
+// the ring's beginning wrap. near is 1 for a delay strictly between 0 and 1
+// (a read whose last frame lies ahead of x) and 0 otherwise.
 struct ReadQuad
 {
     __m128i start;
     __m128 fraction;
+    __m128 near;
 };
 
 __attribute__ ((target ("avx2"))) inline ReadQuad readQuad (__m256d delay, __m128i xMinusOne, __m128i ring)
@@ -213,7 +215,10 @@ __attribute__ ((target ("avx2"))) inline ReadQuad readQuad (__m256d delay, __m12
     const __m256d back = _mm256_round_pd (delay, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
     __m128i start = _mm_sub_epi32 (xMinusOne, _mm256_cvttpd_epi32 (back));
     start = _mm_add_epi32 (start, _mm_and_si128 (_mm_cmpgt_epi32 (_mm_setzero_si128(), start), ring));
-    return { start, _mm256_cvtpd_ps (_mm256_sub_pd (back, delay)) };
+    const __m256d near = _mm256_and_pd (_mm256_cmp_pd (delay, _mm256_setzero_pd(), _CMP_GT_OQ),
+                                        _mm256_cmp_pd (delay, _mm256_set1_pd (1.0), _CMP_LT_OQ));
+    return { start, _mm256_cvtpd_ps (_mm256_sub_pd (back, delay)),
+             _mm256_cvtpd_ps (_mm256_and_pd (near, _mm256_set1_pd (1.0))) };
 }
 
 // The voice bank's leftDelay and rightDelay, with the operands of each
@@ -287,6 +292,18 @@ __attribute__ ((target ("avx2"))) inline LaneWeights weightsOf (__m256 f)
                                      _mm256_mul_ps (_mm256_set1_ps (1.5f), f3));
     const __m256 w2 = _mm256_add_ps (_mm256_mul_ps (_mm256_set1_ps (-0.5f), f2), _mm256_mul_ps (half, f3));
     return { wm1, w0, w1, w2 };
+}
+
+// The weights of eight reads from their quads: a read less than one sample
+// behind x gives the weight of the frame after x (not recorded yet) to the
+// newest frame, as the voice bank's weightsOf does.
+__attribute__ ((target ("avx2"))) inline LaneWeights weightsOf (const ReadQuad& lo, const ReadQuad& hi)
+{
+    LaneWeights w = weightsOf (_mm256_set_m128 (hi.fraction, lo.fraction));
+    const __m256 near = _mm256_cmp_ps (_mm256_set_m128 (hi.near, lo.near), _mm256_setzero_ps(), _CMP_NEQ_OQ);
+    w.w1 = _mm256_blendv_ps (w.w1, _mm256_add_ps (w.w1, w.w2), near);
+    w.w2 = _mm256_blendv_ps (w.w2, _mm256_setzero_ps(), near);
+    return w;
 }
 
 // The weighted read, in the order Weights::apply adds.
@@ -399,7 +416,7 @@ __attribute__ ((target ("avx2"))) void glideEightAvx2 (GlideLanes& lanes, const 
         const ReadQuad lHi = readQuad (leftDelayOf (delayHi, maxDelay), x, ring);
         _mm_store_si128 (reinterpret_cast<__m128i*> (startsL), lLo.start);
         _mm_store_si128 (reinterpret_cast<__m128i*> (startsL + 4), lHi.start);
-        const LaneWeights weightsL = weightsOf (_mm256_set_m128 (lHi.fraction, lLo.fraction));
+        const LaneWeights weightsL = weightsOf (lLo, lHi);
         __m256 valueL, valueR;
         if constexpr (SharedReads)
         {
@@ -425,7 +442,7 @@ __attribute__ ((target ("avx2"))) void glideEightAvx2 (GlideLanes& lanes, const 
             gatherFrames (lineLeft, startsL, framesL);
             gatherFrames (lineRight, startsR, framesR);
             valueL = applyWeights (framesL, weightsL);
-            valueR = applyWeights (framesR, weightsOf (_mm256_set_m128 (rHi.fraction, rLo.fraction)));
+            valueR = applyWeights (framesR, weightsOf (rLo, rHi));
         }
 
         __m256 l = _mm256_mul_ps (valueL, gain);

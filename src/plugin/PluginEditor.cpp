@@ -1,6 +1,8 @@
 #include "plugin/PluginEditor.h"
 
+#include "dsp/NoteGrid.h"
 #include "dsp/ParamMapping.h"
+#include "plugin/TapWindowEdits.h"
 
 #include "ui/Col.h"
 #include "ui/Helper.h"
@@ -14,7 +16,9 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     : AudioProcessorEditor (p)
     , processor (p)
     , apvts (p.getValueTreeState())
+    , params (p.getValueTreeState())
     , massControl (p.getValueTreeState())
+    , mainControls (p.getValueTreeState())
 {
     setLookAndFeel (&lookAndFeel);
     setResizable (false, false);
@@ -60,6 +64,16 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     visualizer.onParamHoverStart = [this] (const juce::String& id) { setHovered (id); };
     visualizer.onParamHoverEnd = [this] (const juce::String& id) { clearHovered (id); };
 
+    auto& density = visualizer.getDensityStrip();
+    density.getStartSlider().paramId = params::id::start;
+    density.getEndSlider().paramId = params::id::end;
+    startAttachment = std::make_unique<SliderAttachment> (apvts, params::id::start, density.getStartSlider());
+    endAttachment = std::make_unique<SliderAttachment> (apvts, params::id::end, density.getEndSlider());
+    density.onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
+    density.onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
+    linkAttachment = std::make_unique<ButtonAttachment> (apvts, params::id::startEndLock, density.getLinkButton());
+    rangeAttachment = std::make_unique<ButtonAttachment> (apvts, params::id::times4, density.getRangeButton());
+
     // Mix slider.
     mixSlider.setSliderStyle (juce::Slider::LinearVertical);
     mixSlider.setTextBoxStyle (juce::Slider::NoTextBox, false, 0, 0);
@@ -72,6 +86,14 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     mixSlider.onHoverExit = [this] (const juce::String& id) { clearHovered (id); };
     addAndMakeVisible (mixSlider);
     mixAttachment = std::make_unique<SliderAttachment> (apvts, params::id::mix, mixSlider);
+
+    // Master fader, metering the output peak.
+    masterFader = std::make_unique<MasterOutFader> (apvts, [&p] { return p.takeOutputPeak(); });
+    masterFader->onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
+    masterFader->onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
+    masterFader->onParamHoverStart = [this] (const juce::String& id) { setHovered (id); };
+    masterFader->onParamHoverEnd = [this] (const juce::String& id) { clearHovered (id); };
+    addAndMakeVisible (*masterFader);
 
     // Captions.
     Helper::styleLabel (mixLabel, "MIX", Col::t1, 10.0f);
@@ -92,6 +114,28 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     massControl.onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
     massControl.onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
     addAndMakeVisible (massControl);
+
+    // Filter range.
+    filterSlider.hpParamId = params::id::highPass;
+    filterSlider.lpParamId = params::id::lowPass;
+    filterSlider.setRawPositions (raw (params::id::highPass), raw (params::id::lowPass));
+    // A handle drag is one host gesture on the grabbed corner; the other one
+    // does not move, so it is not written.
+    filterSlider.onChange = [this] (float hpRaw, float lpRaw) {
+        params.writeInGesture (params::id::highPass, hpRaw);
+        params.writeInGesture (params::id::lowPass, lpRaw);
+    };
+    filterSlider.onParamDragStart = [this] (const juce::String& id) {
+        setDragged (id);
+        if (auto* param = apvts.getParameter (id))
+            param->beginChangeGesture();
+    };
+    filterSlider.onParamDragEnd = [this] (const juce::String& id) {
+        if (auto* param = apvts.getParameter (id))
+            param->endChangeGesture();
+        clearDragged (id);
+    };
+    addAndMakeVisible (filterSlider);
 
     // Main buttons.
     using Config = ButtonGrid::Config;
@@ -132,6 +176,11 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     addAndMakeVisible (historyForwardButton);
     updateHistoryArrows();
 
+    // Width and ping-pong row.
+    mainControls.onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
+    mainControls.onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
+    addAndMakeVisible (mainControls);
+
     // Effect sections (added to the content as their family arrives).
     sectionContent = std::make_unique<juce::Component>();
     sectionViewport.setViewedComponent (sectionContent.get(), false);
@@ -161,15 +210,12 @@ MassDelayAudioProcessorEditor::~MassDelayAudioProcessorEditor()
 //==============================================================================
 float MassDelayAudioProcessorEditor::raw (const char* id) const
 {
-    if (auto* v = apvts.getRawParameterValue (id))
-        return v->load();
-    return 0.0f;
+    return params.raw (id);
 }
 
 void MassDelayAudioProcessorEditor::setParam (const char* id, float value)
 {
-    if (auto* p = apvts.getParameter (id))
-        p->setValueNotifyingHost (p->convertTo0to1 (value));
+    params.write (id, value);
 }
 
 float MassDelayAudioProcessorEditor::drawHistoryChevron (juce::Graphics& g, juce::Rectangle<float> r, juce::Colour c,
@@ -217,7 +263,7 @@ void MassDelayAudioProcessorEditor::randomize()
 
     // Parameters from the random matrix, new seeds and a history entry.
     processor.randomizeParameters();
-    syncBaselineValid = false;
+    syncConverter.forgetSwitches();
     updateHistoryArrows();
 }
 
@@ -271,7 +317,7 @@ void MassDelayAudioProcessorEditor::resized()
     mixLabel.setBounds (right - 52, captionY, 24, std::max (f, 0));
     outLabel.setBounds (right - 28, captionY, 24, std::max (f, 0));
     mixSlider.setBounds (right - 51, visualizerArea.getY() + 4, 22, travel);
-    // (right - 27, visualizerArea.getY() + 4, 22, travel) is the master fader's place.
+    masterFader->setBounds (right - 27, visualizerArea.getY() + 4, 22, travel);
 
     const int thumb = getLookAndFeel().getSliderThumbRadius (mixSlider);
     mixTrackArea =
@@ -282,9 +328,9 @@ void MassDelayAudioProcessorEditor::resized()
     gap (4);
     massControl.setBounds (row (64));
     gap (4);
-    row (16); // filter range slider
+    filterSlider.setBounds (row (16));
     gap (4);
-    row (24); // main controls row
+    mainControls.setBounds (row (24));
     gap (4);
     const auto gridArea = row (19);
     buttonGrid.setBounds (gridArea);
@@ -460,15 +506,35 @@ VisualizerComponent::ActiveHud MassDelayAudioProcessorEditor::chooseHud() const
     return Hud::None;
 }
 
+//==============================================================================
+// The 30 Hz refresh, step by step.
+
 void MassDelayAudioProcessorEditor::timerCallback()
 {
+    // 1. Taps.
     visualizer.setTaps (processor.getTapSnapshot());
+
+    // 2. Filter handles.
+    refreshFilterHandles();
+
+    // 4. Length snap.
+    TapWindowEdits::snapLength (params);
+
+    // 5. Bypass display.
+    refreshBypassBlink();
+
+    // 6. Display state.
     auto state = readDisplayState();
+
+    // 3. Timeline: the window length plus the predelay, taken from the
+    // display state (after the snap, so a snapped length shows at once).
     visualizer.setTimelineMaxMs (state.lengthMs + state.predelayMs);
 
+    // 7. Tap count.
     if (tapCountBox.isVisible() && draggedParamId != params::id::tapCount)
         tapCountBox.setValue (juce::jlimit (1, 64, static_cast<int> (raw (params::id::tapCount))));
 
+    // 8. Animation.
     flutterPhase += 0.02f * std::pow (raw (params::id::tapeFlutter) / 100.0f, 2.0f)
                     * std::pow (2.0f, (raw (params::id::tapeFlutterSpeed) - 50.0f) / 25.0f);
     flutterPhase -= std::floor (flutterPhase);
@@ -478,17 +544,129 @@ void MassDelayAudioProcessorEditor::timerCallback()
     state.flutterPhase = flutterPhase;
     state.hudClock = hudClock;
 
-    MdSlider::hostBpm = static_cast<float> (processor.getHostTempo());
+    // 9. Tempo: the last tempo the host reported, as the audio thread keeps it
+    // (120 until one arrives), so the displays and conversions use the tempo
+    // the engine plays.
+    const float bpm = processor.getLastTempo();
+    MdSlider::hostBpm = bpm;
 
+    // 10. Sync display on the synced sliders.
+    refreshSyncDisplay (bpm > 0.0f);
+
+    // 11. Sync conversions.
+    syncConverter.tick (params, bpm, processor.getPatchGeneration());
+
+    // 12. Density strip.
+    refreshDensityStrip();
+
+    // 13. HUD choice.
     state.activeHud = chooseHud();
     using Hud = VisualizerComponent::ActiveHud;
     if (state.activeHud == Hud::TapeChain || state.activeHud == Hud::TapeMix || state.activeHud == Hud::Bump
         || state.activeHud == Hud::Flutter || state.activeHud == Hud::Pitch)
         state.touchedParamId = draggedParamId;
 
+    // 14. Predelay follows the start.
+    TapWindowEdits::followStart (params, draggedParamId, bpm);
+
+    // 15. Tap opacity.
     state.alphaBoost = (draggedParamId == params::id::mix || draggedParamId == params::id::master) ? 1.5f : 1.0f;
 
-    // Title: warmer and brighter with more wet signal, glowing above 40 %.
+    // 16. Title: warmer and brighter with more wet signal, glowing above 40 %.
+    refreshTitle();
+
+    // 17. Decay controls.
+    refreshDecayControls();
+
+    // 18. The visualizer takes the state.
+    visualizer.setState (state);
+}
+
+void MassDelayAudioProcessorEditor::refreshFilterHandles()
+{
+    // A handle in the hand is left alone; after the drag the handles come
+    // back to what the parameters' ranges kept.
+    if (! filterSlider.isDragging())
+        filterSlider.setRawPositions (raw (params::id::highPass), raw (params::id::lowPass));
+}
+
+void MassDelayAudioProcessorEditor::refreshBypassBlink()
+{
+    if (raw (params::id::mixBypass) > 0.5f)
+    {
+        if (! bypassBlinkActive)
+        {
+            mixLabel.setText ("BYP", juce::dontSendNotification);
+            mixSlider.setAlpha (0.4f);
+            bypassBlinkCounter = 1;
+            bypassBlinkActive = true;
+            return;
+        }
+
+        // Every eighth tick, about 3.75 times a second.
+        if (bypassBlinkCounter++ > 6)
+        {
+            bypassBlinkCounter = 0;
+            mixLabel.setColour (juce::Label::textColourId, bypassBlinkPhase ? Col::am.withAlpha (0.25f) : Col::am);
+            bypassBlinkPhase = ! bypassBlinkPhase;
+        }
+    }
+    else if (bypassBlinkActive)
+    {
+        mixLabel.setText ("MIX", juce::dontSendNotification);
+        mixLabel.setColour (juce::Label::textColourId, Col::t1);
+        mixSlider.setAlpha (1.0f);
+        bypassBlinkActive = false;
+        bypassBlinkPhase = false;
+    }
+}
+
+void MassDelayAudioProcessorEditor::refreshSyncDisplay (bool tempoKnown)
+{
+    // The density strip's start and end sliders follow mu. The other synced
+    // sliders arrive with their panels and are listed here: the Wave rate
+    // slider waveSync, the tremolo rate and phase sliders tremSync, the pitch
+    // rate slider pitchSync, each through applySyncDisplay.
+    auto& strip = visualizer.getDensityStrip();
+    const bool tapSync = raw (params::id::tapSync) > 0.5f;
+    applySyncDisplay (strip.getStartSlider(), tapSync, tempoKnown);
+    applySyncDisplay (strip.getEndSlider(), tapSync, tempoKnown);
+}
+
+void MassDelayAudioProcessorEditor::applySyncDisplay (MdSlider& slider, bool syncMode, bool tempoKnown)
+{
+    if (slider.syncMode == syncMode && slider.tempoKnown == tempoKnown)
+        return;
+    slider.syncMode = syncMode;
+    slider.tempoKnown = tempoKnown;
+    slider.repaint();
+}
+
+void MassDelayAudioProcessorEditor::refreshDensityStrip()
+{
+    auto& strip = visualizer.getDensityStrip();
+    const bool tapSync = raw (params::id::tapSync) > 0.5f;
+    const bool times4 = raw (params::id::times4) > 0.5f;
+    const float scale = times4 ? 4.0f : 1.0f;
+    for (auto* slider : { &strip.getStartSlider(), &strip.getEndSlider() })
+        if (slider->displayScale != scale)
+        {
+            slider->displayScale = scale;
+            slider->repaint();
+        }
+    strip.setStartEndValues (densityValueText (raw (params::id::start), tapSync, times4),
+                             densityValueText (raw (params::id::end), tapSync, times4));
+}
+
+juce::String MassDelayAudioProcessorEditor::densityValueText (float raw, bool tapSync, bool times4)
+{
+    if (tapSync)
+        return NoteGrid::labels[mapping::syncedSpacingIndex (raw)];
+    return juce::String (static_cast<int> (mapping::freeSpacingMs (raw, times4))) + " ms";
+}
+
+void MassDelayAudioProcessorEditor::refreshTitle()
+{
     const float m = raw (params::id::mix) / 100.0f;
     const auto titleColour = juce::Colour (0xffab8c44)
                                  .interpolatedWith (juce::Colour (0xffebe004), juce::jlimit (0.0f, 1.0f, m))
@@ -501,10 +679,22 @@ void MassDelayAudioProcessorEditor::timerCallback()
         titleGlow = glow;
         repaint (titleLabel.getBounds().expanded (6));
     }
+}
 
-    const auto steps = juce::String (static_cast<int> (raw (params::id::decaySteps))) + " steps";
-    if (visualizer.getStepsLabel().getText() != steps)
-        visualizer.getStepsLabel().setText (steps, juce::dontSendNotification);
+void MassDelayAudioProcessorEditor::refreshDecayControls()
+{
+    const int mode = static_cast<int> (raw (params::id::decayMode));
+    auto& modeButton = visualizer.getDecayModeButton();
+    const auto modeText = VisualizerComponent::decayModeText (mode);
+    if (modeButton.getButtonText() != modeText)
+    {
+        modeButton.setButtonText (modeText);
+        modeButton.repaint();
+    }
 
-    visualizer.setState (state);
+    auto& steps = visualizer.getStepsLabel();
+    const auto stepsText = juce::String (static_cast<int> (raw (params::id::decaySteps))) + " steps";
+    if (steps.getText() != stepsText)
+        steps.setText (stepsText, juce::dontSendNotification);
+    steps.setVisible (mode != 0);
 }

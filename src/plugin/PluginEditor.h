@@ -1,10 +1,15 @@
 #pragma once
 
+#include "plugin/ParameterAccess.h"
 #include "plugin/PluginProcessor.h"
+#include "plugin/SyncConverter.h"
 #include "ui/ButtonGrid.h"
 #include "ui/ClickCatcher.h"
 #include "ui/ClickableLabel.h"
+#include "ui/FilterSlider.h"
+#include "ui/MainControlsComponent.h"
 #include "ui/MassControl.h"
+#include "ui/MasterOutFader.h"
 #include "ui/MdButton.h"
 #include "ui/MdLookAndFeel.h"
 #include "ui/MdSlider.h"
@@ -52,8 +57,18 @@ public:
     void refresh() { timerCallback(); }
 
     const juce::String& getDraggedParamId() const noexcept { return draggedParamId; }
+    // Sets the dragged parameter as a control's drag start reports it
+    // (renderers use it to show a drag without a mouse).
+    void setDraggedParamId (const juce::String& id) { draggedParamId = id; }
     const juce::String& getHoveredParamId() const noexcept { return hoveredParamId; }
     float getTitleGlow() const noexcept { return titleGlow; }
+
+    // The value texts of the density strip for a raw start or end spacing:
+    // the note division with Tap Sync, else whole milliseconds.
+    static juce::String densityValueText (float raw, bool tapSync, bool times4);
+
+    // Sets a synced slider's sync display, repainting it only on a change.
+    static void applySyncDisplay (MdSlider&, bool syncMode, bool tempoKnown);
 
     // The members, for tests and renderers.
     ClickableLabel& getTitleLabel() noexcept { return titleLabel; }
@@ -61,6 +76,9 @@ public:
     TapCountBox& getTapCountBox() noexcept { return tapCountBox; }
     VisualizerComponent& getVisualizer() noexcept { return visualizer; }
     MassControl& getMassControl() noexcept { return massControl; }
+    FilterSlider& getFilterSlider() noexcept { return filterSlider; }
+    MasterOutFader& getMasterFader() noexcept { return *masterFader; }
+    MainControlsComponent& getMainControls() noexcept { return mainControls; }
     ButtonGrid& getButtonGrid() noexcept { return buttonGrid; }
     MdButton& getHistoryBackButton() noexcept { return historyBackButton; }
     MdButton& getHistoryForwardButton() noexcept { return historyForwardButton; }
@@ -87,8 +105,17 @@ private:
     VisualizerComponent::VisualizerState readDisplayState() const;
     VisualizerComponent::ActiveHud chooseHud() const;
 
+    // Steps of the refresh that work on widgets.
+    void refreshFilterHandles();
+    void refreshBypassBlink();
+    void refreshSyncDisplay (bool tempoKnown);
+    void refreshDensityStrip();
+    void refreshTitle();
+    void refreshDecayControls();
+
     MassDelayAudioProcessor& processor;
     juce::AudioProcessorValueTreeState& apvts;
+    ParameterAccess params;
 
     MdLookAndFeel lookAndFeel;
     ClickableLabel titleLabel;
@@ -96,15 +123,20 @@ private:
     TapCountBox tapCountBox;
     VisualizerComponent visualizer;
     MassControl massControl;
+    FilterSlider filterSlider;
     ButtonGrid buttonGrid;
     std::vector<std::unique_ptr<ButtonAttachment>> buttonGridAttachments;
     MdButton historyBackButton { {}, MdButton::Accent::am };
     MdButton historyForwardButton { {}, MdButton::Accent::am };
     MdSlider mixSlider { MdSlider::Kind::Decimal };
     std::unique_ptr<SliderAttachment> mixAttachment;
+    std::unique_ptr<MasterOutFader> masterFader;
     ClickableLabel mixLabel;
     juce::Label outLabel;
+    std::unique_ptr<SliderAttachment> startAttachment, endAttachment;
+    std::unique_ptr<ButtonAttachment> linkAttachment, rangeAttachment;
     juce::Rectangle<int> mixTrackArea;
+    MainControlsComponent mainControls;
     juce::Viewport sectionViewport;
     std::unique_ptr<juce::Component> sectionContent;
     int sectionTop = 0;
@@ -115,7 +147,10 @@ private:
     float titleGlow = 0.0f;
 
     // Refresh state.
-    bool syncBaselineValid = false;
+    bool bypassBlinkActive = false;
+    bool bypassBlinkPhase = false;
+    int bypassBlinkCounter = 0;
+    SyncConverter syncConverter;
     float flutterPhase = 0.0f;
     float hudClock = 0.0f;
 

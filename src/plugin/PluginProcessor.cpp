@@ -100,7 +100,8 @@ void MassDelayAudioProcessor::releaseResources() {}
 void MassDelayAudioProcessor::resetDSPState()
 {
     // Whole-state replacements run on the message thread while a block may be
-    // running; the audio thread clears its memory before its next block.
+    // running; the audio thread clears its memory once the snap has faded the
+    // echoes out.
     engine.requestReset();
 }
 
@@ -180,12 +181,13 @@ void MassDelayAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, ju
     const int total = buffer.getNumSamples();
     for (int start = 0; start < total;)
     {
-        const int n = juce::jmin (preparedBlockSize, total - start);
-
         readParams();
         const dsp::HostTransport transport { hostTempo, hostPosition, hostPlaying, hostTempoValid };
-        engine.process (record, transport, patchGeneration.load (std::memory_order_acquire),
-                        buffer.getWritePointer (0, start), stereoIn ? buffer.getWritePointer (1, start) : nullptr, n);
+        // The engine may stop short of the piece where it clears its memory;
+        // the rest runs as the next piece.
+        const int n = engine.process (
+            record, transport, patchGeneration.load (std::memory_order_acquire), buffer.getWritePointer (0, start),
+            stereoIn ? buffer.getWritePointer (1, start) : nullptr, juce::jmin (preparedBlockSize, total - start));
 
         // A mono input feeds both sides of a stereo output; nothing is written
         // to channels the host did not hand over as outputs.

@@ -79,7 +79,8 @@ public:
     params::RawValues readRawValues() const { return params::loadRawValues (raw); }
 
     // Clears all signal memory. Safe from any thread while audio runs: the
-    // audio thread performs the clearing at the start of its next block.
+    // audio thread fades the echoes out with a snap, clears where they have
+    // reached silence and lets the recording fade in again.
     void resetDSPState();
 
     // The tap set as the audio thread last published it.

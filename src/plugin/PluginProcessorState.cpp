@@ -117,6 +117,18 @@ void MassDelayAudioProcessor::setStateInformation (const void* data, int sizeInB
     if (data == nullptr || sizeInBytes <= 0)
         return;
 
+    // The framework's envelope holds a length and UTF-8 text. Text that is
+    // not valid UTF-8 is refused before the XML reader sees it: a broken
+    // sequence can send that reader past the end of the text (a fuzzed blob
+    // kept it busy for longer than 20 s).
+    if (sizeInBytes > 8)
+    {
+        const auto declared = static_cast<int> (juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4)));
+        const auto length = juce::jmin (sizeInBytes - 8, declared);
+        if (length > 0 && ! juce::CharPointer_UTF8::isValidString (static_cast<const char*> (data) + 8, length))
+            return;
+    }
+
     const auto xml = getXmlFromBinary (data, sizeInBytes);
     if (xml == nullptr || ! xml->hasTagName (apvts.state.getType().toString()))
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "plugin/ValueText.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <functional>
@@ -12,23 +14,8 @@
 class MdSlider : public juce::Slider
 {
 public:
-    enum class Kind
-    {
-        Ms = 0,
-        Hz = 1,
-        PercentPlain = 2,
-        Percent = 3,
-        Integer = 4,
-        Decimal = 5,
-        LengthExp = 6, // 0..1000 position, 10 ms to 14 s
-        DelayTime = 7, // 0..1000 position, 1 ms to 2 s
-        LfoRate = 8,   // 0..1000 position, 0.15 to 8 Hz
-        Curve = 9,     // -100..300, shown as -140..+140
-        Cents = 10,
-        SlowRate = 11, // 0..1000 position, 0.01 to 8 Hz
-        Decibels = 12, // 0..100, shown as 0 to 6 dB
-        Width = 13     // 0..15, shown as MONO, -99..+99, WIDEST
-    };
+    // The value-text rules of the control (see valuetext::Kind).
+    using Kind = valuetext::Kind;
 
     explicit MdSlider (Kind kind);
 
@@ -46,6 +33,11 @@ public:
 
     // Asks the parent to repaint the bounds grown by hoverMargin.
     void repaintHoverMargin();
+
+    // True while the value changes by the user's hand: from a plain press to
+    // its release (drags, clicks, double-clicks) and while a typed value is
+    // applied; false for changes from the parameter, the host or code.
+    bool isUserEditing() const noexcept { return userEditing; }
 
     juce::String getTextFromValue (double value) override;
     double getValueFromText (const juce::String& text) override;
@@ -82,6 +74,7 @@ public:
 
 private:
     bool isSyncKind() const noexcept;
+    valuetext::Display display() const noexcept;
     void openValueEntry();
     void fineDrag (const juce::MouseEvent&);
     void applyDetentAndSnapping();
@@ -91,6 +84,7 @@ private:
     double fineDragStartValue = 0.0;
     float fineDragStartPos = 0.0f;
     bool gestureOpenedEntry = false;
+    bool userEditing = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MdSlider)
 };

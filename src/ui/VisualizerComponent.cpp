@@ -3,6 +3,7 @@
 #include "dsp/TapEngine.h"
 #include "plugin/ParameterTable.h"
 #include "ui/Col.h"
+#include "ui/FaderScale.h"
 #include "ui/MdLookAndFeel.h"
 
 #include <algorithm>
@@ -28,10 +29,13 @@ bool VisualizerComponent::VisualizerState::samePaintInputs (const VisualizerStat
 VisualizerComponent::VisualizerComponent()
 {
     setOpaque (false);
+    addAndMakeVisible (densityStrip);
 }
 
 VisualizerComponent::~VisualizerComponent()
 {
+    // A drag cut short by the editor closing still ends its host gesture.
+    endAllGestures();
     decaySlider.setLookAndFeel (nullptr);
     wearSlider.setLookAndFeel (nullptr);
     falloffSlider.setLookAndFeel (nullptr);
@@ -44,6 +48,7 @@ void VisualizerComponent::setUpAxisSlider (MdSlider& slider, juce::Slider::Slide
     slider.setSliderStyle (style);
     slider.setRange (minimum, maximum, step);
     slider.setTextBoxStyle (juce::Slider::NoTextBox, false, 0, 0);
+    slider.setLookAndFeel (&axisLookAndFeel);
 }
 
 void VisualizerComponent::attachDecay (juce::AudioProcessorValueTreeState& state_)
@@ -62,7 +67,9 @@ void VisualizerComponent::attachDecay (juce::AudioProcessorValueTreeState& state
             return;
         auto* raw = apvts->getRawParameterValue (params::id::decayMode);
         const int next = raw != nullptr ? (static_cast<int> (raw->load()) + 1) % 3 : 1;
+        param->beginChangeGesture();
         param->setValueNotifyingHost (param->convertTo0to1 (static_cast<float> (next)));
+        param->endChangeGesture();
     };
     addAndMakeVisible (decayModeButton);
 
@@ -92,6 +99,8 @@ void VisualizerComponent::attachLength (juce::AudioProcessorValueTreeState& stat
 {
     setUpAxisSlider (lengthSlider, juce::Slider::LinearHorizontal, 0.0, 1000.0, 1.0);
     lengthSlider.hoverMargin = 8;
+    // A double-click on the strip brings back the parameter's default length.
+    lengthSlider.resetValue = params::table[params::idx (params::id::length)].defaultValue;
     lengthSlider.setPaintingIsUnclipped (true);
     addAndMakeVisible (lengthSlider);
     lengthAttachment = std::make_unique<SliderAttachment> (state_, params::id::length, lengthSlider);
@@ -159,7 +168,7 @@ VisualizerComponent::Readout VisualizerComponent::readoutFor (ActiveHud code, co
         case ActiveHud::Mix:
             return { "MIX", juce::String (juce::roundToInt (s.mix)) + "%" };
         case ActiveHud::Master:
-            return { "MASTER", {} };
+            return { "MASTER", faderscale::formatMoutDb (s.master) };
         case ActiveHud::Start:
             if (s.predelayMs < 1000.0f)
                 return { "START", juce::String (static_cast<int> (s.predelayMs)) + " ms" };
@@ -376,6 +385,8 @@ void VisualizerComponent::resized()
     const int plotWidth = static_cast<int> (c.plotWidth);
     const int plotHeight = static_cast<int> (c.plotHeight);
 
+    densityStrip.setBounds (0, h - std::min (h, 40), w, std::min (h, 40));
+
     const int s = std::min (plotHeight, 14);
     lengthSlider.setBounds (0, plotHeight - s, plotWidth, s);
 
@@ -383,47 +394,4 @@ void VisualizerComponent::resized()
     const int bh = std::min (plotHeight - s, 18);
     decayModeButton.setBounds (plotWidth - bw, 0, bw, bh);
     stepsLabel.setBounds (plotWidth - bw, bh, bw, std::min (plotHeight - s - bh, 12));
-
-    juce::ignoreUnused (w, h);
-}
-
-void VisualizerComponent::paint (juce::Graphics& g)
-{
-    // A plain placeholder until the full tap drawing arrives: the well, the
-    // 0 dB and floor lines, the tap bars and the decay curve.
-    const auto c = computeCoords();
-    if (c.plotWidth <= 0.0f || c.plotHeight <= 0.0f)
-        return;
-
-    g.setColour (Col::bg1);
-    g.fillRoundedRectangle (0.0f, 0.0f, c.plotWidth, c.plotHeight, 6.0f);
-    g.setColour (Col::b2);
-    g.drawHorizontalLine (juce::roundToInt (c.top()), c.x0, c.x0 + c.xSpan);
-    g.drawHorizontalLine (juce::roundToInt (c.curveFloorY()), c.x0, c.x0 + c.xSpan);
-    if (c.xSpan <= 0.0f || taps.count <= 0)
-        return;
-
-    g.setColour (Col::am.withAlpha (std::min (0.6f * state.alphaBoost, 1.0f)));
-    for (int i = 0; i < taps.count; ++i)
-    {
-        const auto& tap = taps.taps[static_cast<size_t> (i)];
-        const float x = c.timeToX (tap.timeMs);
-        const float y = ampToY (std::abs (tap.gain), c);
-        if (x >= c.x0 && x <= c.x0 + c.xSpan && y < c.curveFloorY())
-            g.fillRect (x - 0.75f, y, 1.5f, c.curveFloorY() - y);
-    }
-
-    juce::Path curve;
-    for (int i = 0; i <= 64; ++i)
-    {
-        const float p = static_cast<float> (i) / 64.0f;
-        const float x = c.timeToX (state.predelayMs + p * state.lengthMs);
-        const float y = decayLineYFrac (p, c, -1.0f);
-        if (i == 0)
-            curve.startNewSubPath (x, y);
-        else
-            curve.lineTo (x, y);
-    }
-    g.setColour (Col::t1.withAlpha (0.7f));
-    g.strokePath (curve, juce::PathStrokeType (1.2f));
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "dsp/TapEngine.h"
+#include "ui/AxisSliderLookAndFeel.h"
+#include "ui/DensityStrip.h"
 #include "ui/MdButton.h"
 #include "ui/MdSlider.h"
 
@@ -10,12 +12,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 // The tap display: the taps on a time line, the decay envelope with its
 // handles, the window length strip along the bottom and the overlays on top.
 // This file holds the display model: the state the editor hands in on every
 // refresh, the coordinates, the curve and handle mathematics and the
-// children's places.
+// children's places; the drawing is in VisualizerDrawing.cpp and the mouse
+// handling in VisualizerInteraction.cpp.
 class VisualizerComponent : public juce::Component
 {
 public:
@@ -126,8 +130,7 @@ public:
     void setState (const VisualizerState&);
 
     // Title and value that the fader-style readouts (Mix, Master, Start,
-    // Falloff) show for a state; empty for the other overlays. Master's
-    // value comes with the master fader's dB text; until then it is empty.
+    // Falloff) show for a state; empty for the other overlays.
     struct Readout
     {
         juce::String title, value;
@@ -182,6 +185,55 @@ public:
     juce::Point<float> startHandlePos (const Coords&) const;
 
     //==============================================================================
+    // Drawing (VisualizerDrawing.cpp).
+
+    // Opacity of a tap's bar: its level, the effects' shading and the tape
+    // wear, before the editor's alpha boost.
+    float computeTapAlpha (int i, int n, float pos, float gain) const;
+    juce::Colour computeTapColor (int i, int n, float pos) const;
+    // Height multiplier of a tap's bar under the tremolo, 1 - depth .. 1.
+    float tremoloHeightMultiplier (float t, int i) const;
+    // The Wave LFO's value at an angle (radians) and a cycle count, -1..1.
+    float lfoShapeValue (float angle, int shape, float cycles) const;
+    // Level factor of a tap's opacity: 1 at 0 dB, 0.18 at -45 dB and below.
+    static float tapAlphaFromAmp (float gain);
+    // Brightness of tap i of n under the tape wear: 1 unworn, towards 0 worn.
+    float wearBrightness (int i, int n) const;
+
+    struct TapSpatial
+    {
+        float centreY, barHeight;
+    };
+    // A bar's centre and height with ping-pong, for a component height h.
+    TapSpatial computeTapSpatial (int i, float barHeight, float h) const;
+
+    //==============================================================================
+    // Interaction (VisualizerInteraction.cpp).
+
+    bool isOverStartDot (juce::Point<float>) const;
+    bool isOverDecayHandle (juce::Point<float>) const;
+    bool isOverWearHandle (juce::Point<float>) const;
+    bool isOverFalloffLine (juce::Point<float>) const;
+
+    // Sets pd, clamped to its range.
+    void setPredelayMs (float ms);
+    // The predelay a typed text means ("250 ms", "1.5 s", "800"), clamped to
+    // pd's range; the current value for text that is not a finite number.
+    float predelayFromText (const juce::String&) const;
+
+    // What the pointer is over, for the falloff line's emphasis.
+    bool isDecayHovered() const noexcept { return decayHover; }
+    bool isWearHovered() const noexcept { return wearHover; }
+    bool isFalloffHovered() const noexcept { return falloffHover; }
+
+    void mouseDown (const juce::MouseEvent&) override;
+    void mouseDrag (const juce::MouseEvent&) override;
+    void mouseUp (const juce::MouseEvent&) override;
+    void mouseMove (const juce::MouseEvent&) override;
+    void mouseExit (const juce::MouseEvent&) override;
+    void mouseDoubleClick (const juce::MouseEvent&) override;
+
+    //==============================================================================
     void resized() override;
     void paint (juce::Graphics&) override;
 
@@ -191,6 +243,7 @@ public:
     MdSlider& getLengthSlider() noexcept { return lengthSlider; }
     MdButton& getDecayModeButton() noexcept { return decayModeButton; }
     juce::Label& getStepsLabel() noexcept { return stepsLabel; }
+    DensityStrip& getDensityStrip() noexcept { return densityStrip; }
 
     // The predelay parameter (pd), set by the editor.
     juce::RangedAudioParameter* predelayParam = nullptr;
@@ -207,7 +260,37 @@ public:
 private:
     using SliderAttachment = juce::AudioProcessorValueTreeState::SliderAttachment;
 
-    static void setUpAxisSlider (MdSlider&, juce::Slider::SliderStyle, double minimum, double maximum, double step);
+    void setUpAxisSlider (MdSlider&, juce::Slider::SliderStyle, double minimum, double maximum, double step);
+
+    // Drawing layers.
+    void paintBackground (juce::Graphics&, const Coords&) const;
+    void paintTwistGuides (juce::Graphics&, const Coords&) const;
+    void paintLabels (juce::Graphics&) const;
+    void paintTaps (juce::Graphics&, const Coords&) const;
+    void paintOriginDot (juce::Graphics&, const Coords&) const;
+    void paintWearGhostLine (juce::Graphics&, const Coords&) const;
+    void paintDecayGhostLine (juce::Graphics&, const Coords&) const;
+    juce::Path sampleCurve (const Coords&, bool wear) const;
+    void paintFalloffLine (juce::Graphics&, const Coords&) const;
+    void paintDecayHandle (juce::Graphics&, const Coords&) const;
+    void paintWearHandle (juce::Graphics&, const Coords&) const;
+    void paintSatGlow (juce::Graphics&, const Coords&) const;
+    void paintPredelayMarker (juce::Graphics&, const Coords&) const;
+
+    // Interaction.
+    void pressOnPlot (const juce::MouseEvent&);
+    void openPredelayEntry();
+    void falloffFromX (float x);
+    int readSteps() const;
+    void setSteps (int steps);
+    void refreshHoverCursor();
+    static void reportDragStart (MdSlider&);
+    static void reportDragEnd (MdSlider&);
+    // Host gestures: one from the press to the release of every drag.
+    void beginGesture (juce::RangedAudioParameter*);
+    void endGesture (juce::RangedAudioParameter*);
+    void endAllGestures();
+    juce::RangedAudioParameter* parameter (const char* id) const;
 
     juce::AudioProcessorValueTreeState* apvts = nullptr;
     TapSnapshot taps {};
@@ -215,6 +298,7 @@ private:
     VisualizerState state;
     ActiveHud shownHud = ActiveHud::None;
 
+    AxisSliderLookAndFeel axisLookAndFeel;
     MdSlider decaySlider { MdSlider::Kind::Curve };
     MdSlider wearSlider { MdSlider::Kind::Percent };
     MdSlider falloffSlider { MdSlider::Kind::Percent };
@@ -223,6 +307,38 @@ private:
 
     MdButton decayModeButton { "Smooth" };
     juce::Label stepsLabel;
+    DensityStrip densityStrip;
+
+    // Interaction state.
+    bool stepsDrag = false;
+    int stepsDragStartY = 0;
+    int stepsDragStartSteps = 4;
+    bool predelayDrag = false;
+    int predelayDragStartX = 0;
+    float predelayDragStartValue = 0.0f;
+    bool finePredelay = false;
+    float finePredelayStartValue = 0.0f;
+    int finePredelayStartX = 0;
+    bool decayDrag = false;
+    int decayDragStartY = 0;
+    double decayDragStartValue = 0.0;
+    bool wearDrag = false;
+    int wearDragStartX = 0;
+    double wearDragStartValue = 0.0;
+    bool falloffDrag = false;
+    float grabOffset = 0.0f;
+    bool startHover = false;
+    bool decayHover = false;
+    bool wearHover = false;
+    bool falloffHover = false;
+    std::vector<juce::RangedAudioParameter*> openGestures;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VisualizerComponent)
 };
+
+namespace viz
+{
+// The tremolo multiplier of one stereo half (side +1 left, -1 right) for a
+// tap at time t (ms): the tremolo's phase shifted by side x its offset.
+float mirrorTremMul (const VisualizerComponent::VisualizerState&, float t, int side);
+} // namespace viz

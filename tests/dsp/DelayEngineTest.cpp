@@ -210,3 +210,46 @@ TEST (DelayEngine, AfterALongSilenceAnImpulseComesBackAsFromAFreshEngine)
         echoes += a.left[i] != 0.0f ? 1 : 0;
     EXPECT_GT (echoes, 60);
 }
+
+TEST (DelayEngine, AClearAskedForBeforeTheFirstBlockLeavesTheEngineAsFresh)
+{
+    // A host may hand over a whole state between prepare and the first block;
+    // the memory is already clear then, so nothing fades and the tremolo and
+    // pitch LFOs keep their start: the output is that of an engine never
+    // asked to clear. Asked for after a block has run, the clear does fade
+    // and restart them, so the outputs part.
+    ParamBlock p = spreadTaps();
+    p.mix = 60.0f;
+    p.tremOn = true;
+    p.tremDepth = 80.0f;
+    p.pitchOn = true;
+    p.pitchRegen = 30.0f;
+    p.tapeOn = true;
+    p.flutter = 40.0f;
+    dsp::HostTransport transport;
+
+    const auto render = [&] (int clearBeforeBlock) {
+        dsp::DelayEngine engine;
+        engine.prepare (sr, 512);
+        auto s = phrase (2.0, { { 0.3, 0.6 } });
+        s.left.resize (s.left.size() / 512 * 512);
+        s.right.resize (s.left.size());
+        for (std::size_t pos = 0, block = 0; pos < s.left.size(); ++block)
+        {
+            if (static_cast<int> (block) == clearBeforeBlock)
+                engine.requestReset();
+            const int n = static_cast<int> (std::min<std::size_t> (512, s.left.size() - pos));
+            pos += static_cast<std::size_t> (
+                engine.process (p, transport, 0, s.left.data() + pos, s.right.data() + pos, n));
+        }
+        return s;
+    };
+
+    const auto never = render (-1);
+    const auto first = render (0);
+    EXPECT_TRUE (sameBits (first.left, never.left));
+    EXPECT_TRUE (sameBits (first.right, never.right));
+
+    const auto later = render (3);
+    EXPECT_FALSE (sameBits (later.left, never.left));
+}

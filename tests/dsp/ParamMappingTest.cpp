@@ -109,6 +109,28 @@ TEST (Mapping, SyncedRateIndexRunsSlowToFast)
     EXPECT_EQ (mapping::syncedSpacingIndex (-10.0f), 12);
 }
 
+TEST (Mapping, InBetweenPositionsTakeTheNearestDivision)
+{
+    // Division k sits at raw k * 1000 / 12 (83.33 apart); anything less than
+    // half a division away from it, on either side, still picks k. The tap
+    // spacing runs the other way: raw 1000 is division 0.
+    for (int k = 0; k <= 12; ++k)
+    {
+        const float grid = static_cast<float> (k) * 1000.0f / 12.0f;
+        for (const float delta : { -40.0f, -0.01f, 0.0f, 0.01f, 40.0f })
+        {
+            const float raw = grid + delta;
+            EXPECT_EQ (mapping::syncedRateIndex (raw), k) << "raw " << raw;
+            EXPECT_EQ (mapping::syncedSpacingIndex (raw), 12 - k) << "raw " << raw;
+        }
+    }
+    // Positions given to two decimals.
+    EXPECT_EQ (mapping::syncedRateIndex (83.33f), 1);
+    EXPECT_EQ (mapping::syncedRateIndex (333.33f), 4);
+    EXPECT_EQ (mapping::syncedRateIndex (916.66f), 11);
+    EXPECT_EQ (mapping::syncedSpacingIndex (916.66f), 1);
+}
+
 TEST (Mapping, SyncedSpacingIgnoresTheFourTimesSwitch)
 {
     EXPECT_EQ (mapping::spacingMs (1000.0f, true, true, 120.0f), 8000.0f);

@@ -139,30 +139,58 @@ INSTANTIATE_TEST_SUITE_P (Ends, FullTwist,
                                              FullTwistCase { "minus 100", -100.0f }),
                           testsupport::NameFromWhat());
 
-TEST (TapEngine, ReverseMirrorsTheWindow)
+struct ReverseCase
 {
+    const char* what;
+    float predelayMs, lengthMs, spacingMs;
+    int count;
+    float firstMs, stepMs; // reversed tap k sits at firstMs - k * stepMs
+};
+
+void PrintTo (const ReverseCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+class Reverse : public ::testing::TestWithParam<ReverseCase>
+{};
+
+TEST_P (Reverse, MirrorsTheWindowTheTapsWereLaidOutIn)
+{
+    // Evenly spaced taps at Twist 0. The window is the length, or the part of
+    // it that fits the 15 s line after the predelay (ending 1 ms before the
+    // line's end); reverse mirrors that window onto [0, window].
+    const auto& c = GetParam();
     auto p = defaults();
-    p.predelayMs = 200.0f;
-    p.lengthMs = 1000.0f;
-    p.startMs = 100.0f;
-    p.endMs = 100.0f;
-    p.reverse = false;
-    const auto forward = run (p);
+    p.predelayMs = c.predelayMs;
+    p.lengthMs = c.lengthMs;
+    p.startMs = p.endMs = c.spacingMs;
     p.reverse = true;
     const auto reversed = run (p);
-    ASSERT_EQ (forward.count, reversed.count);
-    ASSERT_EQ (forward.count, 10);
-    EXPECT_NEAR (forward.taps[0].timeMs, 200.0f, 1e-3f);
-    EXPECT_NEAR (reversed.taps[0].timeMs, 1000.0f, 1e-3f); // 200 -> 1000
-    EXPECT_NEAR (forward.taps[9].timeMs, 1100.0f, 1e-3f);
-    EXPECT_NEAR (reversed.taps[9].timeMs, 100.0f, 1e-3f); // 1100 -> 100
+    ASSERT_EQ (reversed.count, c.count);
+    for (int k = 0; k < c.count; ++k)
+        EXPECT_NEAR (reversed.taps[static_cast<std::size_t> (k)].timeMs, c.firstMs - static_cast<float> (k) * c.stepMs,
+                     0.01f)
+            << "tap " << k;
+
     // The spacing runs backwards, so smoothing changes no gain.
     p.dynamicSmoothing = false;
     const auto plain = run (p);
-    for (int i = 0; i < 10; ++i)
-        EXPECT_FLOAT_EQ (reversed.taps[static_cast<std::size_t> (i)].gain,
-                         plain.taps[static_cast<std::size_t> (i)].gain);
+    for (int k = 0; k < c.count; ++k)
+        EXPECT_FLOAT_EQ (reversed.taps[static_cast<std::size_t> (k)].gain,
+                         plain.taps[static_cast<std::size_t> (k)].gain);
 }
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P (Windows, Reverse, ::testing::Values (
+    // Taps at 200, 300 .. 1100 ms mirrored about 1200 ms: 200 -> 1000, 1100 -> 100.
+    ReverseCase { "window inside the line", 200.0f, 1000.0f, 100.0f, 10, 1000.0f, 100.0f },
+    // Taps laid out at 2000, 4000 .. 14000 ms over 14000 ms, squeezed into the
+    // 12999 ms left after the predelay: 2000 + 1857 k. Mirrored about
+    // 2000 + 12999 ms: 12999 - 1857 k.
+    ReverseCase { "window squeezed into the line", 2000.0f, 14000.0f, 2000.0f, 7, 12999.0f, 1857.0f }),
+    testsupport::NameFromWhat());
+// clang-format on
 
 TEST (TapEngine, EqualSpacingSingleTapAndLongWindows)
 {
@@ -210,31 +238,59 @@ TEST (TapEngine, EmptyWhenTheWindowOrCountIsEmpty)
     EXPECT_EQ (run (p).count, 0);
 }
 
-TEST (TapEngine, FalloffSilencesTheLastTaps)
+struct FalloffCase
 {
+    const char* what;
+    int taps;
+    float falloff;
+    int index;
+    float expectedDb; // gain of the tap in dB; below -200 means silent
+};
+
+void PrintTo (const FalloffCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+class Falloff : public ::testing::TestWithParam<FalloffCase>
+{};
+
+TEST_P (Falloff, FadesTheLastTapsBySquaredParabola)
+{
+    // Evenly spaced taps, decay curve -70 (the last tap of the plain decay at
+    // -32.5 dB, tap i at -32.5 * i / (n - 1) dB), no smoothing. A tap past the
+    // fade start f = 1 - falloff is multiplied by (1 - a^2)^2 with
+    // a = (i / (n - 1) - f) / (1 - f), that is 40 * log10 (1 - a^2) dB.
+    const auto& c = GetParam();
     auto p = defaults();
     p.dynamicSmoothing = false;
-    p.decayFalloff = 0.0f;
-    auto s = run (p);
-    for (int i = 0; i < s.count; ++i)
-        EXPECT_FLOAT_EQ (s.taps[static_cast<std::size_t> (i)].gain,
-                         dsp::decayAmplitudeModed (i, s.count, -70.0f, 0, 4));
-
-    p.tapCount = 11;
     p.startMs = p.endMs = 50.0f;
-    p.decayFalloff = 40.0f;
-    s = run (p);
-    ASSERT_EQ (s.count, 11);
-    for (int i = 0; i <= 6; ++i)
-        EXPECT_FLOAT_EQ (s.taps[static_cast<std::size_t> (i)].gain, dsp::decayAmplitudeModed (i, 11, -70.0f, 0, 4))
-            << i;
-    for (int i = 7; i <= 9; ++i)
-    {
-        EXPECT_LT (s.taps[static_cast<std::size_t> (i)].gain, dsp::decayAmplitudeModed (i, 11, -70.0f, 0, 4)) << i;
-        EXPECT_GT (s.taps[static_cast<std::size_t> (i)].gain, 0.0f) << i;
-    }
-    EXPECT_EQ (s.taps[10].gain, 0.0f);
+    p.tapCount = c.taps;
+    p.decayFalloff = c.falloff;
+    const auto s = run (p);
+    ASSERT_EQ (s.count, c.taps);
+
+    const float gain = s.taps[static_cast<std::size_t> (c.index)].gain;
+    if (c.expectedDb < -200.0f)
+        EXPECT_EQ (gain, 0.0f);
+    else
+        EXPECT_NEAR (20.0f * std::log10 (gain), c.expectedDb, 0.01f);
 }
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P (Taps, Falloff, ::testing::Values (
+    FalloffCase { "no falloff leaves the last tap at the plain decay", 11, 0.0f, 10, -32.5f },
+    FalloffCase { "40 percent starts the fade after tap 6 of 11", 11, 40.0f, 6, -19.5f },
+    FalloffCase { "40 percent tap 7 of 11", 11, 40.0f, 7, -22.75f - 1.1211f },        // a = 0.25
+    FalloffCase { "40 percent tap 8 of 11", 11, 40.0f, 8, -26.0f - 4.9975f },         // a = 0.5
+    FalloffCase { "40 percent tap 9 of 11", 11, 40.0f, 9, -29.25f - 14.3609f },       // a = 0.75
+    FalloffCase { "40 percent silences the last tap", 11, 40.0f, 10, -1000.0f },
+    FalloffCase { "25 percent tap 16 of 22", 22, 25.0f, 16, -24.7619f - 0.0394f },    // a = 1/21
+    FalloffCase { "25 percent tap 18 of 22", 22, 25.0f, 18, -27.8571f - 3.5254f },    // a = 9/21
+    FalloffCase { "25 percent tap 20 of 22", 22, 25.0f, 20, -30.9524f - 18.5039f },   // a = 17/21
+    FalloffCase { "25 percent silences the last tap", 22, 25.0f, 21, -1000.0f }),
+    testsupport::NameFromWhat());
+// clang-format on
 
 TEST (DecayLevel, EndsAndModes)
 {

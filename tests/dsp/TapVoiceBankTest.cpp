@@ -638,6 +638,7 @@ struct LaneCase
     bool snap = false;
     bool longDelays = false; // reads near the end of the line and across its wrap
     std::vector<int> blocks { 512 };
+    float spacingMs = 0.0f; // when not 0, the taps' spacing (the first tap sits at it)
 };
 
 void PrintTo (const LaneCase& c, std::ostream* os)
@@ -675,7 +676,7 @@ TEST_P (LaneLoops, GiveTheSameBitsAsThePlainLoops)
     plain.prepare (sr, 512);
     plain.setVectorKernels (false);
 
-    auto taps = evenTaps (c.taps, c.longDelays ? 290.0f : 21.7f, 0.6f);
+    auto taps = evenTaps (c.taps, c.spacingMs != 0.0f ? c.spacingMs : (c.longDelays ? 290.0f : 21.7f), 0.6f);
     for (int i = 0; i < c.taps; ++i)
         taps.taps[static_cast<std::size_t> (i)].waveDiff =
             c.waveOffsets ? 0.4f * std::sin (0.7f * static_cast<float> (i)) : 0.0f;
@@ -755,6 +756,9 @@ INSTANTIATE_TEST_SUITE_P (Cases, LaneLoops, ::testing::Values (
     LaneCase { "a snap jump among glides", 48, false, false, false, false, false, true },
     LaneCase { "a short group of five", 5, true, false, true, true },
     LaneCase { "delays near the end of the line", 48, false, false, true, false, false, false, true },
-    LaneCase { "blocks of odd sizes", 37, true, true, false, true, true, false, false, { 1, 7, 512, 33, 200, 3 } }),
+    LaneCase { "blocks of odd sizes", 37, true, true, false, true, true, false, false, { 1, 7, 512, 33, 200, 3 } },
+    LaneCase { "reads less than a sample behind", 16, false, false, false, false, false, false, false, { 512 }, 0.013f },
+    LaneCase { "reads less than a sample behind, Wave offsets moving", 16, true, false, true, true, false, false, false,
+               { 64, 5 }, 0.013f }),
     testsupport::NameFromWhat());
 // clang-format on

@@ -396,6 +396,126 @@ struct RateCase
     double sampleRate;
 };
 
+void PrintTo (const RateCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+namespace
+{
+// The flutter read offset in samples, sample by sample from a reset, by the
+// rule: offset = D + A^2 D sin(B); then A moves toward C by I, B grows by
+// A I, and each time B reaches 2 pi it steps back by pi and C takes a new
+// value 0.24 + 0.74 u, u the left noise state (1 after a reset, one xorshift
+// step per sample) before this sample's step.
+struct FlutterPath
+{
+    std::vector<double> offsets;
+    int wraps = 0;
+};
+
+FlutterPath flutterPath (double sampleRate, double flutter, double speed, int n)
+{
+    const double os = sampleRate / 44100.0;
+    const double depth = os * flutter * flutter * 70.0;
+    const double increment = speed * flutter * flutter * 0.0024 / os;
+    double a = 0.0, b = 0.0, c = 0.5;
+    std::uint32_t noise = 1u;
+    FlutterPath path;
+    path.offsets.resize (static_cast<std::size_t> (n));
+    for (auto& offset : path.offsets)
+    {
+        offset = depth + a * a * depth * std::sin (b);
+        a = a * (1.0 - increment) + c * increment;
+        b += a * increment;
+        if (b >= 2.0 * pi)
+        {
+            b -= pi;
+            c = 0.24 + 0.74 * (static_cast<double> (noise) / 4294967295.0);
+            ++path.wraps;
+        }
+        noise ^= noise << 13;
+        noise ^= noise >> 17;
+        noise ^= noise << 5;
+    }
+    return path;
+}
+
+// Phase of a tone of period 32 samples in the 32-sample window at from, as
+// the delay in samples that it means (modulo 32).
+double toneDelay (const std::vector<float>& y, int from)
+{
+    double re = 0.0, im = 0.0;
+    for (int i = from; i < from + 32; ++i)
+    {
+        const double w = 2.0 * pi * i / 32.0;
+        re += static_cast<double> (y[static_cast<std::size_t> (i)]) * std::cos (w);
+        im -= static_cast<double> (y[static_cast<std::size_t> (i)]) * std::sin (w);
+    }
+    return -std::atan2 (im, re) / (2.0 * pi) * 32.0;
+}
+
+// a - b folded into -16..16 (delays of a 32-sample tone are known modulo 32).
+double delayDifference (double a, double b)
+{
+    double d = std::fmod (a - b, 32.0);
+    if (d < -16.0)
+        d += 32.0;
+    if (d >= 16.0)
+        d -= 32.0;
+    return d;
+}
+} // namespace
+
+class TapeFlutterSweep : public ::testing::TestWithParam<RateCase>
+{};
+
+// A tone of period 32 samples goes through the tape with half flutter at
+// full speed (at most 3 % of pitch wobble, so the tone's phase reads
+// cleanly) and once without flutter; the difference of their phases is the
+// flutter read offset, which must follow the rule through many sweeps.
+TEST_P (TapeFlutterSweep, ReadOffsetFollowsTheSweepThroughItsWraps)
+{
+    const double fs = GetParam().sampleRate;
+    const int n = static_cast<int> (fs * 0.75);
+    Controls c;
+    c.bump = 0.0f;
+    c.speed = 100.0f; // 3.2
+    const Stereo tone = sine (fs / 32.0, 0.1, fs, n);
+    dsp::TapeDegradation still = makeTape (fs, c);
+    c.flutter = 50.0f;
+    dsp::TapeDegradation fluttering = makeTape (fs, c);
+    const Stereo base = run (still, tone);
+    const Stereo moved = run (fluttering, tone);
+
+    const auto path = flutterPath (fs, 0.5, 3.2, n);
+    double lowest = 1e9, highest = -1e9, worst = 0.0;
+    for (int from = 1024; from + 32 <= n; from += 32)
+    {
+        double expected = 0.0;
+        for (int i = from; i < from + 32; ++i)
+            expected += path.offsets[static_cast<std::size_t> (i)] / 32.0;
+        lowest = std::min (lowest, expected);
+        highest = std::max (highest, expected);
+        const double left = delayDifference (toneDelay (moved.l, from), toneDelay (base.l, from));
+        const double right = delayDifference (toneDelay (moved.r, from), toneDelay (base.r, from));
+        worst = std::max (
+            { worst, std::abs (delayDifference (left, expected)), std::abs (delayDifference (right, expected)) });
+    }
+
+    EXPECT_LT (worst, 0.15 * fs / 44100.0); // 3.4 us at any rate
+    // The comparison covers a real wobble over several sweeps.
+    EXPECT_GT (highest - lowest, 8.0 * fs / 44100.0);
+    EXPECT_GE (path.wraps, 3);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P (Rates, TapeFlutterSweep, ::testing::Values (
+    RateCase { "44.1 kHz", 44100.0 },
+    RateCase { "96 kHz", 96000.0 }),
+    testsupport::NameFromWhat());
+// clang-format on
+
 class TapeFlutterHighRate : public ::testing::TestWithParam<RateCase>
 {};
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -459,8 +460,6 @@ TEST (AudioPath, MonoInStereoOutWritesTwoIdenticalOutputs)
     layout.outputBuses.add (juce::AudioChannelSet::stereo());
     ASSERT_TRUE (proc.setBusesLayout (layout));
     proc.prepareToPlay (44100.0, 256);
-    auto& ppW = *proc.getValueTreeState().getParameter ("ppW");
-    ppW.setValueNotifyingHost (1.0f); // no effect on a mono input
 
     juce::MidiBuffer midi;
     float energy = 0.0f;
@@ -478,6 +477,70 @@ TEST (AudioPath, MonoInStereoOutWritesTwoIdenticalOutputs)
     }
     EXPECT_GT (energy, 0.0f);
 }
+
+struct MonoLayoutCase
+{
+    const char* what;
+    juce::AudioChannelSet out;
+};
+
+void PrintTo (const MonoLayoutCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+class MonoPingPong : public ::testing::TestWithParam<MonoLayoutCase>
+{};
+
+TEST_P (MonoPingPong, ChangesNothingOnAMonoInput)
+{
+    // Ping-pong needs two input channels; on a mono input every tap stays in
+    // both channels and the Wave stereo offset still applies.
+    const auto layoutOut = GetParam().out;
+    const auto makeProcessor = [&layoutOut] (float pingPong) {
+        auto proc = std::make_unique<MassDelayAudioProcessor>();
+        juce::AudioProcessor::BusesLayout layout;
+        layout.inputBuses.add (juce::AudioChannelSet::mono());
+        layout.outputBuses.add (layoutOut);
+        EXPECT_TRUE (proc->setBusesLayout (layout));
+        proc->prepareToPlay (44100.0, 256);
+        auto& state = proc->getValueTreeState();
+        const auto set = [&state] (const char* id, float value) {
+            auto* p = state.getParameter (id);
+            p->setValueNotifyingHost (p->convertTo0to1 (value));
+        };
+        set ("mix", 100.0f);
+        set ("wo", 1.0f);
+        set ("lfoDp", 100.0f);
+        set ("woOff", 90.0f);
+        set ("ppW", pingPong);
+        return proc;
+    };
+    auto plain = makeProcessor (0.0f);
+    auto pingPong = makeProcessor (100.0f);
+
+    juce::MidiBuffer midi;
+    const int channels = layoutOut.size();
+    double energy = 0.0;
+    for (int block = 0; block < 40; ++block)
+    {
+        auto a = noise (channels, 256, 11 + block);
+        auto b = a;
+        plain->processBlock (a, midi);
+        pingPong->processBlock (b, midi);
+        ASSERT_TRUE (identical (a, b)) << "block " << block;
+        for (int i = 0; i < 256; ++i)
+            energy += std::abs (a.getSample (0, i));
+    }
+    EXPECT_GT (energy, 100.0); // the echoes are there to compare
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P (Layouts, MonoPingPong, ::testing::Values (
+    MonoLayoutCase { "mono to stereo", juce::AudioChannelSet::stereo() },
+    MonoLayoutCase { "mono to mono", juce::AudioChannelSet::mono() }),
+    testsupport::NameFromWhat());
+// clang-format on
 
 TEST (AudioPath, MonoToMonoTouchesOnlyItsChannel)
 {

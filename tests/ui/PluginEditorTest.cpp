@@ -75,7 +75,10 @@ TEST_F (Editor, LayoutPlacesEveryMemberInOneColumn)
         { "mixLabel", &editor->getMixLabel(), { 396, 174, 24, 11 } },
         { "outLabel", &editor->getOutLabel(), { 420, 174, 24, 11 } },
         { "mixSlider", &editor->getMixSlider(), { 397, 73, 22, 101 } },
+        { "masterFader", &editor->getMasterFader(), { 421, 73, 22, 101 } },
         { "massControl", &editor->getMassControl(), { 12, 233, 436, 64 } },
+        { "filterSlider", &editor->getFilterSlider(), { 12, 301, 436, 16 } },
+        { "mainControls", &editor->getMainControls(), { 12, 321, 436, 24 } },
         { "buttonGrid", &editor->getButtonGrid(), { 12, 349, 436, 19 } },
         { "historyForwardButton", &editor->getHistoryForwardButton(), { 423, 352, 20, 13 } },
         { "historyBackButton", &editor->getHistoryBackButton(), { 400, 352, 20, 13 } },
@@ -84,6 +87,9 @@ TEST_F (Editor, LayoutPlacesEveryMemberInOneColumn)
     };
     for (const auto& p : table)
         EXPECT_EQ (p.component->getBounds(), p.bounds) << p.name;
+
+    // The density strip: the bottom 40 pixels of the visualizer.
+    EXPECT_EQ (editor->getVisualizer().getDensityStrip().getBounds(), juce::Rectangle<int> (0, 120, 436, 40));
 
     // The mix travel less the thumb radius (11) at each end.
     EXPECT_EQ (editor->getMixTrackArea(), juce::Rectangle<int> (397, 84, 22, 79));
@@ -289,16 +295,17 @@ TEST_F (Editor, PaintsTheFrameTheSunkenWellTheMixTicksAndTheVersion)
 
     // Rounded corners show what lies behind; inside is the window colour.
     EXPECT_EQ (image.getPixelAt (0, 0), juce::Colours::magenta);
-    EXPECT_LE (uitest::colourDistance (image.getPixelAt (200, 319), Col::bg0), 2) << "empty filter-slider row";
+    EXPECT_LE (uitest::colourDistance (image.getPixelAt (200, 319), Col::bg0), 2) << "gap below the filter slider";
 
     // The well behind the sections is black, with its shadow above.
     EXPECT_LE (uitest::colourDistance (image.getPixelAt (200, 380), Col::bgSunken), 2);
     EXPECT_LT (uitest::colourDistance (image.getPixelAt (200, 373), juce::Colours::black), 3) << "shadow";
 
-    // Three ticks left of the mix travel (84..163), none between them.
+    // Three ticks left of the mix travel (84..163), none between them; they
+    // lie over the visualizer's background.
     const auto area = editor->getMixTrackArea();
     auto tickInk = [&image] (int y) {
-        return uitest::colourDistance (uitest::strongestInk (image, { 394, y, 4, 2 }, Col::bg0), Col::bg0);
+        return uitest::colourDistance (uitest::strongestInk (image, { 394, y, 4, 2 }, Col::bg1), Col::bg1);
     };
     EXPECT_GT (tickInk (area.getBottom() - 1), 30);
     EXPECT_GT (tickInk (area.getCentreY() - 1), 30);

@@ -50,6 +50,7 @@ public:
         up (x, y);
     }
 
+    void move (float x, float y) { target.mouseMove (event ({ x, y }, {}, 0, false)); }
     void enter() { target.mouseEnter (event ({ 1.0f, 1.0f }, {}, 0, false)); }
     void exit() { target.mouseExit (event ({ -1.0f, -1.0f }, {}, 0, false)); }
 
@@ -73,6 +74,45 @@ private:
     juce::Component& target;
     juce::Point<float> downPos;
     juce::Time downTime;
+};
+
+// Mouse events delivered through the window of a component put on the
+// desktop, the way the operating system delivers them: JUCE finds the
+// component under the mouse, sends enter and exit, and tells mouse listeners.
+// Positions are in the component's own coordinates.
+class DesktopMouse
+{
+public:
+    explicit DesktopMouse (juce::Component& c)
+        : target (c)
+    {
+        target.setVisible (true);
+        target.addToDesktop (0);
+    }
+
+    ~DesktopMouse() { target.removeFromDesktop(); }
+
+    DesktopMouse (const DesktopMouse&) = delete;
+    DesktopMouse& operator= (const DesktopMouse&) = delete;
+
+    void move (float x, float y) { send ({ x, y }, {}); }
+    void down (float x, float y) { send ({ x, y }, juce::ModifierKeys::leftButtonModifier); }
+    void drag (float x, float y) { send ({ x, y }, juce::ModifierKeys::leftButtonModifier); }
+    void up (float x, float y) { send ({ x, y }, {}); }
+
+private:
+    void send (juce::Point<float> pos, juce::ModifierKeys mods)
+    {
+        // Half a second apart, so that no two presses make a double-click.
+        time = std::max (time + 500, juce::Time::currentTimeMillis());
+        if (auto* peer = target.getPeer())
+            peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, pos, mods,
+                                    juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+                                    time);
+    }
+
+    juce::Component& target;
+    juce::int64 time = 0;
 };
 
 inline const juce::ModifierKeys ctrl { juce::ModifierKeys::ctrlModifier };
@@ -168,6 +208,25 @@ inline int countNear (const juce::Image& image, juce::Rectangle<int> area, juce:
                 ++n;
     return n;
 }
+
+// Counts the repaints that reach a component: installed as its cached image,
+// it is told of every area that is invalidated. The component must be visible.
+struct RepaintCounter : public juce::CachedComponentImage
+{
+    void paint (juce::Graphics&) override {}
+    bool invalidateAll() override
+    {
+        ++count;
+        return true;
+    }
+    bool invalidate (const juce::Rectangle<int>&) override
+    {
+        ++count;
+        return true;
+    }
+    void releaseResources() override {}
+    int count = 0;
+};
 
 //==============================================================================
 // Call-out boxes on the desktop (value entry opens them there).

@@ -14,24 +14,7 @@ namespace
 using Viz = VisualizerComponent;
 using Hud = VisualizerComponent::ActiveHud;
 
-// Counts the repaints that reach the component (a cached image is told of
-// every area that is invalidated).
-struct RepaintCounter : public juce::CachedComponentImage
-{
-    void paint (juce::Graphics&) override {}
-    bool invalidateAll() override
-    {
-        ++count;
-        return true;
-    }
-    bool invalidate (const juce::Rectangle<int>&) override
-    {
-        ++count;
-        return true;
-    }
-    void releaseResources() override {}
-    int count = 0;
-};
+using uitest::RepaintCounter;
 
 // The decay level of a window position for mode 0, worked out by hand:
 // k = curve / 140, slope -25 below 0 and -14 above, end level -(k slope + 20) dB.
@@ -399,7 +382,19 @@ TEST (VisualizerModel, ReadoutTitlesAndValues)
         EXPECT_EQ (r.title, c.title);
         EXPECT_EQ (r.value, c.value) << c.title;
     }
-    EXPECT_EQ (Viz::readoutFor (Hud::Master, s).title, "MASTER");
+
+    for (const auto& [master, value] :
+         { std::pair { 0.0f, "0.0 dB" }, std::pair { -6.0f, "-6.0 dB" }, std::pair { 3.0f, "+3.0 dB" } })
+    {
+        s.master = master;
+        const auto r = Viz::readoutFor (Hud::Master, s);
+        EXPECT_EQ (r.title, "MASTER");
+        EXPECT_EQ (r.value, value) << master;
+    }
+    s.master = -60.0f;
+    EXPECT_TRUE (Viz::readoutFor (Hud::Master, s).value.endsWith (" dB"));
+    EXPECT_TRUE (Viz::readoutFor (Hud::Master, s).value.startsWith ("-"));
+    EXPECT_FALSE (Viz::readoutFor (Hud::Master, s).value.containsAnyOf ("0123456789")) << "minus infinity";
 }
 
 TEST_F (Visualizer, ATapCountOutsideTheRecordIsClamped)

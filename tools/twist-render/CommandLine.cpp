@@ -258,7 +258,8 @@ Sound:
   --preset ID          start from a factory or user preset (see --list-presets)
   --state FILE         start from a saved plug-in state blob
   --set ID=VALUE       set a parameter in its own units, repeatable
-                       (e.g. --set g=40 --set tapCnt=16; see --list-params)
+                       (e.g. --set g=40 --set tapCnt=16; see --list-params);
+                       switches take 1/on/true/yes or 0/off/false/no
   --seed N             derive the tremolo, Wave and pitch LFO seeds from N
   --bpm N              host tempo for tempo-synced settings (default 120)
   --ppq-start N        host position at the start, in quarter notes (default 0)

@@ -64,13 +64,13 @@ juce::Result ParameterSetting::parse (const juce::String& text, ParameterSetting
         case params::Kind::Bool:
         {
             const auto word = valueText.toLowerCase();
-            if (word == "on" || word == "true")
+            if (word == "on" || word == "true" || word == "yes")
                 value = 1.0;
-            else if (word == "off" || word == "false")
+            else if (word == "off" || word == "false" || word == "no")
                 value = 0.0;
             else if (const auto number = parseNumber (valueText); number && (*number == 0.0 || *number == 1.0))
                 value = number;
-            expected = "0 or 1 (or on/off)";
+            expected = "1/on/true/yes or 0/off/false/no";
             break;
         }
         case params::Kind::Int:

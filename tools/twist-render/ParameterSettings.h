@@ -13,9 +13,9 @@ struct ParameterSetting
     float value = 0.0f;
 
     // Parses "ID=VALUE". Unknown IDs fail with the closest IDs suggested;
-    // values that are not numbers of the parameter's kind fail (switches also
-    // take on/off/true/false); values outside the range are clamped, with a
-    // warning added to warnings.
+    // values that are not numbers of the parameter's kind fail (switches take
+    // 1/on/true/yes and 0/off/false/no, in any case); values outside the range
+    // are clamped, with a warning added to warnings.
     static juce::Result parse (const juce::String& text, ParameterSetting& result, juce::StringArray& warnings);
 };
 

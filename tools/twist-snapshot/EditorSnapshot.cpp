@@ -72,6 +72,16 @@ std::unique_ptr<EditorSnapshot> EditorSnapshot::create (const Setup& setup, juce
     }
     snapshot->addAndMakeVisible (*snapshot->editor);
 
+    if (setup.dragId.isNotEmpty())
+    {
+        if (proc.getValueTreeState().getParameter (setup.dragId) == nullptr)
+        {
+            error = "no parameter with the id '" + setup.dragId + "' to drag";
+            return nullptr;
+        }
+        snapshot->editor->setDraggedParamId (setup.dragId);
+    }
+
     for (int i = 0; i < std::max (setup.ticks, 1); ++i)
     {
         snapshot->runBlocks (3);

@@ -13,7 +13,9 @@
 // processor starts from a preset, a saved state file or the parameter
 // defaults, takes any parameter settings on top, then runs a number of
 // refresh ticks (each after a few blocks of silence, so the taps are
-// published) before the picture is taken.
+// published) before the picture is taken. A parameter can be shown as being
+// dragged: the editor is told of its drag before the ticks, as a control
+// would tell it.
 class EditorSnapshot : public juce::Component
 {
 public:
@@ -23,6 +25,7 @@ public:
         juce::File stateFile;                               // non-existent: none
         std::vector<std::pair<juce::String, float>> values; // parameter ID and value in its own units
         int ticks = 30;
+        juce::String dragId; // parameter shown as being dragged; empty: none
     };
 
     // Returns nullptr with an explanation in error when the setup cannot be met.

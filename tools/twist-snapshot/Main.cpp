@@ -3,12 +3,14 @@
 //
 //     twist-snapshot <mode> <output-folder> [--scale N]... [--name NAME]
 //                    [--preset ID] [--state FILE] [--set ID=VALUE]... [--ticks N]
+//                    [--drag ID]
 //     twist-snapshot --list
 //
 // writes <output-folder>/<mode>@1x.png and <mode>@2x.png (or the given
 // scales; NAME replaces <mode> in the file names). The editor mode starts
 // from the preset ID or the saved state FILE (or the defaults), sets each
-// parameter ID to VALUE in its own units and runs N refresh ticks first.
+// parameter ID to VALUE in its own units and runs N refresh ticks first; with
+// --drag it shows parameter ID as being dragged.
 
 #include "SnapshotModes.h"
 
@@ -22,6 +24,7 @@ int usage()
 {
     std::cerr << "usage: twist-snapshot <mode> <output-folder> [--scale N]... [--name NAME]\n"
                  "                      [--preset ID] [--state FILE] [--set ID=VALUE]... [--ticks N]\n"
+                 "                      [--drag ID]\n"
                  "       twist-snapshot --list\n";
     return 2;
 }
@@ -91,6 +94,12 @@ int main (int argc, char* argv[])
             if (id.isEmpty() || ! setting.contains ("=") || ! value.containsOnly ("+-.0123456789eE"))
                 return usage();
             options.values.emplace_back (id, value.getFloatValue());
+        }
+        else if (args[i] == "--drag" && i + 1 < args.size())
+        {
+            options.dragId = args[++i].trim();
+            if (options.dragId.isEmpty())
+                return usage();
         }
         else if (args[i] == "--ticks" && i + 1 < args.size())
         {

@@ -1,6 +1,7 @@
 #include "SnapshotModes.h"
 
 #include "EditorSnapshot.h"
+#include "MainControlsGallery.h"
 #include "WidgetGallery.h"
 
 const std::vector<SnapshotMode>& snapshotModes()
@@ -8,6 +9,9 @@ const std::vector<SnapshotMode>& snapshotModes()
     static const std::vector<SnapshotMode> modes {
         { "gallery", "every widget of the visual language in its states",
           [] (const SnapshotOptions&, juce::String&) { return std::make_unique<WidgetGallery>(); } },
+        { "main-controls",
+          "the filter range, the width and ping-pong row, the density strip and the master fader in their states",
+          [] (const SnapshotOptions&, juce::String&) { return std::make_unique<MainControlsGallery>(); } },
         { "editor", "the whole editor for a preset, a saved state or the defaults, after a number of refresh ticks",
           [] (const SnapshotOptions& options, juce::String& error) -> std::unique_ptr<juce::Component> {
               EditorSnapshot::Setup setup;
@@ -15,6 +19,7 @@ const std::vector<SnapshotMode>& snapshotModes()
               setup.stateFile = options.stateFile;
               setup.values = options.values;
               setup.ticks = options.ticks;
+              setup.dragId = options.dragId;
               return EditorSnapshot::create (setup, error);
           } },
     };

@@ -14,6 +14,7 @@ struct SnapshotOptions
     juce::File stateFile;                               // --state
     std::vector<std::pair<juce::String, float>> values; // --set id=value
     int ticks = 30;                                     // --ticks
+    juce::String dragId;                                // --drag
 };
 
 // What twist-snapshot can render. A mode builds the component to render,
