@@ -183,6 +183,10 @@ int DelayEngine::process (const ParamBlock& block, const HostTransport& transpor
     settings.jumpIndex = jumpIndex;
     bool wetSilent = ! voiceBank.render (tapSet, settings, wetLeft.data(), wetRight.data(), n) && skipsSilence;
     wetSilent = runEchoFilters (wetSilent, n);
+    // Voices asleep at the jump keep their old places until an update moves
+    // them to the new taps.
+    if (jumpIndex >= 0)
+        voicesBehind = true;
 
     runPitch (transport, n);
     runTremolo (transport, n);
