@@ -181,8 +181,9 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     mainControls.onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
     addAndMakeVisible (mainControls);
 
-    // Effect sections (added to the content as their family arrives).
+    // Effect sections.
     sectionContent = std::make_unique<juce::Component>();
+    buildEffectSections();
     sectionViewport.setViewedComponent (sectionContent.get(), false);
     sectionViewport.setScrollBarsShown (true, false);
     addAndMakeVisible (sectionViewport);
@@ -204,6 +205,8 @@ MassDelayAudioProcessorEditor::~MassDelayAudioProcessorEditor()
     // An open value-entry box would commit into widgets that are going away.
     ValueEntryBox::dismissAll (this);
     stopTimer();
+    for (auto& section : sections)
+        section->setHeightListener (nullptr);
     setLookAndFeel (nullptr);
 }
 
@@ -343,10 +346,7 @@ void MassDelayAudioProcessorEditor::resized()
     sectionViewport.setBounds (area);
 
     // Sections inside the viewport.
-    const int scrollBar = sectionViewport.getScrollBarThickness();
-    juce::ignoreUnused (scrollBar);
-    int y = 0;
-    sectionContentHeight = y - 4;
+    sectionContentHeight = layoutSections (area.getWidth() - sectionViewport.getScrollBarThickness());
     sectionTop = sectionViewport.getY();
     sectionContent->setBounds (0, 0, area.getWidth(),
                                std::max (sectionContentHeight, sectionViewport.getHeight()) + 12);
@@ -623,14 +623,19 @@ void MassDelayAudioProcessorEditor::refreshBypassBlink()
 
 void MassDelayAudioProcessorEditor::refreshSyncDisplay (bool tempoKnown)
 {
-    // The density strip's start and end sliders follow mu. The other synced
-    // sliders arrive with their panels and are listed here: the Wave rate
+    // The density strip's start and end sliders follow mu, the Wave rate
     // slider waveSync, the tremolo rate and phase sliders tremSync, the pitch
-    // rate slider pitchSync, each through applySyncDisplay.
+    // rate slider pitchSync.
     auto& strip = visualizer.getDensityStrip();
     const bool tapSync = raw (params::id::tapSync) > 0.5f;
     applySyncDisplay (strip.getStartSlider(), tapSync, tempoKnown);
     applySyncDisplay (strip.getEndSlider(), tapSync, tempoKnown);
+    const bool waveSync = raw (params::id::waveSync) > 0.5f;
+    const bool tremSync = raw (params::id::tremSync) > 0.5f;
+    applySyncDisplay (waveBody->getRateSlider(), waveSync, tempoKnown);
+    applySyncDisplay (tremoloBody->getRateSlider(), tremSync, tempoKnown);
+    applySyncDisplay (tremoloBody->getPhaseSlider(), tremSync, tempoKnown);
+    applySyncDisplay (pitchBody->getRateSlider(), raw (params::id::pitchSync) > 0.5f, tempoKnown);
 }
 
 void MassDelayAudioProcessorEditor::applySyncDisplay (MdSlider& slider, bool syncMode, bool tempoKnown)

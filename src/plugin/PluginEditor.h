@@ -3,6 +3,7 @@
 #include "plugin/ParameterAccess.h"
 #include "plugin/PluginProcessor.h"
 #include "plugin/SyncConverter.h"
+#include "ui/AccordionComponent.h"
 #include "ui/ButtonGrid.h"
 #include "ui/ClickCatcher.h"
 #include "ui/ClickableLabel.h"
@@ -13,8 +14,12 @@
 #include "ui/MdButton.h"
 #include "ui/MdLookAndFeel.h"
 #include "ui/MdSlider.h"
+#include "ui/PitchBody.h"
 #include "ui/TapCountBox.h"
+#include "ui/TapeDegradationBody.h"
+#include "ui/TremoloBody.h"
 #include "ui/VisualizerComponent.h"
+#include "ui/WaveBody.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -27,7 +32,9 @@
 // column, binds the controls to their parameters, routes the panels'
 // callbacks to the processor and remembers which parameter is being dragged
 // or hovered, for the overlays.
-class MassDelayAudioProcessorEditor : public juce::AudioProcessorEditor, private juce::Timer
+class MassDelayAudioProcessorEditor : public juce::AudioProcessorEditor,
+                                      private juce::Timer,
+                                      private AccordionComponent::HeightListener
 {
 public:
     static constexpr int editorWidth = 460;
@@ -44,6 +51,9 @@ public:
     void randomize();
 
     void updateWindowHeight();
+    // A section's height changed: remember whether it is open, lay out again
+    // and apply the height rule.
+    void accordionHeightChanged (AccordionComponent*) override;
     // The window height for the sections' bottom edge s (sectionTop plus
     // their total height): s + 21, or the maximum once s reaches 767.
     static int windowHeightFor (int sectionsBottom);
@@ -61,6 +71,8 @@ public:
     // (renderers use it to show a drag without a mouse).
     void setDraggedParamId (const juce::String& id) { draggedParamId = id; }
     const juce::String& getHoveredParamId() const noexcept { return hoveredParamId; }
+    // Sets the hovered parameter as a control's mouse enter reports it.
+    void setHoveredParamId (const juce::String& id) { hoveredParamId = id; }
     float getTitleGlow() const noexcept { return titleGlow; }
 
     // The value texts of the density strip for a raw start or end spacing:
@@ -86,6 +98,12 @@ public:
     ClickableLabel& getMixLabel() noexcept { return mixLabel; }
     juce::Label& getOutLabel() noexcept { return outLabel; }
     juce::Viewport& getSectionViewport() noexcept { return sectionViewport; }
+    // The effect sections in display order: TAPE, PITCH / CHORUS, WAVE, TREMOLO.
+    const std::vector<std::unique_ptr<AccordionComponent>>& getSections() const noexcept { return sections; }
+    TapeDegradationBody* getTapeBody() const noexcept { return tapeBody; }
+    PitchBody* getPitchBody() const noexcept { return pitchBody; }
+    WaveBody* getWaveBody() const noexcept { return waveBody; }
+    TremoloBody* getTremoloBody() const noexcept { return tremoloBody; }
     ClickCatcher& getClickCatcher() noexcept { return clickCatcher; }
     juce::Rectangle<int> getMixTrackArea() const noexcept { return mixTrackArea; }
 
@@ -101,6 +119,12 @@ private:
     void clearDragged (const juce::String&) { draggedParamId.clear(); }
     void setHovered (const juce::String& id) { hoveredParamId = id; }
     void clearHovered (const juce::String&) { hoveredParamId.clear(); }
+
+    // The four effect sections with their bodies and header attachments.
+    void buildEffectSections();
+    // Places the sections top to bottom at the given width; returns their
+    // total height (-4 without sections).
+    int layoutSections (int width);
 
     VisualizerComponent::VisualizerState readDisplayState() const;
     VisualizerComponent::ActiveHud chooseHud() const;
@@ -137,11 +161,18 @@ private:
     std::unique_ptr<ButtonAttachment> linkAttachment, rangeAttachment;
     juce::Rectangle<int> mixTrackArea;
     MainControlsComponent mainControls;
+    TremoloBody* tremoloBody = nullptr; // the bodies belong to their sections
+    WaveBody* waveBody = nullptr;
+    TapeDegradationBody* tapeBody = nullptr;
+    PitchBody* pitchBody = nullptr;
+    std::vector<std::unique_ptr<AccordionComponent>> sections;
     juce::Viewport sectionViewport;
     std::unique_ptr<juce::Component> sectionContent;
     int sectionTop = 0;
     int sectionContentHeight = -4;
     ClickCatcher clickCatcher;
+    std::vector<std::unique_ptr<ButtonAttachment>> sectionPowerAttachments;
+    std::vector<std::unique_ptr<ButtonAttachment>> sectionHeaderAttachments; // SYNC, WIDE, 2X and the mode switch
     juce::String draggedParamId;
     juce::String hoveredParamId;
     float titleGlow = 0.0f;

@@ -58,8 +58,9 @@ TEST_F (Editor, CreateEditorBuildsTheShellAtItsFixedWidth)
 
 TEST_F (Editor, LayoutPlacesEveryMemberInOneColumn)
 {
-    // No effect section exists yet: sectionTop 375 and a content height of -4.
-    ASSERT_EQ (editor->getHeight(), 392);
+    // Every effect section is open (a fresh state stores none closed), which
+    // takes the window to its full height.
+    ASSERT_EQ (editor->getHeight(), 788);
 
     struct Placed
     {
@@ -82,8 +83,8 @@ TEST_F (Editor, LayoutPlacesEveryMemberInOneColumn)
         { "buttonGrid", &editor->getButtonGrid(), { 12, 349, 436, 19 } },
         { "historyForwardButton", &editor->getHistoryForwardButton(), { 423, 352, 20, 13 } },
         { "historyBackButton", &editor->getHistoryBackButton(), { 400, 352, 20, 13 } },
-        { "sectionViewport", &editor->getSectionViewport(), { 12, 375, 436, 392 - 375 - 9 } },
-        { "clickCatcher", &editor->getClickCatcher(), { 0, 0, 460, 392 } },
+        { "sectionViewport", &editor->getSectionViewport(), { 12, 375, 436, 788 - 375 - 9 } },
+        { "clickCatcher", &editor->getClickCatcher(), { 0, 0, 460, 788 } },
     };
     for (const auto& p : table)
         EXPECT_EQ (p.component->getBounds(), p.bounds) << p.name;
@@ -297,8 +298,9 @@ TEST_F (Editor, PaintsTheFrameTheSunkenWellTheMixTicksAndTheVersion)
     EXPECT_EQ (image.getPixelAt (0, 0), juce::Colours::magenta);
     EXPECT_LE (uitest::colourDistance (image.getPixelAt (200, 319), Col::bg0), 2) << "gap below the filter slider";
 
-    // The well behind the sections is black, with its shadow above.
-    EXPECT_LE (uitest::colourDistance (image.getPixelAt (200, 380), Col::bgSunken), 2);
+    // The well behind the sections is black (seen in the gap below the open
+    // tape section, 375 + 144 to 375 + 172), with its shadow above.
+    EXPECT_LE (uitest::colourDistance (image.getPixelAt (200, 530), Col::bgSunken), 2);
     EXPECT_LT (uitest::colourDistance (image.getPixelAt (200, 373), juce::Colours::black), 3) << "shadow";
 
     // Three ticks left of the mix travel (84..163), none between them; they

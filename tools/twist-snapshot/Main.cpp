@@ -3,14 +3,18 @@
 //
 //     twist-snapshot <mode> <output-folder> [--scale N]... [--name NAME]
 //                    [--preset ID] [--state FILE] [--set ID=VALUE]... [--ticks N]
-//                    [--drag ID]
+//                    [--drag ID] [--hover ID] [--expand SECTION]... [--area X,Y,W,H]
 //     twist-snapshot --list
 //
 // writes <output-folder>/<mode>@1x.png and <mode>@2x.png (or the given
 // scales; NAME replaces <mode> in the file names). The editor mode starts
 // from the preset ID or the saved state FILE (or the defaults), sets each
 // parameter ID to VALUE in its own units and runs N refresh ticks first; with
-// --drag it shows parameter ID as being dragged.
+// --drag (--hover) it shows parameter ID as being dragged (hovered), with the
+// overlay that brings up; with --expand exactly the
+// named effect sections start open (TAPE, "PITCH / CHORUS", WAVE, TREMOLO,
+// all or none), otherwise those the state has open. --area renders only
+// that rectangle of the component (in its own coordinates).
 
 #include "SnapshotModes.h"
 
@@ -24,7 +28,7 @@ int usage()
 {
     std::cerr << "usage: twist-snapshot <mode> <output-folder> [--scale N]... [--name NAME]\n"
                  "                      [--preset ID] [--state FILE] [--set ID=VALUE]... [--ticks N]\n"
-                 "                      [--drag ID]\n"
+                 "                      [--drag ID] [--hover ID] [--expand SECTION]... [--area X,Y,W,H]\n"
                  "       twist-snapshot --list\n";
     return 2;
 }
@@ -63,6 +67,7 @@ int main (int argc, char* argv[])
     juce::StringArray positional;
     SnapshotOptions options;
     juce::String name;
+    juce::Rectangle<int> area;
     for (int i = 0; i < args.size(); ++i)
     {
         if (args[i] == "--scale" && i + 1 < args.size())
@@ -99,6 +104,29 @@ int main (int argc, char* argv[])
         {
             options.dragId = args[++i].trim();
             if (options.dragId.isEmpty())
+                return usage();
+        }
+        else if (args[i] == "--hover" && i + 1 < args.size())
+        {
+            options.hoverId = args[++i].trim();
+            if (options.hoverId.isEmpty())
+                return usage();
+        }
+        else if (args[i] == "--expand" && i + 1 < args.size())
+        {
+            const auto section = args[++i].trim();
+            if (section.isEmpty())
+                return usage();
+            options.expand.add (section);
+        }
+        else if (args[i] == "--area" && i + 1 < args.size())
+        {
+            const auto numbers = juce::StringArray::fromTokens (args[++i], ",", {});
+            if (numbers.size() != 4 || ! args[i].containsOnly ("0123456789,"))
+                return usage();
+            area = { numbers[0].getIntValue(), numbers[1].getIntValue(), numbers[2].getIntValue(),
+                     numbers[3].getIntValue() };
+            if (area.isEmpty())
                 return usage();
         }
         else if (args[i] == "--ticks" && i + 1 < args.size())
@@ -148,8 +176,14 @@ int main (int argc, char* argv[])
         const juce::String stem = name.isNotEmpty() ? name : juce::String (mode->name);
         for (const int scale : scales)
         {
-            const auto image =
-                component->createComponentSnapshot (component->getLocalBounds(), true, static_cast<float> (scale));
+            const auto bounds =
+                area.isEmpty() ? component->getLocalBounds() : area.getIntersection (component->getLocalBounds());
+            if (bounds.isEmpty())
+            {
+                std::cerr << "twist-snapshot: the area lies outside the component\n";
+                return 1;
+            }
+            const auto image = component->createComponentSnapshot (bounds, true, static_cast<float> (scale));
             const auto file = folder.getChildFile (stem + "@" + juce::String (scale) + "x.png");
             if (writePng (image, file))
             {

@@ -11,6 +11,7 @@
 
 #include <sys/file.h>
 
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <fcntl.h>
@@ -223,13 +224,15 @@ TEST_P (HostedEditor, OpensOnTheDesktopAndClosesCleanlyAgainAndAgainWhileAudioRu
 
         // The host builds the plug-in's view (and with it our editor); let its
         // timers and the audio run a while.
+        // Every effect section opens (a fresh instance stores none closed),
+        // and the window grows with them to its full height.
         const int blocksBefore = audio.blocks();
-        for (int i = 0; i < 50 && (editor->getWidth() != 460 || audio.blocks() < blocksBefore + 10); ++i)
+        for (int i = 0; i < 100 && (editor->getHeight() != 788 || audio.blocks() < blocksBefore + 10); ++i)
             pump (20);
         pump (200);
 
         EXPECT_EQ (editor->getWidth(), 460) << "round " << round;
-        EXPECT_EQ (editor->getHeight(), 392) << "round " << round;
+        EXPECT_EQ (editor->getHeight(), 788) << "round " << round;
         EXPECT_GT (audio.blocks(), blocksBefore) << "audio kept running with the editor open";
 
         // Closed as a host closes it: the editor goes while its window is still
@@ -390,7 +393,7 @@ TEST_P (HostedEditor, DrawsTheMainRowTheFilterRangeAndTheMeteredFaderAndADragOnT
     ASSERT_EQ (editor->getWidth(), 460);
     ASSERT_EQ (editor->getScreenPosition(), origin);
 
-    // The pointer rests over the window, on the version text, as a user's
+    // The pointer rests over the window, at the right end of the first section header, as a user's
     // would (a hosted LV2 window at times shows nothing until the pointer
     // comes). The plug-in paints in its own time: the screen is read until
     // the filter's pass band (row 309) shows, for at most five seconds, and
@@ -473,6 +476,234 @@ TEST_P (HostedEditor, DrawsTheMainRowTheFilterRangeAndTheMeteredFaderAndADragOnT
     pump (50);
     audio.stop();
     plugin->removeListener (&gestures);
+    EXPECT_TRUE (audio.allFinite());
+    plugin->releaseResources();
+}
+
+namespace
+{
+// The effect sections in the order the editor's column shows them: the
+// colour of each title and the height of its open body.
+struct ShownSection
+{
+    const char* title;
+    juce::Colour titleColour;
+    int bodyHeight;
+};
+
+const ShownSection shownSections[] = {
+    { "TAPE", juce::Colour (0xffd3af8f), 120 },
+    { "PITCH / CHORUS", juce::Colour (0xff80c8ff), 80 },
+    { "WAVE", juce::Colour (0xffbeb2d3), 80 },
+    { "TREMOLO", juce::Colour (0xff8fc3ae), 84 },
+};
+
+constexpr int columnTop = 375; // the section well's top edge in the window
+constexpr int columnLeft = 12;
+
+// Where each section's top edge lies in the column, for the sections open
+// (24-pixel headers, 28 pixels apart), and the window height that follows:
+// the column's bottom plus 21, or 788 once the column reaches 767.
+struct ColumnLayout
+{
+    std::array<int, 4> tops {};
+    int windowHeight = 0;
+};
+
+ColumnLayout columnFor (const std::array<bool, 4>& open)
+{
+    ColumnLayout layout;
+    int y = 0;
+    for (size_t i = 0; i < 4; ++i)
+    {
+        layout.tops[i] = y;
+        y += 24 + (open[i] ? shownSections[i].bodyHeight : 0) + 28;
+    }
+    const int bottom = columnTop + y - 4;
+    layout.windowHeight = bottom < 767 ? bottom + 21 : 788;
+    return layout;
+}
+
+// Which section's title colour the bright pixels of an area come closest
+// to, by their mean's balance of red, green and blue (the title is drawn
+// over a dark header, a little transparent while the effect is off, which
+// darkens it but keeps its hue); -1 when the area has no bright pixels.
+int titleShownIn (const juce::Image& shot, juce::Rectangle<int> area)
+{
+    double r = 0.0, g = 0.0, b = 0.0;
+    int n = 0;
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+        {
+            const auto c = shot.getPixelAt (x, y);
+            if (c.getBrightness() > 0.5f)
+            {
+                r += c.getRed();
+                g += c.getGreen();
+                b += c.getBlue();
+                ++n;
+            }
+        }
+    if (n < 10)
+        return -1;
+    auto balance = [] (double red, double green, double blue) {
+        const double sum = std::max (red + green + blue, 1.0);
+        return std::array<double, 3> { red / sum, green / sum, blue / sum };
+    };
+    const auto seen = balance (r, g, b);
+    int best = -1;
+    double bestDistance = 1e9;
+    for (int i = 0; i < 4; ++i)
+    {
+        const auto t = shownSections[i].titleColour;
+        const auto want = balance (t.getRed(), t.getGreen(), t.getBlue());
+        const double d = std::hypot (seen[0] - want[0], seen[1] - want[1], seen[2] - want[2]);
+        if (d < bestDistance)
+        {
+            bestDistance = d;
+            best = i;
+        }
+    }
+    return best;
+}
+} // namespace
+
+TEST_P (HostedEditor, ShowsTheSectionsInTheirColumnAndEveryClickOnOneResizesTheHostWindowWithin788)
+{
+    constexpr double rate = 48000.0;
+    constexpr int block = 256;
+    HostedPlugin plugin (GetParam().format, rate, block);
+    ASSERT_NE (plugin.get(), nullptr) << plugin.error;
+    plugin->prepareToPlay (rate, block);
+
+    testsupport::XScreen screen;
+    ASSERT_TRUE (screen.isOpen());
+    ASSERT_TRUE (screen.hasFakeInput()) << "the X server lacks the XTEST extension";
+    AudioThread audio (*plugin.get(), block);
+
+    // The pointer is ours for the whole test: the window, at full height,
+    // takes most of the screen's right half.
+    PointerLock lock;
+    const juce::Point<int> origin (800, 20);
+    std::unique_ptr<juce::AudioProcessorEditor> editor;
+    auto openEditor = [&] {
+        editor.reset (plugin->createEditorIfNeeded());
+        ASSERT_NE (editor, nullptr);
+        editor->setTopLeftPosition (origin);
+        editor->setVisible (true);
+        editor->addToDesktop (0);
+        for (int i = 0; i < 50 && editor->getWidth() != 460; ++i)
+            pump (20);
+        ASSERT_EQ (editor->getWidth(), 460);
+        // The pointer comes to rest over the header row (a hosted LV2 window
+        // at times shows nothing until it does), and the first section's
+        // title shows when the plug-in has painted.
+        screen.moveTo (origin + juce::Point<int> (300, 20));
+        for (int i = 0;
+             i < 100
+             && titleShownIn (screen.grab ({ origin.x + columnLeft + 62, origin.y + columnTop + 4, 130, 16 }),
+                              { 0, 0, 130, 16 })
+                    != 0;
+             ++i)
+            pump (50);
+    };
+
+    const juce::String format (GetParam().what);
+    std::array<bool, 4> open { true, true, true, true }; // a fresh instance stores none closed
+    // Waits for the window to settle at the height the open sections make
+    // (an open or close animates for 200 ms), never letting it pass 788 on
+    // the way, then reads the screen: every header in view shows its title
+    // where the column puts it.
+    auto expectColumn = [&] (const juce::String& step) {
+        const auto layout = columnFor (open);
+        int tallest = 0;
+        for (int i = 0; i < 150 && editor->getHeight() != layout.windowHeight; ++i)
+        {
+            pump (10);
+            tallest = std::max (tallest, editor->getHeight());
+        }
+        pump (300);
+        tallest = std::max (tallest, editor->getHeight());
+        EXPECT_EQ (editor->getHeight(), layout.windowHeight) << step;
+        EXPECT_LE (tallest, 788) << step;
+        ASSERT_NE (editor->getPeer(), nullptr);
+        EXPECT_EQ (editor->getPeer()->getBounds().getHeight(), layout.windowHeight) << step << ": the host's window";
+
+        // The plug-in paints in its own time (slowly on a loaded machine):
+        // the screen is read until it shows the column, for at most three
+        // seconds.
+        const int wellBottom = editor->getHeight() - 9;
+        auto problemsIn = [&] (const juce::Image& shot) {
+            juce::StringArray problems;
+            for (size_t i = 0; i < 4; ++i)
+            {
+                const int top = columnTop + layout.tops[i];
+                if (top + 24 > wellBottom)
+                    continue; // scrolled out of the well
+                if (titleShownIn (shot, { columnLeft + 62, top + 4, 130, 16 }) != static_cast<int> (i))
+                    problems.add ("the header at " + juce::String (top) + " does not read " + shownSections[i].title);
+                // The well shows between one section and the next.
+                const int gapTop = top + 24 + (open[i] ? shownSections[i].bodyHeight : 0) + 4;
+                if (gapTop + 20 <= wellBottom && titleShownIn (shot, { columnLeft + 62, gapTop, 130, 20 }) != -1)
+                    problems.add (juce::String ("a title shows in the gap below ") + shownSections[i].title);
+            }
+            return problems;
+        };
+        const juce::Rectangle<int> window (origin.x, origin.y, 460, editor->getHeight());
+        auto shot = screen.grab (window);
+        for (int i = 0; i < 60 && ! problemsIn (shot).isEmpty(); ++i)
+        {
+            pump (50);
+            shot = screen.grab (window);
+        }
+        EXPECT_TRUE (problemsIn (shot).isEmpty()) << step << ": " << problemsIn (shot).joinIntoString ("; ");
+        EXPECT_TRUE (
+            savePng (shot, format.toLowerCase() + "-sections-"
+                               + step.retainCharacters ("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ ")
+                                     .replaceCharacter (' ', '-')
+                               + ".png"));
+    };
+    auto clickHeader = [&] (size_t i) {
+        const auto layout = columnFor (open);
+        const auto at = origin + juce::Point<int> (columnLeft + 110, columnTop + layout.tops[i] + 12);
+        screen.moveTo (at);
+        pump (50);
+        screen.press (true);
+        pump (30);
+        screen.press (false);
+        open[i] = ! open[i];
+    };
+
+    openEditor();
+    ASSERT_FALSE (HasFatalFailure());
+    expectColumn ("all open");
+
+    // Closed from the top down, each header moving up as the one above it
+    // closes: the window shrinks from 788.
+    for (size_t i = 0; i < 4; ++i)
+    {
+        clickHeader (i);
+        expectColumn (juce::String ("closed to ") + shownSections[i].title);
+    }
+
+    // A new editor opens the sections as they were left.
+    editor.reset();
+    pump (100);
+    openEditor();
+    ASSERT_FALSE (HasFatalFailure());
+    expectColumn ("reopened closed");
+
+    // Opened from the bottom up: the window grows and stops at 788.
+    for (size_t i = 4; i-- > 0;)
+    {
+        clickHeader (i);
+        expectColumn (juce::String ("opened from ") + shownSections[i].title);
+    }
+
+    screen.moveTo ({ 0, 1000 });
+    editor.reset();
+    pump (50);
+    audio.stop();
     EXPECT_TRUE (audio.allFinite());
     plugin->releaseResources();
 }
