@@ -217,7 +217,7 @@ std::optional<double> number (juce::String text, std::initializer_list<const cha
     for (const auto* unit : units)
         if (text.endsWithIgnoreCase (unit))
             text = text.dropLastCharacters (static_cast<int> (std::strlen (unit))).trim();
-    return finite (text.getDoubleValue());
+    return finite (valuetext::readNumber (text));
 }
 
 // A frequency in hertz: "200", "200 Hz", "1.2 kHz", "1.2k".

@@ -5,6 +5,7 @@
 
 #include "presets/PresetSettings.h"
 
+#include <charconv>
 #include <cmath>
 #include <optional>
 
@@ -41,9 +42,16 @@ std::optional<double> numberFromState (const juce::var& v)
     if (! text.containsAnyOf ("0123456789"))
         return std::nullopt;
 
-    auto p = text.getCharPointer();
-    const double d = juce::CharacterFunctions::readDoubleValue (p);
-    if (! p.isEmpty() || ! std::isfinite (d))
+    // The whole text is the number (JUCE's own reader overflows an int on a
+    // long exponent, so it never sees stored text).
+    const auto utf8 = text.toStdString();
+    const char* first = utf8.c_str();
+    const char* last = first + utf8.size();
+    if (*first == '+')
+        ++first;
+    double d = 0.0;
+    const auto [end, error] = std::from_chars (first, last, d);
+    if (error != std::errc() || end != last || ! std::isfinite (d))
         return std::nullopt;
     return d;
 }
@@ -62,6 +70,37 @@ std::uint32_t drawSeed (std::uint64_t salt)
 {
     const auto r = static_cast<std::uint64_t> (juce::Random::getSystemRandom().nextInt64());
     return static_cast<std::uint32_t> ((r ^ salt) & 0xFFFFFFFFu);
+}
+
+// XML allows an attribute once per element, but JUCE's reader keeps every
+// copy of a repeated one, and the tree built from it would then save other
+// values than the parameters took. The first copy counts, as for any reader
+// that looks the attribute up by name.
+void keepFirstOfEachAttribute (juce::XmlElement& element)
+{
+    juce::StringArray seen;
+    juce::StringPairArray repeated;
+    for (int i = 0; i < element.getNumAttributes(); ++i)
+    {
+        const auto name = element.getAttributeName (i);
+        if (seen.contains (name))
+        {
+            if (! repeated.containsKey (name))
+                repeated.set (name, element.getStringAttribute (name));
+        }
+        else
+        {
+            seen.add (name);
+        }
+    }
+    for (const auto& name : repeated.getAllKeys())
+    {
+        while (element.hasAttribute (name))
+            element.removeAttribute (name);
+        element.setAttribute (name, repeated[name]);
+    }
+    for (auto* child : element.getChildIterator())
+        keepFirstOfEachAttribute (*child);
 }
 } // namespace
 
@@ -144,6 +183,7 @@ void MassDelayAudioProcessor::setStateInformation (const void* data, int sizeInB
     const auto xml = getXmlFromBinary (data, sizeInBytes);
     if (xml == nullptr || ! xml->hasTagName (apvts.state.getType().toString()))
         return;
+    keepFirstOfEachAttribute (*xml);
 
     auto newState = juce::ValueTree::fromXml (*xml);
     if (! newState.isValid())

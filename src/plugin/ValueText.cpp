@@ -4,7 +4,9 @@
 #include "dsp/NoteGrid.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace valuetext
 {
@@ -127,6 +129,24 @@ juce::String format (Kind kind, double raw, const Display& display)
     return juce::String (raw);
 }
 
+double readNumber (const juce::String& text)
+{
+    const auto utf8 = text.toStdString();
+    const char* first = utf8.c_str();
+    const char* last = first + utf8.size();
+    while (first != last && (*first == ' ' || *first == '\t' || *first == '\n' || *first == '\r'))
+        ++first;
+    if (first != last && *first == '+')
+        ++first;
+    double value = 0.0;
+    const auto [end, error] = std::from_chars (first, last, value);
+    if (end == first)
+        return 0.0;
+    if (error != std::errc())
+        return std::numeric_limits<double>::quiet_NaN();
+    return value;
+}
+
 double parse (Kind kind, const juce::String& typed, double current, const Display& display)
 {
     const auto trimmed = typed.trim();
@@ -147,7 +167,7 @@ double parse (Kind kind, const juce::String& typed, double current, const Displa
     stripSuffix (text, "%");
     const bool seconds = stripSuffix (text, "s");
 
-    double v = text.getDoubleValue();
+    double v = readNumber (text);
 
     // "nan", "inf" or an overflowing exponent would pass every clamp below:
     // such text leaves the value as it is.

@@ -48,6 +48,13 @@ juce::String format (Kind kind, double raw, const Display& display = {});
 // ("nan", "inf", "1e999") gives `current` back unchanged.
 double parse (Kind kind, const juce::String& text, double current, const Display& display = {});
 
+// The number at the start of typed or stored text, as JUCE's getDoubleValue
+// reads it (leading blanks, an optional sign, anything after the number
+// ignored), but safe for any input: JUCE's own reader overflows an int on a
+// long exponent. 0 when there is no number, NaN when it is out of double's
+// range.
+double readNumber (const juce::String& text);
+
 // The raw value of a number in the unit the kind shows (ms for times, Hz for
 // rates, the shown value otherwise), as parse converts it.
 double rawFromNumber (Kind kind, double number, const Display& display = {});

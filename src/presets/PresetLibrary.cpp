@@ -481,10 +481,39 @@ void PresetLibrary::loadFavorites()
     if (file == juce::File() || ! file.existsAsFile())
         return;
 
-    juce::StringArray lines;
-    lines.addLines (file.loadFileAsString());
-    for (const auto& line : lines)
-        if (line.isNotEmpty())
-            favoriteIds.add (line);
+    // The file is UTF-8 text, one id a line, as saveFavorites writes it. It
+    // is read as bytes: JUCE's text loader would take a leading FE FF as a
+    // UTF-16 mark, and a NUL would end a line early. A line that is not
+    // valid UTF-8 or holds a control character is no id we could have
+    // written, and is skipped.
+    juce::MemoryBlock bytes;
+    if (! file.loadFileAsData (bytes))
+        return;
+    const auto* data = static_cast<const char*> (bytes.getData());
+    const auto size = bytes.getSize();
+    std::size_t start = 0;
+    if (size >= 3 && static_cast<unsigned char> (data[0]) == 0xef && static_cast<unsigned char> (data[1]) == 0xbb
+        && static_cast<unsigned char> (data[2]) == 0xbf)
+        start = 3;
+    while (start < size)
+    {
+        auto end = start;
+        while (end < size && data[end] != '\n')
+            ++end;
+        auto lineEnd = end;
+        if (lineEnd > start && data[lineEnd - 1] == '\r')
+            --lineEnd;
+
+        bool usable = lineEnd > start;
+        for (auto i = start; usable && i < lineEnd; ++i)
+        {
+            const auto c = static_cast<unsigned char> (data[i]);
+            usable = c >= 0x20 && c != 0x7f;
+        }
+        const auto length = static_cast<int> (lineEnd - start);
+        if (usable && juce::CharPointer_UTF8::isValidString (data + start, length))
+            favoriteIds.add (juce::String::fromUTF8 (data + start, length));
+        start = end + 1;
+    }
 }
 } // namespace presets

@@ -184,7 +184,8 @@ std::optional<cli::Problem> interpret (const Arguments& a, Job& job)
                             || ! a.open.empty() || ! a.drag.empty() || ! a.hover.empty() || ! a.expand.empty();
     if (editorOnly && juce::String (job.mode->name) != "editor")
         return cli::Problem {
-            "--preset, --state, --set, --ticks, --open, --drag, --hover and --expand go with the editor mode, not " + modeName
+            "--preset, --state, --set, --ticks, --open, --drag, --hover and --expand go with the editor mode, not "
+            + modeName
         };
     if (! a.preset.empty() && ! a.state.empty())
         return cli::Problem { "--preset and --state both choose the starting sound; give one of them" };
