@@ -497,12 +497,12 @@ void PresetLibrary::loadFavorites()
         start = 3;
     while (start < size)
     {
+        // A line ends at CR, LF or CR LF (the empty line between CR and LF
+        // is skipped like any empty line).
         auto end = start;
-        while (end < size && data[end] != '\n')
+        while (end < size && data[end] != '\n' && data[end] != '\r')
             ++end;
-        auto lineEnd = end;
-        if (lineEnd > start && data[lineEnd - 1] == '\r')
-            --lineEnd;
+        const auto lineEnd = end;
 
         bool usable = lineEnd > start;
         for (auto i = start; usable && i < lineEnd; ++i)

@@ -106,6 +106,6 @@ TEST_F (SnapshotTool, RefusesWhatItCannotOpen)
     juce::String output;
     EXPECT_EQ (runSnapshot ({ "editor", out.getFullPathName(), "--open", "mixer" }, home.getFile(), output), 2);
     EXPECT_EQ (runSnapshot ({ "gallery", out.getFullPathName(), "--open", "about" }, home.getFile(), output), 2);
-    EXPECT_TRUE (output.contains ("editor mode only")) << output;
+    EXPECT_TRUE (output.contains ("go with the editor mode")) << output;
     EXPECT_EQ (out.getNumberOfChildFiles (juce::File::findFiles), 0);
 }
