@@ -55,12 +55,14 @@ Outcome renderCommandLine (const std::uint8_t* data, std::size_t size)
         }
         else
         {
-            // The program's answer to an unknown preset: the closest ids.
+            // The program's answer to an unknown preset: the near ids, if
+            // any are near; whatever it suggests is a preset that exists.
             std::vector<suggestions::Candidate> candidates;
             for (const auto& p : library.getPatches())
                 candidates.push_back ({ p.id(), { p.id(), p.name } });
-            if (suggestions::closest (options.presetId, candidates).isEmpty())
-                return "no preset is suggested for an unknown id";
+            for (const auto& id : suggestions::closest (options.presetId, candidates))
+                if (library.findById (id) == nullptr)
+                    return ("the suggestion " + quote (id) + " is no preset").toStdString();
         }
     }
 
