@@ -13,7 +13,7 @@ using Kind = MdSlider::Kind;
 namespace id = params::id;
 
 // In the order of the Control enumeration.
-const std::array<EffectBodyControl::Spec, TapeDegradationBody::numControls> tapeControls { {
+const std::array<EffectBodyControl::Definition, TapeDegradationBody::numControls> tapeControls { {
     { "WEAR", id::tapeWear, Kind::Percent, 0.0, 100.0, 1.0, 25.0 },
     { "LO BUMP", id::tapeHeadBump, Kind::Decibels, 0.0, 100.0, 1.0, 20.0 },
     { "DRIVE", id::tapeIn, Kind::Percent, 0.0, 100.0, 1.0, 50.0 },
