@@ -8,6 +8,7 @@ JOBS ?= 2
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_JOBS ?= 1
+FUZZ_ARGS ?=
 SANITIZE_BUILD ?= build-sanitize-dsp
 
 .PHONY: run test bootstrap bootstrap-tests configure configure-tests build build-tests install demos bench \
@@ -44,7 +45,7 @@ demos: build
 	@scripts/render-demos.sh $(BUILD) out
 
 fuzz: bootstrap-tests
-	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_JOBS=$(FUZZ_JOBS) JOBS=$(JOBS) scripts/run-fuzzers.sh $(FUZZ_BUILD)
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_JOBS=$(FUZZ_JOBS) FUZZ_ARGS="$(FUZZ_ARGS)" JOBS=$(JOBS) scripts/run-fuzzers.sh $(FUZZ_BUILD)
 
 sanitize-dsp: bootstrap-tests
 	@CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -206,6 +206,14 @@ public:
     // the program only; the parameters come from the state.
     static constexpr const char* programProperty = "factoryProgram";
 
+    // The XML inside a state blob (the framework's envelope: a magic number,
+    // a length, UTF-8 text), or null when the blob is not one or holds text
+    // JUCE's XML reader cannot read safely: invalid UTF-8, a processing
+    // instruction after the header, or elements nested deeper than
+    // maxStateNesting. A state this plug-in saved never has any of these.
+    static std::unique_ptr<juce::XmlElement> xmlFromStateBlob (const void* data, int sizeInBytes);
+    static constexpr int maxStateNesting = 64;
+
     // Whether a new instance applies the default patch of the settings file.
     // On in the product; test programs turn it off so that their processors
     // start from the parameter defaults.

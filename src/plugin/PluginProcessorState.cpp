@@ -7,6 +7,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 namespace
@@ -102,9 +103,115 @@ void keepFirstOfEachAttribute (juce::XmlElement& element)
     for (auto* child : element.getChildIterator())
         keepFirstOfEachAttribute (*child);
 }
+
+// Whether the XML text is one JUCE's reader gets through safely. Inside an
+// element, a processing instruction followed by text sends it round the same
+// loop for ever, so none is allowed after the header; a document type could
+// define entities that expand without end, so none is allowed at all. The
+// reader also recurses once per nested element: elements may nest maxDepth
+// deep. Tags are followed as the reader follows them: "/>" or ">" ends a tag
+// outside its quoted values, "</" closes an element. Anything left open at
+// the end (a tag, a value, a comment) is refused too: a saved state is
+// always whole.
+bool xmlReadable (const juce::String& text, int maxDepth)
+{
+    auto p = text.getCharPointer();
+    p.incrementToEndOfWhitespace();
+    if (p.compareUpTo (juce::CharPointer_ASCII ("<?xml"), 5) == 0)
+    {
+        const auto headerEnd = p.indexOf (juce::CharPointer_ASCII ("?>"));
+        if (headerEnd < 0)
+            return false;
+        p += headerEnd + 2;
+    }
+
+    const auto skipPast = [&p] (const char* end) {
+        const auto at = p.indexOf (juce::CharPointer_ASCII (end));
+        if (at < 0)
+            return false;
+        p += at + static_cast<int> (std::strlen (end));
+        return true;
+    };
+
+    int depth = 0;
+    while (! p.isEmpty())
+    {
+        if (p.getAndAdvance() != '<')
+            continue;
+        if (p.compareUpTo (juce::CharPointer_ASCII ("!--"), 3) == 0)
+        {
+            if (! skipPast ("-->"))
+                return false;
+            continue;
+        }
+        if (p.compareUpTo (juce::CharPointer_ASCII ("![CDATA["), 8) == 0)
+        {
+            if (! skipPast ("]]>"))
+                return false;
+            continue;
+        }
+        if (*p == '?' || *p == '!')
+            return false;
+        if (*p == '/')
+        {
+            --depth;
+            if (! skipPast (">"))
+                return false;
+            continue;
+        }
+
+        if (++depth > maxDepth)
+            return false;
+        // Inside the tag: a quote may only open a value after "=".
+        for (bool afterEquals = false;;)
+        {
+            if (p.isEmpty())
+                return false;
+            const auto t = p.getAndAdvance();
+            if (t == '"' || t == '\'')
+            {
+                const char quote[] = { static_cast<char> (t), 0 };
+                if (! afterEquals || ! skipPast (quote))
+                    return false;
+            }
+            else if (t == '>')
+            {
+                break;
+            }
+            else if (t == '/' && *p == '>')
+            {
+                p.getAndAdvance();
+                --depth;
+                break;
+            }
+            if (! juce::CharacterFunctions::isWhitespace (t))
+                afterEquals = t == '=';
+        }
+    }
+    return true;
+}
 } // namespace
 
 //==============================================================================
+std::unique_ptr<juce::XmlElement> MassDelayAudioProcessor::xmlFromStateBlob (const void* data, int sizeInBytes)
+{
+    constexpr std::uint32_t envelopeMagic = 0x21324356;
+    if (data == nullptr || sizeInBytes <= 8 || juce::ByteOrder::littleEndianInt (data) != envelopeMagic)
+        return {};
+    const auto declared = static_cast<int> (juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4)));
+    const auto length = juce::jmin (sizeInBytes - 8, declared);
+    const auto* utf8 = static_cast<const char*> (data) + 8;
+
+    // A broken UTF-8 sequence can send the XML reader past the end of the
+    // text, so such text is refused before it is read.
+    if (length <= 0 || ! juce::CharPointer_UTF8::isValidString (utf8, length))
+        return {};
+    const auto text = juce::String::fromUTF8 (utf8, length);
+    if (! xmlReadable (text, maxStateNesting))
+        return {};
+    return juce::parseXML (text);
+}
+
 void MassDelayAudioProcessor::setApplyDefaultPatchAtStartup (bool shouldApply)
 {
     defaultPatchAtStartup().store (shouldApply);
@@ -168,19 +275,7 @@ void MassDelayAudioProcessor::setStateInformation (const void* data, int sizeInB
     if (data == nullptr || sizeInBytes <= 0)
         return;
 
-    // The framework's envelope holds a length and UTF-8 text. Text that is
-    // not valid UTF-8 is refused before the XML reader sees it: a broken
-    // sequence can send that reader past the end of the text (a fuzzed blob
-    // kept it busy for longer than 20 s).
-    if (sizeInBytes > 8)
-    {
-        const auto declared = static_cast<int> (juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4)));
-        const auto length = juce::jmin (sizeInBytes - 8, declared);
-        if (length > 0 && ! juce::CharPointer_UTF8::isValidString (static_cast<const char*> (data) + 8, length))
-            return;
-    }
-
-    const auto xml = getXmlFromBinary (data, sizeInBytes);
+    const auto xml = xmlFromStateBlob (data, sizeInBytes);
     if (xml == nullptr || ! xml->hasTagName (apvts.state.getType().toString()))
         return;
     keepFirstOfEachAttribute (*xml);

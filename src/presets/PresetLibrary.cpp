@@ -1,6 +1,7 @@
 #include "presets/PresetLibrary.h"
 
 #include "presets/SafeFileWrite.h"
+#include "presets/UntrustedJson.h"
 
 #include "BinaryData.h"
 
@@ -42,38 +43,6 @@ juce::String withoutControlCharacters (const juce::String& s)
             out += juce::String::charToString (c);
     }
     return out;
-}
-
-// Whether brackets nest at most maxDepth deep (brackets inside strings do not count).
-bool nestingWithin (const juce::String& text, int maxDepth)
-{
-    int depth = 0;
-    bool inString = false;
-    for (auto p = text.getCharPointer(); ! p.isEmpty();)
-    {
-        const auto c = p.getAndAdvance();
-        if (inString)
-        {
-            if (c == '\\' && ! p.isEmpty())
-                p.getAndAdvance();
-            else if (c == '"')
-                inString = false;
-        }
-        else if (c == '"')
-        {
-            inString = true;
-        }
-        else if (c == '[' || c == '{')
-        {
-            if (++depth > maxDepth)
-                return false;
-        }
-        else if (c == ']' || c == '}')
-        {
-            --depth;
-        }
-    }
-    return true;
 }
 
 bool sortsBefore (const juce::String& a, const juce::String& b)
@@ -304,9 +273,7 @@ juce::File PresetLibrary::userFileFor (const juce::String& folder, const juce::S
 
 juce::var PresetLibrary::parsePresetJson (const juce::String& text)
 {
-    if (! nestingWithin (text, maxJsonNesting))
-        return {};
-    auto content = juce::JSON::parse (text);
+    auto content = untrustedJson::parse (text);
     return content.getDynamicObject() != nullptr ? content : juce::var();
 }
 

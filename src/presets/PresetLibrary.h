@@ -90,11 +90,6 @@ public:
     // Preset files larger than this are not read (they are a few kilobytes).
     static constexpr juce::int64 maxPresetFileSize = 4 * 1024 * 1024;
 
-    // JSON nested deeper than this is not parsed: the parser recurses once
-    // per level, and a file of a few megabytes of brackets would exhaust the
-    // stack. Presets nest two levels.
-    static constexpr int maxJsonNesting = 64;
-
     // Reading a preset file from anywhere (an "open" command).
     enum class ReadResult
     {
@@ -109,8 +104,8 @@ public:
     // folder empty, params = its "params" value.
     static ReadResult readPatchFile (const juce::File& file, Patch& patch);
 
-    // The file's content as a JSON object, or void when it is not one (or
-    // nests deeper than maxJsonNesting).
+    // The file's content as a JSON object, or void when it is not one (or is
+    // text JUCE's parser cannot read safely: see untrustedJson).
     static juce::var parsePresetJson (const juce::String& text);
 
     // A file name made from a patch name: no path separators or characters

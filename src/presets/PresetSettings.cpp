@@ -2,6 +2,7 @@
 
 #include "presets/PresetLibrary.h"
 #include "presets/SafeFileWrite.h"
+#include "presets/UntrustedJson.h"
 
 #include <mutex>
 
@@ -52,7 +53,7 @@ juce::var loadSettings (const juce::File& settingsFile)
 {
     if (settingsFile.existsAsFile())
     {
-        auto parsed = juce::JSON::parse (settingsFile.loadFileAsString());
+        auto parsed = untrustedJson::parse (settingsFile.loadFileAsString());
         if (parsed.getDynamicObject() != nullptr)
             return parsed;
     }

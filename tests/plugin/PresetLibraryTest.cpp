@@ -1,4 +1,5 @@
 #include "presets/PresetLibrary.h"
+#include "presets/UntrustedJson.h"
 
 #include "support/CaseName.h"
 
@@ -544,7 +545,46 @@ INSTANTIATE_TEST_SUITE_P (Files, PresetFileReading, ::testing::Values (
                PresetLibrary::ReadResult::notAPreset, "" },
     ReadCase { "brackets inside strings do not count", "str.json",
                R"({ "name": ")" + juce::String::repeatedString ("[", 100) + R"(\"[" })", PresetLibrary::ReadResult::ok,
-               juce::String::repeatedString ("[", 100) + "\"[" }),
+               juce::String::repeatedString ("[", 100) + "\"[" },
+    ReadCase { "a number JUCE's reader would overflow", "big.json", R"({ "name": "n", "seed": 98765432109876543210 })",
+               PresetLibrary::ReadResult::notAPreset, "" },
+    ReadCase { "a 64-bit seed and a long fraction", "seed.json",
+               R"({ "name": "n", "seed": 987654321098765432, "x": 0.0000001234567890123456789, "y": -1.5E+0300 })",
+               PresetLibrary::ReadResult::ok, "n" }),
+    testsupport::NameFromWhat());
+// clang-format on
+
+struct JsonLimitCase
+{
+    const char* what;
+    const char* text;
+    bool within;
+};
+
+class UntrustedJsonLimits : public ::testing::TestWithParam<JsonLimitCase>
+{};
+
+// JUCE's JSON reader keeps an integer part in 64 bits and an exponent in 32
+// bits without checking: what could overflow them is refused before parsing.
+TEST_P (UntrustedJsonLimits, RefuseWhatJucesReaderWouldOverflow)
+{
+    EXPECT_EQ (presets::untrustedJson::withinLimits (GetParam().text), GetParam().within);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P (Texts, UntrustedJsonLimits, ::testing::Values (
+    JsonLimitCase { "18 digits", "[ 999999999999999999, -999999999999999999 ]", true },
+    JsonLimitCase { "19 digits", "[ 1000000000000000000 ]", false },
+    JsonLimitCase { "19 digits negative", "[ -1000000000000000000 ]", false },
+    JsonLimitCase { "leading zeros do not count", "[ 0000000000000000000001 ]", true },
+    JsonLimitCase { "a long fraction", "[ 1.00000000000000000000000000001 ]", true },
+    JsonLimitCase { "a four-digit exponent", "[ 1e9999, 1E-9999, 1e+0009999 ]", true },
+    JsonLimitCase { "a five-digit exponent", "[ 1e10000 ]", false },
+    JsonLimitCase { "a five-digit negative exponent", "[ 2.5E-10000 ]", false },
+    JsonLimitCase { "digits inside strings", R"([ "12345678901234567890123", "1e99999" ])", true },
+    JsonLimitCase { "an escaped quote keeps the string open", R"([ "\"12345678901234567890123" ])", true },
+    JsonLimitCase { "64 levels", "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]", true },
+    JsonLimitCase { "65 levels", "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[", false }),
     testsupport::NameFromWhat());
 // clang-format on
 

@@ -127,7 +127,9 @@ INSTANTIATE_TEST_SUITE_P (Contents, SettingsBadFile, ::testing::Values (
     BadSettingsCase { "corrupt", "{ \"defaultPatchId\": \"Live/Mi" },
     BadSettingsCase { "array", R"([ { "defaultPatchId": "Live/Mine" } ])" },
     BadSettingsCase { "string", R"("Live/Mine")" },
-    BadSettingsCase { "number", "12" }),
+    BadSettingsCase { "number", "12" },
+    BadSettingsCase { "an integer too long to read", R"({ "defaultPatchId": "Live/Mine", "x": 1234567890123456789012 })" },
+    BadSettingsCase { "an exponent too long to read", R"({ "defaultPatchId": "Live/Mine", "x": 1e-5198400060 })" }),
     testsupport::NameFromWhat());
 // clang-format on
 

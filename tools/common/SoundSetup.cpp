@@ -31,7 +31,7 @@ juce::Result applyStateFile (MassDelayAudioProcessor& processor, const juce::Fil
     if (! file.loadFileAsData (blob))
         return juce::Result::fail ("cannot read the state file " + file.getFullPathName());
 
-    const auto xml = juce::AudioProcessor::getXmlFromBinary (blob.getData(), static_cast<int> (blob.getSize()));
+    const auto xml = MassDelayAudioProcessor::xmlFromStateBlob (blob.getData(), static_cast<int> (blob.getSize()));
     if (xml == nullptr || ! xml->hasTagName (processor.getValueTreeState().state.getType().toString()))
         return juce::Result::fail (file.getFullPathName()
                                    + " is not a Twist Delay state (a state blob saved by the plug-in: the "
