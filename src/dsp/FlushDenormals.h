@@ -19,7 +19,7 @@ public:
     {
 #if defined(__SSE__) || defined(__x86_64__)
         saved = _mm_getcsr();
-        _mm_setcsr (saved | 0x8040u); // flush to zero, denormals are zero
+        _mm_setcsr (static_cast<unsigned> (saved) | 0x8040u); // flush to zero, denormals are zero
 #elif defined(__aarch64__)
         std::uint64_t fpcr = 0;
         asm volatile("mrs %0, fpcr" : "=r"(fpcr));

@@ -236,7 +236,7 @@ void TapEngine::applyGapRuleForward (int n, float P, float g, bool anchorFirst)
         const auto y = a < next ? next : a;
         return y < 0.0f ? 0.0f : y;
     };
-    const auto firstStep = [P, g, anchorFirst, &step] (float c, float a) {
+    const auto firstStep = [P, anchorFirst, &step] (float c, float a) {
         return anchorFirst ? std::max (a, 0.0f) : step (P, c, a);
     };
     // The search runs only without the anchored first tap.

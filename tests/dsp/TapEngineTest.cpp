@@ -139,6 +139,8 @@ INSTANTIATE_TEST_SUITE_P (Ends, FullTwist,
                                              FullTwistCase { "minus 100", -100.0f }),
                           testsupport::NameFromWhat());
 
+namespace
+{
 struct ReverseCase
 {
     const char* what;
@@ -151,6 +153,7 @@ void PrintTo (const ReverseCase& c, std::ostream* os)
 {
     *os << c.what;
 }
+} // namespace
 
 class Reverse : public ::testing::TestWithParam<ReverseCase>
 {};
@@ -238,6 +241,8 @@ TEST (TapEngine, EmptyWhenTheWindowOrCountIsEmpty)
     EXPECT_EQ (run (p).count, 0);
 }
 
+namespace
+{
 struct FalloffCase
 {
     const char* what;
@@ -251,6 +256,7 @@ void PrintTo (const FalloffCase& c, std::ostream* os)
 {
     *os << c.what;
 }
+} // namespace
 
 class Falloff : public ::testing::TestWithParam<FalloffCase>
 {};

@@ -390,6 +390,8 @@ TEST (TapeFlutter, RingIs500SamplesUpTo96kHzAndCoversTheDeepestReadAbove)
     }
 }
 
+namespace
+{
 struct RateCase
 {
     const char* what;
@@ -400,6 +402,7 @@ void PrintTo (const RateCase& c, std::ostream* os)
 {
     *os << c.what;
 }
+} // namespace
 
 namespace
 {
