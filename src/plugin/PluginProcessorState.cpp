@@ -162,7 +162,9 @@ bool xmlReadable (const juce::String& text, int maxDepth)
 
         if (++depth > maxDepth)
             return false;
-        // Inside the tag: a quote may only open a value after "=".
+        // Inside the tag: a quote may only open a value after "=", and no
+        // "<" may start anything (the reader would skip a processing
+        // instruction there and lose its place).
         for (bool afterEquals = false;;)
         {
             if (p.isEmpty())
@@ -173,6 +175,10 @@ bool xmlReadable (const juce::String& text, int maxDepth)
                 const char quote[] = { static_cast<char> (t), 0 };
                 if (! afterEquals || ! skipPast (quote))
                     return false;
+            }
+            else if (t == '<')
+            {
+                return false;
             }
             else if (t == '>')
             {

@@ -303,6 +303,8 @@ INSTANTIATE_TEST_SUITE_P (Blobs, StateBadBlob, ::testing::Values (
     // JUCE's reader goes round one loop for ever on this (found by fuzzing).
     BadBlobCase { "a processing instruction followed by text inside an element", [] (const juce::MemoryBlock& good) {
         return withInsideTheRoot (good, "<?pi data?>text"); } },
+    BadBlobCase { "a processing instruction inside a tag", [] (const juce::MemoryBlock& good) {
+        return withInsideTheRoot (good, "<Note a=\"1\" b<?pi data?>_c=\"2\"/>"); } },
     BadBlobCase { "a document type, whose entities could expand without end", [] (const juce::MemoryBlock& good) {
         return blobOfText ("<!DOCTYPE Parameters [<!ENTITY a \"b\">]>" + xmlOf (good)->toString (
             juce::XmlElement::TextFormat().withoutHeader())); } },
