@@ -379,6 +379,22 @@ TEST_F (PresetBar, ChangesFromAnotherThreadReachTheMarkOnTheNextRefresh)
     EXPECT_EQ (label(), "Standard Delay*");
 }
 
+// Applying a patch and letting the editor refresh (its length snap, sync
+// conversions and predelay rule run on every tick) leaves every factory
+// patch unmarked: what the editor writes back must be the patch itself.
+TEST_F (PresetBar, NoFactoryPatchIsMarkedByTheEditorsOwnRefresh)
+{
+    open();
+    const auto& patches = library().getPatches();
+    for (std::size_t i = 0; i < library().getFactoryCount(); ++i)
+    {
+        processor->applyPatch (patches[i]);
+        for (int tick = 0; tick < 4; ++tick)
+            editor->refresh();
+        EXPECT_FALSE (panel().isModified()) << patches[i].id();
+    }
+}
+
 // A host choosing a program (from its own thread or the message thread)
 // changes every parameter: the bar names the program, unmarked, after the
 // next refresh; a later change marks it as usual.
