@@ -4,6 +4,7 @@
 #include "plugin/PluginProcessor.h"
 
 #include "presets/PresetSettings.h"
+#include "presets/StrictUtf8.h"
 
 #include <charconv>
 #include <cmath>
@@ -210,7 +211,7 @@ std::unique_ptr<juce::XmlElement> MassDelayAudioProcessor::xmlFromStateBlob (con
 
     // A broken UTF-8 sequence can send the XML reader past the end of the
     // text, so such text is refused before it is read.
-    if (length <= 0 || ! juce::CharPointer_UTF8::isValidString (utf8, length))
+    if (length <= 0 || ! presets::isStrictUtf8 (utf8, length))
         return {};
     const auto text = juce::String::fromUTF8 (utf8, length);
     if (! xmlReadable (text, maxStateNesting))
