@@ -439,7 +439,11 @@ bool PresetLibrary::saveFavorites() const
 {
     if (userDir == juce::File() || userDir.createDirectory().failed())
         return false;
-    return replaceFileWithText (favoritesFile(), favoriteIds.joinIntoString ("\r\n"));
+    // The reader skips a byte-order mark at the start of the file, so a first
+    // id that begins with U+FEFF gets one in front of it.
+    const juce::String byteOrderMark = juce::String::charToString (0xfeff);
+    const auto text = favoriteIds.joinIntoString ("\r\n");
+    return replaceFileWithText (favoritesFile(), text.startsWith (byteOrderMark) ? byteOrderMark + text : text);
 }
 
 void PresetLibrary::loadFavorites()

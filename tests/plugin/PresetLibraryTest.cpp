@@ -352,6 +352,22 @@ TEST_F (PresetLibraryFixture, FavoritesSkipLinesThatAreNotUtf8)
                                                             juce::String::fromUTF8 ("\xf0\x9f\x8e\xb8")));
 }
 
+// The reader takes a leading U+FEFF as a byte-order mark: a first id that
+// begins with one still reads back whole (found by fuzzing).
+TEST_F (PresetLibraryFixture, AFirstFavoriteStartingWithAByteOrderMarkSurvivesAWrite)
+{
+    const char bytes[] = "\xef\xbb\xbf\xef\xbb\xbfx\ny\n";
+    ASSERT_TRUE (userDir.createDirectory());
+    ASSERT_TRUE (userDir.getChildFile ("favorites.txt").replaceWithData (bytes, sizeof (bytes) - 1));
+    library.loadFavorites();
+    const auto ids = library.getFavoriteIds();
+    ASSERT_EQ (ids, juce::StringArray (juce::String::fromUTF8 ("\xef\xbb\xbfx"), "y"));
+
+    ASSERT_TRUE (library.saveFavorites());
+    library.loadFavorites();
+    EXPECT_EQ (library.getFavoriteIds(), ids);
+}
+
 TEST_F (PresetLibraryFixture, FavoriteIdsWithControlCharactersAreRefusedAndTheFileKeepsOneIdALine)
 {
     ASSERT_TRUE (library.addFavorite ("Traditional/INIT PATCH"));
