@@ -3,6 +3,7 @@
 #include "dsp/NoteGrid.h"
 #include "dsp/ParamMapping.h"
 #include "plugin/TapWindowEdits.h"
+#include "presets/PresetSettings.h"
 
 #include "ui/Col.h"
 #include "ui/Helper.h"
@@ -195,8 +196,12 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     };
     addChildComponent (clickCatcher);
 
+    setUpKeyboardAndAccessibility();
+
     startTimerHz (30);
     setSize (editorWidth, maxHeight);
+    zoomPercent = presets::getZoomPercent (presets::defaultSettingsFile());
+    applyScale();
     updateWindowHeight();
 }
 
@@ -277,7 +282,9 @@ int MassDelayAudioProcessorEditor::windowHeightFor (int sectionsBottom)
 
 void MassDelayAudioProcessorEditor::updateWindowHeight()
 {
-    const int target = windowHeightFor (sectionTop + sectionContentHeight);
+    const int ruled = windowHeightFor (sectionTop + sectionContentHeight);
+    const int target =
+        std::max (std::min (ruled, tallestHeightFor (screenWorkArea(), effectiveScale)), sectionTop + 21);
     if (target != getHeight())
         setSize (getWidth(), target);
 }
