@@ -6,6 +6,8 @@
 
 #include "ui/ValueEntryBox.h"
 
+#include <functional>
+
 juce::String MassDelayAudioProcessorEditor::parameterName (const char* id) const
 {
     if (auto* param = apvts.getParameter (id))
@@ -51,8 +53,16 @@ void MassDelayAudioProcessorEditor::setUpKeyboardAndAccessibility()
     std::function<void (juce::Component&)> visit = [this, &visit] (juce::Component& c) {
         if (auto* slider = dynamic_cast<MdSlider*> (&c))
         {
-            if (slider->paramId.isNotEmpty() && slider->getTitle().isEmpty())
-                slider->setTitle (parameterName (slider->paramId.toRawUTF8()));
+            if (auto* param = apvts.getParameter (slider->paramId))
+            {
+                if (slider->getTitle().isEmpty())
+                    slider->setTitle (param->getName (64));
+                // The slider moves the parameter's own value, so the host's
+                // text for it is the parameter's text at that value.
+                slider->accessibleValueText = [param] (double raw) {
+                    return param->getText (param->convertTo0to1 (static_cast<float> (raw)), 1024);
+                };
+            }
             slider->setWantsKeyboardFocus (true);
         }
         for (auto* child : c.getChildren())

@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <typeinfo>
 #include <vector>
 
 // Keyboard focus stays with the host unless a value-entry box is open;
@@ -99,14 +101,10 @@ INSTANTIATE_TEST_SUITE_P (Controls, EditorClickFocus, ::testing::ValuesIn (click
 
 TEST_F (KeyboardFixture, AnOpenValueBoxHoldsTheKeyboardAndEscapeClosesItUnchanged)
 {
-    uitest::DesktopMouse mouse (*editor);
+    uitest::DesktopMouse desktop (*editor);
     const float before = raw (params::id::mix);
-    const auto at = centreOf (editor->getMixSlider());
-    mouse.move (at.x, at.y);
-    editor->getMixSlider().mouseDown (
-        juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), at, uitest::rightButton, 1.0f, 0.0f, 0.0f,
-                          0.0f, 0.0f, &editor->getMixSlider(), &editor->getMixSlider(), juce::Time::getCurrentTime(),
-                          at, juce::Time::getCurrentTime(), 1, false));
+    uitest::Mouse mouse (editor->getMixSlider());
+    mouse.click (11.0f, 50.0f, uitest::rightButton);
     uitest::pump();
 
     auto* field = uitest::entryField();
@@ -247,7 +245,9 @@ TEST_F (KeyboardFixture, EveryControlHasATitleAndEverySliderTheHostsValueText)
         const bool control = dynamic_cast<juce::Button*> (&c) != nullptr || dynamic_cast<juce::Slider*> (&c) != nullptr
                              || c.getWantsKeyboardFocus();
         if (control && c.isAccessible())
+        {
             EXPECT_TRUE (accessibleTitle (c).isNotEmpty()) << c.getComponentID() << " " << typeid (c).name();
+        }
 
         if (auto* slider = dynamic_cast<MdSlider*> (&c); slider != nullptr && slider->paramId.isNotEmpty())
         {

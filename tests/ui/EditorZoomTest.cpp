@@ -147,7 +147,7 @@ TEST (EditorZoom, TwoHundredPercentIsDrawnAsSharpAsTheDeviceScale)
 
     const auto stretched =
         uitest::render (*small.editor)
-            .rescaled (device.getWidth(), device.getHeight(), juce::Graphics::mediumResolutionResampling);
+            .rescaled (device.getWidth(), device.getHeight(), juce::Graphics::mediumResamplingQuality);
 
     double zoomedError = 0.0, stretchedError = 0.0;
     for (int y = 0; y < device.getHeight(); ++y)

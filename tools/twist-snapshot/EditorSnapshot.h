@@ -30,6 +30,9 @@ public:
         // The effect sections that start open, by title (any case), or
         // "all" or "none"; empty: as the state has them.
         juce::StringArray expand;
+        // The editor's zoom in percent (a step of 100 to 200), whatever the
+        // user's settings hold.
+        int zoom = 100;
     };
 
     // Returns nullptr with an explanation in error when the setup cannot be met.

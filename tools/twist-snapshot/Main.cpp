@@ -3,7 +3,7 @@
 //
 //     twist-snapshot <mode> <output-folder> [--scale N]... [--name NAME]
 //                    [--preset ID] [--state FILE] [--set ID=VALUE]... [--ticks N]
-//                    [--drag ID] [--expand SECTION]... [--area X,Y,W,H]
+//                    [--drag ID] [--expand SECTION]... [--area X,Y,W,H] [--zoom PERCENT]
 //     twist-snapshot --list
 //
 // writes <output-folder>/<mode>@1x.png and <mode>@2x.png (or the given
@@ -13,9 +13,11 @@
 // --drag it shows parameter ID as being dragged; with --expand exactly the
 // named effect sections start open (TAPE, "PITCH / CHORUS", WAVE, TREMOLO,
 // all or none), otherwise those the state has open. --area renders only
-// that rectangle of the component (in its own coordinates).
+// that rectangle of the component (in its own coordinates). --zoom draws the
+// editor at that zoom (100 by default, whatever the user's settings hold).
 
 #include "SnapshotModes.h"
+#include "presets/PresetSettings.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -27,7 +29,7 @@ int usage()
 {
     std::cerr << "usage: twist-snapshot <mode> <output-folder> [--scale N]... [--name NAME]\n"
                  "                      [--preset ID] [--state FILE] [--set ID=VALUE]... [--ticks N]\n"
-                 "                      [--drag ID] [--expand SECTION]... [--area X,Y,W,H]\n"
+                 "                      [--drag ID] [--expand SECTION]... [--area X,Y,W,H] [--zoom PERCENT]\n"
                  "       twist-snapshot --list\n";
     return 2;
 }
@@ -121,6 +123,15 @@ int main (int argc, char* argv[])
                      numbers[3].getIntValue() };
             if (area.isEmpty())
                 return usage();
+        }
+        else if (args[i] == "--zoom" && i + 1 < args.size())
+        {
+            options.zoom = args[++i].getIntValue();
+            if (presets::nearestZoomStep (options.zoom) != options.zoom)
+            {
+                std::cerr << "twist-snapshot: --zoom takes 100, 125, 150, 175 or 200\n";
+                return 2;
+            }
         }
         else if (args[i] == "--ticks" && i + 1 < args.size())
         {

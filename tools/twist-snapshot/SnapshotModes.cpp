@@ -21,6 +21,7 @@ const std::vector<SnapshotMode>& snapshotModes()
               setup.ticks = options.ticks;
               setup.dragId = options.dragId;
               setup.expand = options.expand;
+              setup.zoom = options.zoom;
               return EditorSnapshot::create (setup, error);
           } },
     };

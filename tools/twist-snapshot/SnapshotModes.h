@@ -16,6 +16,7 @@ struct SnapshotOptions
     int ticks = 30;                                     // --ticks
     juce::String dragId;                                // --drag
     juce::StringArray expand;                           // --expand SECTION (or all / none)
+    int zoom = 100;                                     // --zoom PERCENT
 };
 
 // What twist-snapshot can render. A mode builds the component to render,
