@@ -73,6 +73,8 @@ public:
     // (renderers use it to show a drag without a mouse).
     void setDraggedParamId (const juce::String& id) { draggedParamId = id; }
     const juce::String& getHoveredParamId() const noexcept { return hoveredParamId; }
+    // Sets the hovered parameter as a control's mouse enter reports it.
+    void setHoveredParamId (const juce::String& id) { hoveredParamId = id; }
     float getTitleGlow() const noexcept { return titleGlow; }
 
     // The value texts of the density strip for a raw start or end spacing:

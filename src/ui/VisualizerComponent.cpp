@@ -2,14 +2,25 @@
 
 #include "dsp/TapEngine.h"
 #include "plugin/ParameterTable.h"
+#include "ui/BumpHud.h"
 #include "ui/Col.h"
+#include "ui/DecayHud.h"
+#include "ui/EqHud.h"
+#include "ui/FaderReadoutHud.h"
 #include "ui/FaderScale.h"
+#include "ui/FlutterHud.h"
 #include "ui/MdLookAndFeel.h"
+#include "ui/PitchHud.h"
+#include "ui/TapeChainHud.h"
+#include "ui/TapeMixHud.h"
+#include "ui/WearHud.h"
+#include "ui/WidthHud.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <tuple>
+#include <utility>
 
 bool VisualizerComponent::VisualizerState::samePaintInputs (const VisualizerState& o) const
 {
@@ -27,8 +38,31 @@ bool VisualizerComponent::VisualizerState::samePaintInputs (const VisualizerStat
 }
 
 VisualizerComponent::VisualizerComponent()
+    : eqHud (std::make_unique<EqHud>())
+    , decayHud (std::make_unique<DecayHud>())
+    , wearHud (std::make_unique<WearHud>())
+    , tapeChainHud (std::make_unique<TapeChainHud>())
+    , tapeMixHud (std::make_unique<TapeMixHud>())
+    , bumpHud (std::make_unique<BumpHud>())
+    , flutterHud (std::make_unique<FlutterHud>())
+    , widthHud (std::make_unique<WidthHud>())
+    , mixHud (std::make_unique<FaderReadoutHud>())
+    , masterHud (std::make_unique<FaderReadoutHud>())
+    , startHud (std::make_unique<FaderReadoutHud>())
+    , falloffHud (std::make_unique<FaderReadoutHud>())
+    , pitchHud (std::make_unique<PitchHud>())
+    , overlays { eqHud.get(),    decayHud.get(),   wearHud.get(),  tapeChainHud.get(), tapeMixHud.get(),
+                 bumpHud.get(),  flutterHud.get(), widthHud.get(), mixHud.get(),       masterHud.get(),
+                 startHud.get(), falloffHud.get(), pitchHud.get() }
 {
     setOpaque (false);
+    // The overlays lie under every other child: the decay-mode button, the
+    // steps label and the strips stay on top and usable.
+    for (auto* overlay : overlays)
+    {
+        addAndMakeVisible (*overlay);
+        overlay->setVisible (false);
+    }
     addAndMakeVisible (densityStrip);
 }
 
@@ -40,6 +74,8 @@ VisualizerComponent::~VisualizerComponent()
     wearSlider.setLookAndFeel (nullptr);
     falloffSlider.setLookAndFeel (nullptr);
     lengthSlider.setLookAndFeel (nullptr);
+    for (auto* overlay : overlays)
+        removeChildComponent (overlay);
 }
 
 void VisualizerComponent::setUpAxisSlider (MdSlider& slider, juce::Slider::SliderStyle style, double minimum,
@@ -141,6 +177,21 @@ void VisualizerComponent::setState (const VisualizerState& newState)
     state.decayHandleY = juce::jlimit (0.0f, 1.0f, decayHandlePos (c).y / height);
     state.wearHandleY = juce::jlimit (0.0f, 1.0f, wearHandlePos (c).y / height);
 
+    eqHud->state = state;
+    decayHud->state = state;
+    wearHud->state = state;
+    tapeChainHud->state = state;
+    tapeMixHud->state = state;
+    bumpHud->state = state;
+    flutterHud->state = state;
+    widthHud->state = state;
+    pitchHud->state = state;
+    // The two animated overlays move with every refresh while they are on
+    // screen; hidden, they cost nothing.
+    for (auto* animated : { static_cast<HudOverlay*> (flutterHud.get()), static_cast<HudOverlay*> (widthHud.get()) })
+        if (animated->isVisible())
+            animated->repaint();
+
     showHud (state.activeHud);
 
     const auto text = decayModeText (state.decayMode);
@@ -166,7 +217,7 @@ VisualizerComponent::Readout VisualizerComponent::readoutFor (ActiveHud code, co
     switch (code)
     {
         case ActiveHud::Mix:
-            return { "MIX", juce::String (juce::roundToInt (s.mix)) + "%" };
+            return { "MIX", juce::String (HudOverlay::roundHalfAway (s.mix)) + "%" };
         case ActiveHud::Master:
             return { "MASTER", faderscale::formatMoutDb (s.master) };
         case ActiveHud::Start:
@@ -191,37 +242,71 @@ VisualizerComponent::Readout VisualizerComponent::readoutFor (ActiveHud code, co
     }
 }
 
-void VisualizerComponent::showHud (ActiveHud code)
+HudOverlay* VisualizerComponent::getOverlay (ActiveHud code) const noexcept
 {
-    // The overlays themselves arrive with the HUD family; until then the
-    // component only remembers which one is asked for.
     switch (code)
     {
         case ActiveHud::Eq:
+            return eqHud.get();
         case ActiveHud::Decay:
+            return decayHud.get();
         case ActiveHud::TapeChain:
+            return tapeChainHud.get();
         case ActiveHud::TapeMix:
+            return tapeMixHud.get();
         case ActiveHud::Bump:
+            return bumpHud.get();
         case ActiveHud::Flutter:
+            return flutterHud.get();
         case ActiveHud::Mix:
+            return mixHud.get();
         case ActiveHud::Master:
+            return masterHud.get();
         case ActiveHud::Pitch:
+            return pitchHud.get();
         case ActiveHud::Start:
+            return startHud.get();
         case ActiveHud::Wear:
+            return wearHud.get();
         case ActiveHud::Width:
+            return widthHud.get();
         case ActiveHud::Falloff:
-            shownHud = code;
-            break;
+            return falloffHud.get();
         case ActiveHud::None:
         default:
-            shownHud = ActiveHud::None;
-            break;
+            return nullptr;
+    }
+}
+
+void VisualizerComponent::showHud (ActiveHud code)
+{
+    auto* chosen = getOverlay (code);
+    shownHud = chosen != nullptr ? code : ActiveHud::None;
+
+    if (auto* readout = dynamic_cast<FaderReadoutHud*> (chosen))
+    {
+        auto texts = readoutFor (code, state);
+        readout->title = std::move (texts.title);
+        readout->value = std::move (texts.value);
+    }
+
+    for (auto* overlay : overlays)
+        if (overlay != chosen)
+            overlay->setActive (false);
+
+    if (chosen != nullptr && ! chosen->isActive())
+    {
+        // The newly chosen overlay lies over one still ramping down.
+        chosen->toBehind (&densityStrip);
+        chosen->setActive (true);
     }
 }
 
 void VisualizerComponent::hideAllHuds()
 {
     shownHud = ActiveHud::None;
+    for (auto* overlay : overlays)
+        overlay->setActive (false);
 }
 
 //==============================================================================
@@ -385,6 +470,8 @@ void VisualizerComponent::resized()
     const int plotWidth = static_cast<int> (c.plotWidth);
     const int plotHeight = static_cast<int> (c.plotHeight);
 
+    for (auto* overlay : overlays)
+        overlay->setBounds (0, 0, w, std::max (h - 54, 0));
     densityStrip.setBounds (0, h - std::min (h, 40), w, std::min (h, 40));
 
     const int s = std::min (plotHeight, 14);

@@ -14,6 +14,18 @@
 #include <memory>
 #include <vector>
 
+class HudOverlay;
+class EqHud;
+class DecayHud;
+class WearHud;
+class TapeChainHud;
+class TapeMixHud;
+class BumpHud;
+class FlutterHud;
+class WidthHud;
+class FaderReadoutHud;
+class PitchHud;
+
 // The tap display: the taps on a time line, the decay envelope with its
 // handles, the window length strip along the bottom and the overlays on top.
 // This file holds the display model: the state the editor hands in on every
@@ -140,6 +152,11 @@ public:
     void showHud (ActiveHud);
     void hideAllHuds();
     ActiveHud getShownHud() const noexcept { return shownHud; }
+
+    // The overlay shown for a code (nullptr for None and unused codes), and
+    // all thirteen in the order they were created.
+    HudOverlay* getOverlay (ActiveHud) const noexcept;
+    const std::vector<HudOverlay*>& getOverlays() const noexcept { return overlays; }
 
     const VisualizerState& getState() const noexcept { return state; }
     const TapSnapshot& getTaps() const noexcept { return taps; }
@@ -297,6 +314,19 @@ private:
     float timelineMaxMs = 2400.0f;
     VisualizerState state;
     ActiveHud shownHud = ActiveHud::None;
+
+    // The overlays, created in this order; overlays lists them all.
+    std::unique_ptr<EqHud> eqHud;
+    std::unique_ptr<DecayHud> decayHud;
+    std::unique_ptr<WearHud> wearHud;
+    std::unique_ptr<TapeChainHud> tapeChainHud;
+    std::unique_ptr<TapeMixHud> tapeMixHud;
+    std::unique_ptr<BumpHud> bumpHud;
+    std::unique_ptr<FlutterHud> flutterHud;
+    std::unique_ptr<WidthHud> widthHud;
+    std::unique_ptr<FaderReadoutHud> mixHud, masterHud, startHud, falloffHud;
+    std::unique_ptr<PitchHud> pitchHud;
+    std::vector<HudOverlay*> overlays;
 
     AxisSliderLookAndFeel axisLookAndFeel;
     MdSlider decaySlider { MdSlider::Kind::Curve };

@@ -209,6 +209,24 @@ inline int countNear (const juce::Image& image, juce::Rectangle<int> area, juce:
     return n;
 }
 
+// Bounding box of the pixels of the area within tolerance of colour.
+inline juce::Rectangle<int> boundsNear (const juce::Image& image, juce::Rectangle<int> area, juce::Colour colour,
+                                        int tolerance = 12)
+{
+    int x0 = area.getRight(), y0 = area.getBottom(), x1 = -1, y1 = -1;
+    area = area.getIntersection (image.getBounds());
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            if (colourDistance (image.getPixelAt (x, y), colour) <= tolerance)
+            {
+                x0 = std::min (x0, x);
+                y0 = std::min (y0, y);
+                x1 = std::max (x1, x);
+                y1 = std::max (y1, y);
+            }
+    return x1 < 0 ? juce::Rectangle<int>() : juce::Rectangle<int>::leftTopRightBottom (x0, y0, x1 + 1, y1 + 1);
+}
+
 // Counts the repaints that reach a component: installed as its cached image,
 // it is told of every area that is invalidated. The component must be visible.
 struct RepaintCounter : public juce::CachedComponentImage

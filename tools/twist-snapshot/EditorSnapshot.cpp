@@ -1,5 +1,7 @@
 #include "EditorSnapshot.h"
 
+#include "ui/HudOverlay.h"
+
 #include <algorithm>
 
 EditorSnapshot::EditorSnapshot()
@@ -22,6 +24,17 @@ void EditorSnapshot::runBlocks (int count)
         buffer.clear();
         processor->processBlock (buffer, midi);
     }
+}
+
+void EditorSnapshot::tick()
+{
+    runBlocks (3);
+    editor->refresh();
+    editor->getMassControl().accumTick();
+    for (int step = 0; step < 2; ++step)
+        for (auto* overlay : editor->getVisualizer().getOverlays())
+            if (overlay->isRamping())
+                overlay->tick();
 }
 
 std::unique_ptr<EditorSnapshot> EditorSnapshot::create (const Setup& setup, juce::String& error)
@@ -106,12 +119,18 @@ std::unique_ptr<EditorSnapshot> EditorSnapshot::create (const Setup& setup, juce
         snapshot->editor->setDraggedParamId (setup.dragId);
     }
 
-    for (int i = 0; i < std::max (setup.ticks, 1); ++i)
+    if (setup.hoverId.isNotEmpty())
     {
-        snapshot->runBlocks (3);
-        snapshot->editor->refresh();
-        snapshot->editor->getMassControl().accumTick();
+        if (proc.getValueTreeState().getParameter (setup.hoverId) == nullptr)
+        {
+            error = "no parameter with the id '" + setup.hoverId + "' to hover";
+            return nullptr;
+        }
+        snapshot->editor->setHoveredParamId (setup.hoverId);
     }
+
+    for (int i = 0; i < std::max (setup.ticks, 1); ++i)
+        snapshot->tick();
     // The effect bodies refresh their value texts on timers of their own
     // (10 Hz): a short run of the message loop lets them catch up with the
     // last tick.

@@ -14,9 +14,10 @@
 // defaults, takes any parameter settings on top, then runs a number of
 // refresh ticks (each after a few blocks of silence, so the taps are
 // published) before the picture is taken. A parameter can be shown as being
-// dragged: the editor is told of its drag before the ticks, as a control
-// would tell it. The effect sections are open as the state has them (or as
-// asked).
+// dragged or hovered: the editor is told of it before the ticks, as a control
+// would tell it, and the overlays' fade timers advance with the ticks as they
+// would in a window (two 60 Hz steps per 30 Hz refresh). The effect sections
+// are open as the state has them (or as asked).
 class EditorSnapshot : public juce::Component
 {
 public:
@@ -26,7 +27,8 @@ public:
         juce::File stateFile;                               // non-existent: none
         std::vector<std::pair<juce::String, float>> values; // parameter ID and value in its own units
         int ticks = 30;
-        juce::String dragId; // parameter shown as being dragged; empty: none
+        juce::String dragId;  // parameter shown as being dragged; empty: none
+        juce::String hoverId; // parameter shown as being hovered; empty: none
         // The effect sections that start open, by title (any case), or
         // "all" or "none"; empty: as the state has them.
         juce::StringArray expand;
@@ -42,6 +44,11 @@ public:
 
     MassDelayAudioProcessor& getProcessor() noexcept { return *processor; }
     MassDelayAudioProcessorEditor& getEditor() noexcept { return *editor; }
+
+    // One refresh tick as the snapshot runs it: a few blocks of silence, the
+    // editor's refresh, the Twist control's animation step and two steps of
+    // every overlay that is fading in or out.
+    void tick();
 
 private:
     EditorSnapshot();

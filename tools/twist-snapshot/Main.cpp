@@ -3,14 +3,16 @@
 //
 //     twist-snapshot <mode> <output-folder> [--scale N]... [--name NAME]
 //                    [--preset ID] [--state FILE] [--set ID=VALUE]... [--ticks N]
-//                    [--drag ID] [--expand SECTION]... [--area X,Y,W,H] [--zoom PERCENT]
+//                    [--drag ID] [--hover ID] [--expand SECTION]... [--area X,Y,W,H]
+//                    [--zoom PERCENT]
 //     twist-snapshot --list
 //
 // writes <output-folder>/<mode>@1x.png and <mode>@2x.png (or the given
 // scales; NAME replaces <mode> in the file names). The editor mode starts
 // from the preset ID or the saved state FILE (or the defaults), sets each
 // parameter ID to VALUE in its own units and runs N refresh ticks first; with
-// --drag it shows parameter ID as being dragged; with --expand exactly the
+// --drag (--hover) it shows parameter ID as being dragged (hovered), with the
+// overlay that brings up; with --expand exactly the
 // named effect sections start open (TAPE, "PITCH / CHORUS", WAVE, TREMOLO,
 // all or none), otherwise those the state has open. --area renders only
 // that rectangle of the component (in its own coordinates). --zoom draws the
@@ -29,7 +31,8 @@ int usage()
 {
     std::cerr << "usage: twist-snapshot <mode> <output-folder> [--scale N]... [--name NAME]\n"
                  "                      [--preset ID] [--state FILE] [--set ID=VALUE]... [--ticks N]\n"
-                 "                      [--drag ID] [--expand SECTION]... [--area X,Y,W,H] [--zoom PERCENT]\n"
+                 "                      [--drag ID] [--hover ID] [--expand SECTION]... [--area X,Y,W,H]\n"
+                 "                      [--zoom PERCENT]\n"
                  "       twist-snapshot --list\n";
     return 2;
 }
@@ -105,6 +108,12 @@ int main (int argc, char* argv[])
         {
             options.dragId = args[++i].trim();
             if (options.dragId.isEmpty())
+                return usage();
+        }
+        else if (args[i] == "--hover" && i + 1 < args.size())
+        {
+            options.hoverId = args[++i].trim();
+            if (options.hoverId.isEmpty())
                 return usage();
         }
         else if (args[i] == "--expand" && i + 1 < args.size())

@@ -20,6 +20,7 @@ const std::vector<SnapshotMode>& snapshotModes()
               setup.values = options.values;
               setup.ticks = options.ticks;
               setup.dragId = options.dragId;
+              setup.hoverId = options.hoverId;
               setup.expand = options.expand;
               setup.zoom = options.zoom;
               return EditorSnapshot::create (setup, error);

@@ -15,6 +15,7 @@ struct SnapshotOptions
     std::vector<std::pair<juce::String, float>> values; // --set id=value
     int ticks = 30;                                     // --ticks
     juce::String dragId;                                // --drag
+    juce::String hoverId;                               // --hover
     juce::StringArray expand;                           // --expand SECTION (or all / none)
     int zoom = 100;                                     // --zoom PERCENT
 };
