@@ -58,7 +58,7 @@ public:
     }
 
 private:
-    class Value : public juce::AccessibilityRangedNumericValueInterface
+    class Value : public juce::AccessibilityValueInterface
     {
     public:
         explicit Value (MdSlider& s)
@@ -69,6 +69,11 @@ private:
         bool isReadOnly() const override { return ! slider.isEnabled(); }
         double getCurrentValue() const override { return slider.getValue(); }
         void setValue (double newValue) override { slider.setValue (newValue, juce::sendNotificationSync); }
+        void setValueAsString (const juce::String& text) override
+        {
+            if (const double typed = slider.getValueFromText (text); std::isfinite (typed))
+                setValue (typed);
+        }
         juce::String getCurrentValueAsString() const override
         {
             return slider.accessibleValueText ? slider.accessibleValueText (slider.getValue())
