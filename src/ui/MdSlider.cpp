@@ -79,13 +79,12 @@ private:
             return slider.accessibleValueText ? slider.accessibleValueText (slider.getValue())
                                               : slider.getTextFromValue (slider.getValue());
         }
-        // The step of the arrow keys: the slider's interval, or a hundredth
-        // of the range for a continuous slider.
+        // The step of the arrow keys: a hundredth of the range, or the
+        // slider's interval where that is coarser (whole-number controls).
         AccessibleValueRange getRange() const override
         {
             const double span = slider.getMaximum() - slider.getMinimum();
-            return { { slider.getMinimum(), slider.getMaximum() },
-                     slider.getInterval() > 0.0 ? slider.getInterval() : span / 100.0 };
+            return { { slider.getMinimum(), slider.getMaximum() }, std::max (slider.getInterval(), span / 100.0) };
         }
 
     private:

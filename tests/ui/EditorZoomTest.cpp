@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -70,7 +71,11 @@ TEST_P (EditorZoomSteps, TheWindowIs460TimesTheScaleWideAndTheHeightRuleScales)
         return static_cast<int> (std::ceil (static_cast<float> (layout) * scale - 1.0e-3f));
     };
     EXPECT_EQ (f.window().getWidth(), pixels (460));
-    EXPECT_EQ (f.window().getHeight(), pixels (layoutHeight));
+    // The height rule, capped where the window would leave the screen's work area.
+    const auto* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
+    ASSERT_NE (display, nullptr);
+    const int tallest = MassDelayAudioProcessorEditor::tallestHeightFor (display->userArea, scale);
+    EXPECT_EQ (f.window().getHeight(), pixels (std::min (layoutHeight, tallest)));
     // The layout itself keeps its 460 pixels: nothing is laid out anew.
     EXPECT_EQ (f.editor->getWidth(), 460);
     EXPECT_EQ (f.editor->getMixSlider().getBounds(), juce::Rectangle<int> (397, 73, 22, 101));
@@ -143,21 +148,23 @@ TEST (EditorZoom, TwoHundredPercentIsDrawnAsSharpAsTheDeviceScale)
 
     const auto device = uitest::renderScaled (*small.editor, 2.0f, juce::Colours::black);
     const auto zoomed = uitest::render (large.holder);
-    ASSERT_EQ (zoomed.getBounds(), device.getBounds());
+    // The zoomed window may be capped by the screen: compare what both show.
+    ASSERT_EQ (zoomed.getWidth(), device.getWidth());
+    const int rows = std::min (zoomed.getHeight(), device.getHeight());
 
     const auto stretched =
         uitest::render (*small.editor)
             .rescaled (device.getWidth(), device.getHeight(), juce::Graphics::mediumResamplingQuality);
 
     double zoomedError = 0.0, stretchedError = 0.0;
-    for (int y = 0; y < device.getHeight(); ++y)
+    for (int y = 0; y < rows; ++y)
         for (int x = 0; x < device.getWidth(); ++x)
         {
             const auto d = device.getPixelAt (x, y);
             zoomedError += uitest::colourDistance (d, zoomed.getPixelAt (x, y));
             stretchedError += uitest::colourDistance (d, stretched.getPixelAt (x, y));
         }
-    const double pixels = static_cast<double> (device.getWidth() * device.getHeight());
-    EXPECT_LT (zoomedError / pixels, 0.5);
+    const double pixels = static_cast<double> (device.getWidth() * rows);
+    EXPECT_LT (zoomedError / pixels, 1.0); // under one colour level on average
     EXPECT_GT (stretchedError / pixels, 4.0 * std::max (zoomedError / pixels, 0.25));
 }
