@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -17,8 +18,9 @@ constexpr int minimumSectionRoom = 40;
 
 float MassDelayAudioProcessorEditor::largestScaleFor (juce::Rectangle<int> workArea, int fixedHeight)
 {
+    // Without a screen (renderers) nothing limits the scale.
     if (workArea.isEmpty() || fixedHeight <= 0)
-        return 1.0f;
+        return std::numeric_limits<float>::max();
     return std::min (static_cast<float> (workArea.getWidth()) / static_cast<float> (editorWidth),
                      static_cast<float> (workArea.getHeight()) / static_cast<float> (fixedHeight));
 }
