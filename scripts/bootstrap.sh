@@ -1,27 +1,52 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the tools need.
-# Idempotent and non-interactive; prints nothing when all is already there.
+# Installs the Debian packages the project needs. Idempotent and
+# non-interactive; prints nothing when all is already there.
+#
+#   scripts/bootstrap.sh          what the plug-in, the standalone program and
+#                                 the command-line tools need to build
+#   scripts/bootstrap.sh --tests  that, and the test suite's, the benchmarks'
+#                                 and the fuzz targets' needs (hosts, displays,
+#                                 GoogleTest, Google Benchmark, clang)
 set -euo pipefail
 
 packages=(
     # toolchain
-    g++ make cmake ninja-build pkg-config clang-format
-    # fuzzing and sanitizer builds: clang with libFuzzer and the sanitizer
-    # runtimes, llvm-symbolizer for readable reports
-    clang libclang-rt-14-dev llvm
+    g++ make cmake ninja-build pkg-config
     # the framework and the libraries it builds against
     juce-modules-source libasound2-dev libfreetype-dev libfontconfig1-dev
     libx11-dev libxcomposite-dev libxcursor-dev libxext-dev libxinerama-dev
     libxrandr-dev libxrender-dev libflac-dev
-    # tests and benchmarks
-    libgtest-dev googletest libbenchmark-dev
-    # hosts and displays the tests use (ardour: the headless DAW the
-    # Ardour tests render through; libxtst: the pointer that the hosted-editor
-    # tests move)
-    lilv-utils xvfb xauth ardour libxtst-dev
-    # fonts for rendered text (widget tests, twist-snapshot)
+    # the command-line tools: their parser, and the manual pages made from
+    # their --help
+    libcli11-dev help2man
+    # JACK for the standalone app (JUCE loads libjack at run time)
+    libjack-jackd2-dev
+    # fonts for rendered text (twist-render's plots, twist-snapshot)
     fonts-dejavu-core
 )
+
+case "${1:-}" in
+    "") ;;
+    --tests)
+        packages+=(
+            # format check
+            clang-format
+            # fuzzing and sanitizer builds: clang with libFuzzer and the
+            # sanitizer runtimes, llvm-symbolizer for readable reports
+            clang libclang-rt-14-dev llvm
+            # tests and benchmarks
+            libgtest-dev googletest libbenchmark-dev
+            # hosts and displays the tests use (ardour: the headless DAW the
+            # Ardour tests render through; libxtst: the pointer that the
+            # hosted-editor tests move)
+            lilv-utils xvfb xauth ardour libxtst-dev
+        )
+        ;;
+    *)
+        echo "usage: scripts/bootstrap.sh [--tests]" >&2
+        exit 2
+        ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

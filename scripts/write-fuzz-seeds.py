@@ -76,6 +76,19 @@ for kind, ts in texts.items():
             write("slider_text", f"kind{kind}-{i}-modes{modes}", bytes([kind, modes]) + t.encode("utf-8"))
 write("slider_text", "phase-beat", bytes([9, 7]) + b"1/8")
 
+# Parameter texts from a host: parameter index, switches and tempo (bits 0-5
+# tap sync, 4X, pitch 2x, pitch sync, wave sync, tremolo sync; bit 6 90 BPM), text.
+parameter_texts = [
+    (1, 0, "30 ms"), (1, 1, "1/8"), (1, 2, "120 ms"), (3, 0, "2.41 s"), (4, 0, "1.50 s"), (6, 0, "On"),
+    (11, 0, "16"), (12, 0, "-70"), (14, 0, "Wavey"), (15, 0, "4 steps"), (16, 0, "OFF"), (17, 0, "200 Hz"),
+    (17, 0, "1.2 kHz"), (18, 0, "6.0 kHz"), (19, 0, "80%"), (21, 0, "-\u221e dB"), (21, 0, "+3.0 dB"),
+    (22, 0, "MONO"), (28, 0, "BYP"), (29, 0, "-6.0 dB"), (30, 0, "12.0 kHz"), (40, 4, "20.0c"),
+    (41, 8, "1/128"), (41, 4, "16.00 Hz"), (43, 0, "Saw Up"), (51, 16, "1/4"), (51, 64, "1/4"),
+    (53, 0, "Flat"), (54, 16, "1/8"), (60, 32, "1/2 off"), (62, 0, "Smooth Random"), (0, 0, "+25%"),
+]
+for i, (index, switches, t) in enumerate(parameter_texts):
+    write("parameter_text", f"param{index}-{i}-switches{switches}", bytes([index, switches]) + t.encode("utf-8"))
+
 # twist-render command lines (arguments separated by zero bytes).
 lines = [
     ["--preset", "Traditional/Rockabilly Slap", "vocal.wav", "vocal-slap.wav"],

@@ -1,14 +1,49 @@
 #include "dsp/DelayEngine.h"
 
 #include "dsp/DspConstants.h"
+#include "dsp/FlushDenormals.h"
+#include "dsp/MixKernels.h"
 #include "dsp/NoteGrid.h"
 #include "dsp/ParamMapping.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace dsp
 {
+namespace
+{
+// A section whose states are both +0 and whose feed-forward coefficients
+// are not negative turns an input of +0 into +0 and keeps its states at +0.
+bool settledAtZero (const BiquadFilter& f) noexcept
+{
+    std::uint32_t z1 = 0, z2 = 0;
+    std::memcpy (&z1, &f.z1, sizeof z1);
+    std::memcpy (&z2, &f.z2, sizeof z2);
+    return (z1 | z2) == 0 && ! std::signbit (f.b0) && ! std::signbit (f.b2);
+}
+
+bool settledAtZero (const Filter& f) noexcept
+{
+    return settledAtZero (f.highPass) && settledAtZero (f.lowPass);
+}
+
+// Replaces every sample that is not a finite number by 0, testing the
+// exponent bits so that the loop stays branch-free.
+void zeroNonFinite (float* x, int n) noexcept
+{
+    for (int i = 0; i < n; ++i)
+    {
+        std::uint32_t bits = 0;
+        std::memcpy (&bits, x + i, sizeof bits);
+        const bool finite = (bits & 0x7f800000u) != 0x7f800000u;
+        x[i] = finite ? x[i] : 0.0f;
+    }
+}
+} // namespace
+
 void DelayEngine::prepare (double newSampleRate, int maxBlockSize)
 {
     sampleRate = newSampleRate;
@@ -25,6 +60,9 @@ void DelayEngine::prepare (double newSampleRate, int maxBlockSize)
 
     tapEngine.compute (current, nullptr, nullptr, tapSet);
     voiceBank.startFrom (tapSet);
+    voicesBehind = false;
+    tapsPublished = false;
+    filterCutoffsSet = false;
 
     snapPhase = SnapPhase::Idle;
     snapLevel = 1.0f;
@@ -47,6 +85,7 @@ void DelayEngine::prepare (double newSampleRate, int maxBlockSize)
 void DelayEngine::clearSignalMemory() noexcept
 {
     voiceBank.reset();
+    voicesBehind = true;
     echoFilterLeft.reset();
     echoFilterRight.reset();
     tremolo.reset();
@@ -58,10 +97,14 @@ void DelayEngine::clearSignalMemory() noexcept
 int DelayEngine::process (const ParamBlock& block, const HostTransport& transport, int patchGeneration, float* left,
                           float* right, int n) noexcept
 {
+    const FlushDenormals noDenormals;
     // A whole-state change: the old echoes fade out with the snap first, and
     // the memory is cleared where they have reached silence (below), so they
     // never stop with a click.
-    if (resetRequested.exchange (false, std::memory_order_acq_rel))
+    // Before the first block since prepare (levels not yet set) the memory is
+    // as clear as a clear would leave it: nothing to fade out, and the LFOs
+    // keep their start.
+    if (resetRequested.exchange (false, std::memory_order_acq_rel) && levelsSet)
     {
         clearPending = true;
         snapPhase = SnapPhase::FadeOut;
@@ -82,9 +125,14 @@ int DelayEngine::process (const ParamBlock& block, const HostTransport& transpor
         levelsSet = true;
     }
 
-    // Voices follow the new tap set; changed delays crossfade after timing
-    // changes and glide otherwise.
-    voiceBank.update (tapSet, lastDirty.timing, snapping);
+    // Voices follow a new tap set; changed delays crossfade after timing
+    // changes and glide otherwise. With the same tap set as last block an
+    // update would change nothing.
+    if (voicesBehind)
+    {
+        voiceBank.update (tapSet, lastDirty.timing, snapping);
+        voicesBehind = false;
+    }
     if (! snapping)
         voiceBank.scheduleCrossfades();
     const int jumpIndex = findSnapJump (n);
@@ -99,11 +147,21 @@ int DelayEngine::process (const ParamBlock& block, const HostTransport& transpor
     const bool stereoIn = right != nullptr;
     for (float* x : { left, right })
         if (x != nullptr)
-            for (int i = 0; i < n; ++i)
-                if (! std::isfinite (x[i]))
-                    x[i] = 0.0f;
+            zeroNonFinite (x, n);
 
-    runTapeSend (left, stereoIn ? right : left, n);
+    const float* sendL = left;
+    const float* sendR = stereoIn ? right : left;
+    const bool sendBuffered = runTapeSend (sendL, sendR, n);
+    if (sendBuffered || recordLevel < 1.0f)
+    {
+        if (! sendBuffered)
+        {
+            std::copy (sendL, sendL + n, sendLeft.begin());
+            std::copy (sendR, sendR + n, sendRight.begin());
+        }
+        sendL = sendLeft.data();
+        sendR = sendRight.data();
+    }
     // After a clear the line records the input fading in at the snap's rate,
     // so every new echo starts with that fade instead of a step.
     const auto snapStep = static_cast<float> (1.0 / (snapFadeSeconds * sampleRate));
@@ -113,7 +171,7 @@ int DelayEngine::process (const ParamBlock& block, const HostTransport& transpor
         sendLeft[i] *= recordLevel;
         sendRight[i] *= recordLevel;
     }
-    voiceBank.write (sendLeft.data(), sendRight.data(), n);
+    voiceBank.write (sendL, sendR, n);
 
     // Every sounding tap into the wet sum, then the echo filters.
     TapVoiceBank::RenderSettings settings;
@@ -123,17 +181,19 @@ int DelayEngine::process (const ParamBlock& block, const HostTransport& transpor
     settings.pingPong = current.pingPongAmount > 0.0f && stereoIn;
     settings.pingPongAmount = current.pingPongAmount;
     settings.jumpIndex = jumpIndex;
-    voiceBank.render (tapSet, settings, wetLeft.data(), wetRight.data(), n);
-    // Both channels in one loop, so the two filter recursions overlap.
-    for (std::size_t i = 0; i < static_cast<std::size_t> (n); ++i)
-    {
-        wetLeft[i] = echoFilterLeft.process (wetLeft[i]);
-        wetRight[i] = echoFilterRight.process (wetRight[i]);
-    }
+    bool wetSilent = ! voiceBank.render (tapSet, settings, wetLeft.data(), wetRight.data(), n) && skipsSilence;
+    wetSilent = runEchoFilters (wetSilent, n);
+    // Voices asleep at the jump keep their old places until an update moves
+    // them to the new taps.
+    if (jumpIndex >= 0)
+        voicesBehind = true;
 
     runPitch (transport, n);
     runTremolo (transport, n);
-    applyWidth (n);
+    // Zeros stay zeros through the width stage.
+    const bool pitchOrTremoloRan = current.pitchOn || pitchLevel != 0.0f || current.tremOn || tremLevel != 0.0f;
+    if (! wetSilent || pitchOrTremoloRan)
+        applyWidth (n);
 
     holdPeak (mixIntoOutput (left, right, n));
     publishTaps();
@@ -147,6 +207,31 @@ int DelayEngine::process (const ParamBlock& block, const HostTransport& transpor
     return n;
 }
 
+bool DelayEngine::runEchoFilters (bool wetSilent, int n) noexcept
+{
+    // On silence the filters run only until their states have settled at
+    // zero: from there every output is zero and the states stay so.
+    int i = 0;
+    if (wetSilent)
+    {
+        for (; i < n && ! (settledAtZero (echoFilterLeft) && settledAtZero (echoFilterRight)); ++i)
+        {
+            const auto k = static_cast<std::size_t> (i);
+            wetLeft[k] = echoFilterLeft.process (wetLeft[k]);
+            wetRight[k] = echoFilterRight.process (wetRight[k]);
+        }
+        return i == 0;
+    }
+
+    // Both channels in one loop, so the two filter recursions overlap.
+    for (std::size_t k = 0; k < static_cast<std::size_t> (n); ++k)
+    {
+        wetLeft[k] = echoFilterLeft.process (wetLeft[k]);
+        wetRight[k] = echoFilterRight.process (wetRight[k]);
+    }
+    return false;
+}
+
 void DelayEngine::beginBlock (const ParamBlock& block, int patchGeneration) noexcept
 {
     // The comparison sees the record as the parameters give it; the taps are
@@ -158,10 +243,18 @@ void DelayEngine::beginBlock (const ParamBlock& block, int patchGeneration) noex
         current.twist = -current.twist;
     }
 
-    echoFilterLeft.setHP (current.hpHz);
-    echoFilterLeft.setLP (current.lpHz);
-    echoFilterRight.setHP (current.hpHz);
-    echoFilterRight.setLP (current.lpHz);
+    // The same cutoffs give the same coefficients: they are worked out only
+    // when they change.
+    if (! filterCutoffsSet || current.hpHz != hpInUse || current.lpHz != lpInUse)
+    {
+        echoFilterLeft.setHP (current.hpHz);
+        echoFilterLeft.setLP (current.lpHz);
+        echoFilterRight.setHP (current.hpHz);
+        echoFilterRight.setLP (current.lpHz);
+        hpInUse = current.hpHz;
+        lpInUse = current.lpHz;
+        filterCutoffsSet = true;
+    }
 
     DirtyFlags dirty;
     if (hasPrevious)
@@ -185,7 +278,11 @@ void DelayEngine::beginBlock (const ParamBlock& block, int patchGeneration) noex
     lastDirty = dirty;
 
     if (dirty.any() || generationChanged)
+    {
         tapEngine.compute (current, nullptr, nullptr, tapSet);
+        voicesBehind = true;
+        tapsPublished = false;
+    }
 }
 
 int DelayEngine::findSnapJump (int n) noexcept
@@ -208,15 +305,15 @@ int DelayEngine::findSnapJump (int n) noexcept
     return -1;
 }
 
-void DelayEngine::runTapeSend (const float* left, const float* right, int n) noexcept
+bool DelayEngine::runTapeSend (const float* left, const float* right, int n) noexcept
 {
-    std::copy (left, left + n, sendLeft.begin());
-    std::copy (right, right + n, sendRight.begin());
     if (! current.tapeOn && tapeLevel == 0.0f)
     {
         tapeStage.setWet (0.0f);
-        return;
+        return false;
     }
+    std::copy (left, left + n, sendLeft.begin());
+    std::copy (right, right + n, sendRight.begin());
 
     tapeStage.setOdMode (current.tapeOd);
     tapeStage.setSoar (current.tapeIn);
@@ -229,6 +326,7 @@ void DelayEngine::runTapeSend (const float* left, const float* right, int n) noe
     tapeStage.processStereo (sendLeft.data(), sendRight.data(), n);
     // Switched on or off, the stage crossfades with the dry send.
     crossfadeWithDry (current.tapeOn, tapeLevel, left, right, sendLeft.data(), sendRight.data(), n);
+    return true;
 }
 
 void DelayEngine::runPitch (const HostTransport& transport, int n) noexcept
@@ -335,6 +433,21 @@ float DelayEngine::mixIntoOutput (float* left, float* right, int n) noexcept
     const auto snapStep = static_cast<float> (1.0 / (snapFadeSeconds * sampleRate));
     const float masterTarget = current.masterDb <= -60.0f ? 0.0f : std::pow (10.0f, current.masterDb / 20.0f);
     const float wetTarget = current.mixBypass ? 0.0f : current.mix / 100.0f;
+    if (snapPhase == SnapPhase::Idle && appliedWetShare == wetTarget && appliedMaster == masterTarget)
+    {
+        // Nothing moves: the same sums without the steps between samples,
+        // in loops that run on vectors.
+        const float dryShare = 1.0f - wetTarget;
+        auto peakBits =
+            mixkernels::mixSteady (wetLeft.data(), snapLevel, wetTarget, dryShare, masterTarget, left, n, 0u);
+        if (right != nullptr)
+            peakBits = mixkernels::mixSteady (wetRight.data(), snapLevel, wetTarget, dryShare, masterTarget, right, n,
+                                              peakBits);
+        float peak = 0.0f;
+        std::memcpy (&peak, &peakBits, sizeof peak);
+        return peak;
+    }
+
     const auto gainStep = static_cast<float> (1.0 / (rampSeconds * sampleRate));
     const auto towards = [gainStep] (float value, float target) {
         return value < target ? std::min (value + gainStep, target) : std::max (value - gainStep, target);
@@ -387,6 +500,11 @@ void DelayEngine::holdPeak (float peak) noexcept
 
 void DelayEngine::publishTaps() noexcept
 {
+    // Sent once per new tap set: readers keep the last one they took.
+    if (tapsPublished)
+        return;
+    tapsPublished = true;
+
     // Entries past the count are sent as zeros, never as older taps.
     TapSet snapshot {};
     snapshot.count = std::min (tapSet.count, TapSet::maxTaps);

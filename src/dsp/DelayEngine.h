@@ -83,12 +83,13 @@ public:
     // old echoes nor the first new ones start or stop with a step.
     void requestReset() noexcept { resetRequested.store (true, std::memory_order_release); }
 
-    // Runs one block of at most maxBlockSize samples in place and returns how
-    // many samples it did: all of them, or fewer when a requested clear falls
-    // inside the block (the caller runs the rest as the next block). `block`
-    // is the record as the parameters give it (Tap Flip not yet applied); a
-    // change of patchGeneration starts a snap. right is null for a mono
-    // input, which then plays through the left channel alone.
+    // Runs one block of at most maxBlockSize samples in place, with
+    // denormals flushed to zero, and returns how many samples it did: all of
+    // them, or fewer when a requested clear falls inside the block (the
+    // caller runs the rest as the next block). `block` is the record as the
+    // parameters give it (Tap Flip not yet applied); a change of
+    // patchGeneration starts a snap. right is null for a mono input, which
+    // then plays through the left channel alone.
     int process (const ParamBlock& block, const HostTransport& transport, int patchGeneration, float* left,
                  float* right, int numSamples) noexcept;
 
@@ -113,11 +114,26 @@ public:
     bool isSnapping() const noexcept { return snapping; }
     const TapVoiceBank& getVoiceBank() const noexcept { return voiceBank; }
 
+    // Whether the work that silence makes pointless is skipped (on by
+    // default): voices reading only zeros, echo filters settled at zero, the
+    // width stage on zeros. The output is the same either way; off is the
+    // plain path, for comparisons.
+    void setSkipsSilence (bool on) noexcept
+    {
+        skipsSilence = on;
+        voiceBank.setSkipsSilence (on);
+    }
+
 private:
     void clearSignalMemory() noexcept;
     void beginBlock (const ParamBlock& block, int patchGeneration) noexcept;
     int findSnapJump (int numSamples) noexcept;
-    void runTapeSend (const float* left, const float* right, int numSamples) noexcept;
+    // The echo filters over the wet sum; wetSilent says the sum is all +0.
+    // Returns whether the filtered sum still is.
+    bool runEchoFilters (bool wetSilent, int numSamples) noexcept;
+    // Runs the tape stage into the send buffers when Tape is on or still
+    // fading out (returns true); otherwise the input itself is the send.
+    bool runTapeSend (const float* left, const float* right, int numSamples) noexcept;
     void runPitch (const HostTransport& transport, int numSamples) noexcept;
     void runTremolo (const HostTransport& transport, int numSamples) noexcept;
     void applyWidth (int numSamples) noexcept;
@@ -138,6 +154,15 @@ private:
     bool hasPrevious = false;
     DirtyFlags lastDirty;
     int lastSeenGeneration = 0;
+
+    // The voices have not yet followed the current tap set (or were cleared).
+    bool voicesBehind = true;
+    // The current tap set has gone out to the editor.
+    bool tapsPublished = false;
+    // Cutoffs the echo filters were last set to.
+    float hpInUse = 0.0f, lpInUse = 0.0f;
+    bool filterCutoffsSet = false;
+    bool skipsSilence = true;
 
     SnapPhase snapPhase = SnapPhase::Idle;
     float snapLevel = 1.0f;

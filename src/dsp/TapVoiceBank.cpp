@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace
 {
@@ -53,6 +55,13 @@ inline Weights weightsOf (const ReadPoint& p)
     }
     return w;
 }
+// A Wave offset that has arrived, or is so close to its target that a glide
+// step rounds to nothing, holds still as long as its target does.
+inline bool waveHoldsStill (const TapVoice& v, float glide)
+{
+    return v.waveDiff == v.waveDiffTarget || v.waveDiff + (v.waveDiffTarget - v.waveDiff) * glide == v.waveDiff;
+}
+
 // One step of a voice's gain ramp; true once the voice has gone quiet.
 inline bool stepGain (TapVoice& v, float ramp)
 {
@@ -130,15 +139,18 @@ void TapVoiceBank::prepare (double newSampleRate, int maxBlockSize)
     fadeLength = static_cast<int> (fadeCurve.size()) - 1;
     wearTapCount = -1;
     guard = maxBlock + 4;
-    vectorDarkening = voicekernels::hasDarkenEight();
+    vectorDarkening = vectorGlides = voicekernels::hasLaneKernels();
 
     lineLeft.assign (static_cast<std::size_t> (ringFrames + guard), 0.0f);
     lineRight.assign (static_cast<std::size_t> (ringFrames + guard), 0.0f);
+    const int chunks = (ringFrames + quietChunkFrames - 1) / quietChunkFrames;
+    soundingChunks.assign (static_cast<std::size_t> ((chunks + 63) / 64), 0u);
     scratchLeft.assign (static_cast<std::size_t> (maxBlock), 0.0f);
     scratchRight.assign (static_cast<std::size_t> (maxBlock), 0.0f);
     for (auto& b : darkScratch)
         b.assign (static_cast<std::size_t> (maxBlock), 0.0f);
     silence.assign (static_cast<std::size_t> (maxBlock), 0.0f);
+    glideScratch.assign (static_cast<std::size_t> (2 * voicekernels::glideLanes * maxBlock), 0.0f);
     reset();
 }
 
@@ -146,14 +158,20 @@ void TapVoiceBank::reset()
 {
     std::fill (lineLeft.begin(), lineLeft.end(), 0.0f);
     std::fill (lineRight.begin(), lineRight.end(), 0.0f);
+    std::fill (soundingChunks.begin(), soundingChunks.end(), 0u);
+    soundingChunkCount = 0;
+    chunkBeingWrittenSounds = false;
+    restingOnSilence = false;
     writeIndex = 0;
     blockStart = 0;
     voices.fill (TapVoice {});
     crossfadeCursor = 0;
+    crossfadesQueued = false;
 }
 
 void TapVoiceBank::startFrom (const TapSet& taps)
 {
+    restingOnSilence = false;
     const double toSamples = sampleRate / 1000.0;
     for (int i = 0; i < numVoices; ++i)
     {
@@ -173,6 +191,7 @@ void TapVoiceBank::startFrom (const TapSet& taps)
 
 void TapVoiceBank::update (const TapSet& taps, bool timingDirty, bool snapping)
 {
+    restingOnSilence = false;
     const double toSamples = sampleRate / 1000.0;
     for (int i = 0; i < numVoices; ++i)
     {
@@ -213,10 +232,24 @@ void TapVoiceBank::update (const TapSet& taps, bool timingDirty, bool snapping)
                 if (v.fading)
                     v.refadeQueued = true;
                 else
+                {
                     v.fadeQueued = true;
+                    crossfadesQueued = true;
+                }
             }
         }
     }
+}
+
+void TapVoiceBank::setVectorKernels (bool on)
+{
+    vectorDarkening = vectorGlides = on && voicekernels::hasLaneKernels();
+}
+
+void TapVoiceBank::setSkipsSilence (bool on)
+{
+    skipsSilence = on;
+    restingOnSilence = false;
 }
 
 int TapVoiceBank::getNumFading() const
@@ -226,6 +259,13 @@ int TapVoiceBank::getNumFading() const
 
 void TapVoiceBank::scheduleCrossfades()
 {
+    // Nothing to start unless a voice waits for a crossfade.
+    if (! crossfadesQueued)
+        return;
+    crossfadesQueued = std::any_of (voices.begin(), voices.end(), [] (const TapVoice& v) { return v.fadeQueued; });
+    if (! crossfadesQueued)
+        return;
+
     int fadingNow = getNumFading();
     if (fadingNow > maxCrossfades - 1)
         return;
@@ -247,34 +287,158 @@ void TapVoiceBank::scheduleCrossfades()
     }
 }
 
-void TapVoiceBank::write (const float* left, const float* right, int n)
+namespace
 {
-    blockStart = writeIndex;
-    for (int s = 0; s < n; ++s)
+// Whether any of n samples of either channel is other than zero (of either
+// sign), without a branch per sample.
+bool anySound (const float* left, const float* right, int n)
+{
+    std::uint32_t found = 0;
+    for (int i = 0; i < n; ++i)
     {
-        const auto w = static_cast<std::size_t> (writeIndex);
-        lineLeft[w] = left[s];
-        lineRight[w] = right[s];
-        if (writeIndex < guard)
+        std::uint32_t l = 0, r = 0;
+        std::memcpy (&l, left + i, sizeof l);
+        std::memcpy (&r, right + i, sizeof r);
+        found |= (l | r) & 0x7fffffffu;
+    }
+    return found != 0;
+}
+} // namespace
+
+void TapVoiceBank::markWritten (const float* left, const float* right, int at, int count)
+{
+    while (count > 0)
+    {
+        const int chunk = at / quietChunkFrames;
+        const int chunkStart = chunk * quietChunkFrames;
+        const int chunkEnd = std::min (chunkStart + quietChunkFrames, ringFrames);
+        const int part = std::min (count, chunkEnd - at);
+        chunkBeingWrittenSounds = (at == chunkStart ? false : chunkBeingWrittenSounds) || anySound (left, right, part);
+
+        auto& word = soundingChunks[static_cast<std::size_t> (chunk / 64)];
+        const std::uint64_t bit = std::uint64_t { 1 } << (chunk % 64);
+        const bool was = (word & bit) != 0;
+        bool sounds = was || chunkBeingWrittenSounds;
+        if (at + part == chunkEnd)
+            sounds = chunkBeingWrittenSounds; // written through: only the new frames count
+        if (sounds != was)
         {
-            lineLeft[w + static_cast<std::size_t> (ringFrames)] = left[s];
-            lineRight[w + static_cast<std::size_t> (ringFrames)] = right[s];
+            word ^= bit;
+            soundingChunkCount += sounds ? 1 : -1;
         }
-        if (++writeIndex >= ringFrames)
-            writeIndex = 0;
+
+        left += part;
+        right += part;
+        at += part;
+        count -= part;
     }
 }
 
-TapVoiceBank::VoiceSetup TapVoiceBank::setUpVoice (TapVoice& v, int index, const RenderSettings& s, int n) const
+bool TapVoiceBank::readsOnlySilence (int start, float fraction, int n) const
+{
+    if (soundingChunkCount == 0)
+        return true;
+
+    // A read at fraction 0 weighs only its second frame; others weigh all
+    // four: frames start .. start + n + 2, the last ones possibly in the copy
+    // after the ring's end, which mirrors its first frames. (A frame weighed
+    // by 0 adds 0, the line holding only finite numbers.)
+    const int first = fraction == 0.0f ? start + 1 : start;
+    const int end = fraction == 0.0f ? start + n + 1 : start + n + 3;
+    const auto quiet = [this] (int from, int last) {
+        const int c0 = from / quietChunkFrames;
+        const int c1 = last / quietChunkFrames;
+        for (int w = c0 / 64; w <= c1 / 64; ++w)
+        {
+            std::uint64_t mask = ~std::uint64_t { 0 };
+            if (w == c0 / 64)
+                mask &= ~std::uint64_t { 0 } << (c0 % 64);
+            if (w == c1 / 64 && c1 % 64 != 63)
+                mask &= (std::uint64_t { 1 } << (c1 % 64 + 1)) - 1;
+            if ((soundingChunks[static_cast<std::size_t> (w)] & mask) != 0)
+                return false;
+        }
+        return true;
+    };
+    if (end <= ringFrames)
+        return quiet (first, end - 1);
+    if (first >= ringFrames)
+        return quiet (first - ringFrames, end - 1 - ringFrames);
+    return quiet (first, ringFrames - 1) && quiet (0, end - ringFrames - 1);
+}
+
+void TapVoiceBank::passSilently (TapVoice& v, const VoiceSetup& u, int n)
+{
+    // The level steps and the points of going quiet of interpolateSteady.
+    if (v.gain == v.gainTarget)
+    {
+        if (v.gain <= silent)
+            v.active = false;
+    }
+    else
+    {
+        int i = 0;
+        for (; i < n && v.gain != v.gainTarget; ++i)
+            if (stepGain (v, u.ramp))
+                v.active = false;
+        if (i < n && v.gain <= silent && v.gainTarget <= silent)
+            v.active = false;
+    }
+    if (! v.active)
+        v.wearLeft = v.wearRight = 0.0f;
+}
+
+void TapVoiceBank::write (const float* left, const float* right, int n)
+{
+    // In runs up to the end of the ring; the first frames are also copied
+    // after its end.
+    blockStart = writeIndex;
+
+    // Silence onto a silent line changes nothing a read can tell.
+    if (skipsSilence && soundingChunkCount == 0 && ! anySound (left, right, n))
+    {
+        writeIndex = (writeIndex + n) % ringFrames;
+        return;
+    }
+
+    for (int done = 0; done < n;)
+    {
+        const int run = std::min (n - done, ringFrames - writeIndex);
+        const auto at = static_cast<std::size_t> (writeIndex);
+        std::copy (left + done, left + done + run, lineLeft.begin() + static_cast<std::ptrdiff_t> (at));
+        std::copy (right + done, right + done + run, lineRight.begin() + static_cast<std::ptrdiff_t> (at));
+        if (writeIndex < guard)
+        {
+            const int copied = std::min (run, guard - writeIndex);
+            const auto mirror = static_cast<std::ptrdiff_t> (at) + ringFrames;
+            std::copy (left + done, left + done + copied, lineLeft.begin() + mirror);
+            std::copy (right + done, right + done + copied, lineRight.begin() + mirror);
+        }
+        markWritten (left + done, right + done, writeIndex, run);
+        writeIndex += run;
+        if (writeIndex >= ringFrames)
+            writeIndex = 0;
+        done += run;
+    }
+}
+
+TapVoiceBank::VoiceSetup TapVoiceBank::setUpBlock (const RenderSettings& s) const
 {
     VoiceSetup u;
     const auto sr = static_cast<float> (sampleRate);
     u.ramp = 1.0f / (0.01f * sr);
     u.glide = glideCoeff;
     u.offsetScale = 5.0f * sr / 1000.0f;
+    u.dark = s.wear && s.wearAmount > 0.0f;
+    return u;
+}
+
+TapVoiceBank::VoiceSetup TapVoiceBank::setUpVoice (const VoiceSetup& block, TapVoice& v, int index,
+                                                   const RenderSettings& s, int n) const
+{
+    VoiceSetup u = block;
 
     // Tape Wear: later taps are darker.
-    u.dark = s.wear && s.wearAmount > 0.0f;
     if (u.dark)
         u.wearCoeff = wearCoeffs[static_cast<std::size_t> (index)];
 
@@ -292,8 +456,8 @@ TapVoiceBank::VoiceSetup TapVoiceBank::setUpVoice (TapVoice& v, int index, const
 
     u.jumps = s.jumpIndex >= 0 && s.jumpIndex < n && index < s.tapCount;
     u.offset = s.pingPong ? 0.0 : static_cast<double> (v.waveDiff * u.offsetScale);
-    u.steady =
-        ! u.jumps && ! v.fading && (v.fadeQueued || v.readDelay == v.targetDelay) && v.waveDiff == v.waveDiffTarget;
+    u.waveStill = waveHoldsStill (v, static_cast<float> (u.glide));
+    u.steady = ! u.jumps && ! v.fading && (v.fadeQueued || v.readDelay == v.targetDelay) && u.waveStill;
     return u;
 }
 
@@ -429,14 +593,29 @@ void TapVoiceBank::updateWearCoefficients (int tapCount, float wearAmount)
     }
 }
 
-void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* wetLeft, float* wetRight, int n)
+bool TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* wetLeft, float* wetRight, int n)
 {
     std::fill (wetLeft, wetLeft + n, 0.0f);
     std::fill (wetRight, wetRight + n, 0.0f);
+
+    // Voices that rested on silence last block, with nothing changed since
+    // and the whole line still silent, would rest again: nothing to do.
+    const bool dark = s.wear && s.wearAmount > 0.0f;
+    const bool jumpInBlock = s.jumpIndex >= 0 && s.jumpIndex < n;
+    if (skipsSilence && restingOnSilence && soundingChunkCount == 0 && ! jumpInBlock && dark == restedDark
+        && s.pingPong == restedPingPong)
+        return false;
+    restedDark = dark;
+    restedPingPong = s.pingPong;
+    bool resting = true;
+
+    bool sounded = false;
     darkGroupSize = 0;
     steadyGroupSize = 0;
+    glideGroupSize = 0;
     if (s.wear && s.wearAmount > 0.0f)
         updateWearCoefficients (s.tapCount, s.wearAmount);
+    const VoiceSetup blockSetup = setUpBlock (s);
 
     for (int t = 0; t < numVoices; ++t)
     {
@@ -444,11 +623,27 @@ void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
         if (! v.active && ! (v.gainTarget > silent))
             continue;
 
-        const auto u = setUpVoice (v, t, s, n);
+        const bool settled = v.readDelay == v.targetDelay && waveHoldsStill (v, static_cast<float> (blockSetup.glide));
+        const auto u = setUpVoice (blockSetup, v, t, s, n);
+
+        // A still voice whose reads find only zeros adds only zeros. (Not a
+        // darkened one: its filter may still ring.)
+        if (skipsSilence && u.steady && ! u.dark
+            && readsOnlySilence (readPoint (blockStart, leftDelay (v.readDelay), ringFrames), n)
+            && readsOnlySilence (readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames), n))
+        {
+            // It rests when this block left it exactly as it found it.
+            resting = resting && settled && ! v.fadeQueued && v.gain == v.gainTarget && v.gain > silent;
+            passSilently (v, u, n);
+            continue;
+        }
+        sounded = true;
+        resting = false;
 
         if (u.steady && u.dark)
         {
             flushSteadyGroup (wetLeft, wetRight, n);
+            flushGlideGroup (blockSetup, s, wetLeft, wetRight, n);
             const int j = darkGroupSize;
             auto& g = darkGroup[j];
             g.voice = &v;
@@ -467,6 +662,7 @@ void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
             // The common case: a still voice at a steady level. Up to four
             // are read and summed in one vector loop.
             flushDarkGroup (wetLeft, wetRight, n);
+            flushGlideGroup (blockSetup, s, wetLeft, wetRight, n);
             const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
             const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
             const int j = steadyGroupSize;
@@ -477,8 +673,21 @@ void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
             continue;
         }
 
+        if (vectorGlides && ! u.steady && ! u.jumps && ! v.fading && ! v.fadeQueued && v.gainTarget > silent)
+        {
+            // A voice gliding all through the block at a level that stays
+            // above silence: up to eight run side by side.
+            flushDarkGroup (wetLeft, wetRight, n);
+            flushSteadyGroup (wetLeft, wetRight, n);
+            glideGroup[glideGroupSize] = { &v, u.wearCoeff, u.panLeft, u.panRight };
+            if (++glideGroupSize == voicekernels::glideLanes)
+                flushGlideGroup (blockSetup, s, wetLeft, wetRight, n);
+            continue;
+        }
+
         flushDarkGroup (wetLeft, wetRight, n);
         flushSteadyGroup (wetLeft, wetRight, n);
+        flushGlideGroup (blockSetup, s, wetLeft, wetRight, n);
 
         if (u.steady)
         {
@@ -493,7 +702,7 @@ void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
         }
 
         int from = 0;
-        if (v.fading && ! u.jumps && v.waveDiff == v.waveDiffTarget)
+        if (v.fading && ! u.jumps && u.waveStill)
             from = renderCrossfade (v, u, wetLeft, wetRight, n);
         if (from < n)
             renderMoving (v, t, u, taps, s, wetLeft, wetRight, n, from);
@@ -501,6 +710,69 @@ void TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
 
     flushDarkGroup (wetLeft, wetRight, n);
     flushSteadyGroup (wetLeft, wetRight, n);
+    flushGlideGroup (blockSetup, s, wetLeft, wetRight, n);
+    restingOnSilence = resting && soundingChunkCount == 0;
+    return sounded;
+}
+
+void TapVoiceBank::flushGlideGroup (const VoiceSetup& u, const RenderSettings& s, float* wetLeft, float* wetRight,
+                                    int n)
+{
+    const int k = glideGroupSize;
+    if (k == 0)
+        return;
+    glideGroupSize = 0;
+
+    // Spare lanes read the newest frame at no level and no pan: they add
+    // exact zeros.
+    voicekernels::GlideLanes lanes {};
+    for (int j = 0; j < voicekernels::glideLanes; ++j)
+    {
+        const auto lane = static_cast<std::size_t> (j);
+        if (j >= k)
+            continue;
+        const auto& g = glideGroup[lane];
+        const TapVoice& v = *g.voice;
+        lanes.delay[lane] = v.readDelay;
+        lanes.target[lane] = v.targetDelay;
+        lanes.gain[lane] = v.gain;
+        lanes.gainTarget[lane] = v.gainTarget;
+        lanes.waveDiff[lane] = v.waveDiff;
+        lanes.waveDiffTarget[lane] = v.waveDiffTarget;
+        lanes.wearLeft[lane] = v.wearLeft;
+        lanes.wearRight[lane] = v.wearRight;
+        lanes.wearCoeff[lane] = g.wearCoeff;
+        lanes.panLeft[lane] = g.panLeft;
+        lanes.panRight[lane] = g.panRight;
+    }
+
+    voicekernels::GlideBlock block;
+    block.lineLeft = lineLeft.data();
+    block.lineRight = lineRight.data();
+    block.ringFrames = ringFrames;
+    block.blockStart = blockStart;
+    block.glide = u.glide;
+    block.ramp = u.ramp;
+    block.offsetScale = u.offsetScale;
+    block.maxDelay = maxReadDelay;
+    block.pingPong = s.pingPong;
+    block.dark = u.dark;
+    block.scratch = glideScratch.data();
+    voicekernels::glideEight (lanes, block, wetLeft, wetRight, n);
+
+    for (int j = 0; j < k; ++j)
+    {
+        const auto lane = static_cast<std::size_t> (j);
+        TapVoice& v = *glideGroup[lane].voice;
+        v.readDelay = lanes.delay[lane];
+        v.gain = lanes.gain[lane];
+        v.waveDiff = lanes.waveDiff[lane];
+        if (u.dark)
+        {
+            v.wearLeft = lanes.wearLeft[lane];
+            v.wearRight = lanes.wearRight[lane];
+        }
+    }
 }
 
 void TapVoiceBank::flushSteadyGroup (float* wetLeft, float* wetRight, int n)

@@ -71,15 +71,31 @@ public:
     void write (const float* left, const float* right, int n);
 
     // Sums every sounding voice into the wet buffers (which it overwrites).
-    void render (const TapSet& taps, const RenderSettings& settings, float* wetLeft, float* wetRight, int n);
+    // Returns false when no voice added anything, so the wet buffers hold
+    // only zeros.
+    bool render (const TapSet& taps, const RenderSettings& settings, float* wetLeft, float* wetRight, int n);
 
     const TapVoice& getVoice (int index) const { return voices[static_cast<std::size_t> (index)]; }
+
+    // Whether the loops that run several voices in vector lanes are used
+    // (where the machine has them; on by default). Off, every voice runs the
+    // plain loops, which give the same results: for comparisons.
+    void setVectorKernels (bool on);
+
+    // Whether voices that would read only zeros are skipped (on by default).
+    // They add nothing either way: off is the plain path, for comparisons.
+    void setSkipsSilence (bool on);
+    // The last block found every sounding voice still on a silent line.
+    bool isRestingOnSilence() const { return restingOnSilence; }
     int getNumFading() const;
     int getLineFrames() const { return frames; }
 
     // Longest delay any read may use, in samples: reads never reach frames
     // that this block has already overwritten.
     double getMaxReadDelay() const { return maxReadDelay; }
+
+    // Frames per stretch of the line whose silence is tracked.
+    static constexpr int quietChunkFrames = 64;
 
 private:
     // What a voice needs for one block, worked out at its start.
@@ -92,8 +108,9 @@ private:
         bool dark = false;
         float wearCoeff = 0.0f;
         float panLeft = 1.0f, panRight = 1.0f;
-        bool jumps = false;  // the snap jump falls in this block
-        bool steady = false; // read positions cannot move in this block
+        bool waveStill = false; // the Wave offset does not move in this block
+        bool jumps = false;     // the snap jump falls in this block
+        bool steady = false;    // read positions cannot move in this block
     };
 
     // A steady, darkened voice whose filter runs alongside others.
@@ -108,7 +125,18 @@ private:
 
     void flushSteadyGroup (float* wetLeft, float* wetRight, int n);
 
-    VoiceSetup setUpVoice (TapVoice& v, int index, const RenderSettings& s, int n) const;
+    // A voice gliding through the whole block, run alongside others.
+    struct GlideVoice
+    {
+        TapVoice* voice = nullptr;
+        float wearCoeff = 0.0f;
+        float panLeft = 1.0f, panRight = 1.0f;
+    };
+    void flushGlideGroup (const VoiceSetup& u, const RenderSettings& s, float* wetLeft, float* wetRight, int n);
+
+    // What every voice shares in a block, then what one voice needs.
+    VoiceSetup setUpBlock (const RenderSettings& s) const;
+    VoiceSetup setUpVoice (const VoiceSetup& block, TapVoice& v, int index, const RenderSettings& s, int n) const;
     // The darkening coefficient of every voice, recomputed when the tap count
     // or the wear amount changes.
     void updateWearCoefficients (int tapCount, float wearAmount);
@@ -119,6 +147,20 @@ private:
     // Interpolated, gain-scaled output of a steady voice; returns the first
     // sample from which the voice is silent (n when it never is).
     int interpolateSteady (TapVoice& v, const VoiceSetup& u, float* tl, float* tr, int n);
+    // True when a still read of n samples from ring position `start` at
+    // `fraction` finds nothing but zeros.
+    bool readsOnlySilence (int start, float fraction, int n) const;
+    template <typename Point>
+    bool readsOnlySilence (const Point& p, int n) const
+    {
+        return readsOnlySilence (p.start, p.fraction, n);
+    }
+    // What a still voice reading only zeros does in a block: its level
+    // ramps and it may go quiet, while everything it adds is zero.
+    static void passSilently (TapVoice& v, const VoiceSetup& u, int n);
+    // Marks the stretches of the line a write of `count` frames from ring
+    // position `at` touched as holding sound or not.
+    void markWritten (const float* left, const float* right, int at, int count);
     // Scales a voice's interpolated block by its gain as it ramps; returns
     // the first sample from which the voice is silent (n when it never is).
     int applyGain (TapVoice& v, const VoiceSetup& u, float* tl, float* tr, int n);
@@ -150,15 +192,35 @@ private:
     float wearAmountInUse = -1.0f;
 
     std::vector<float> lineLeft, lineRight;
+    // One bit per stretch of quietChunkFrames ring frames: set while the
+    // stretch may hold a sample other than zero in either channel. A
+    // stretch being rewritten keeps its old bit until it has been written
+    // through, as its older frames may still be read.
+    std::vector<std::uint64_t> soundingChunks;
+    int soundingChunkCount = 0;
+    bool chunkBeingWrittenSounds = false;
     std::vector<float> scratchLeft, scratchRight;
     std::array<std::vector<float>, 2 * maxDarkGroup> darkScratch;
     std::vector<float> silence; // a block of zeros
     DarkVoice darkGroup[maxDarkGroup] {};
     int darkGroupSize = 0;
     bool vectorDarkening = false; // eight darkened voices at once
+    bool vectorGlides = false;    // eight gliding voices at once
+    GlideVoice glideGroup[voicekernels::glideLanes] {};
+    int glideGroupSize = 0;
+    std::vector<float> glideScratch;
     voicekernels::SteadyRead steadyLeft[voicekernels::maxSteadyGroup] {};
     voicekernels::SteadyRead steadyRight[voicekernels::maxSteadyGroup] {};
     int steadyGroupSize = 0;
     std::array<TapVoice, numVoices> voices {};
     int crossfadeCursor = 0;
+    // Some voice may wait for a crossfade (false only when none does).
+    bool crossfadesQueued = false;
+    // Every sounding voice rested on a silent line in the last block: still,
+    // at a steady level, not darkened, and left unchanged by the block. The
+    // settings it rested with.
+    bool restingOnSilence = false;
+    bool skipsSilence = true;
+    bool restedDark = false;
+    bool restedPingPong = false;
 };

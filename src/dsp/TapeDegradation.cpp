@@ -279,6 +279,41 @@ void TapeDegradation::processStereo (float* left, float* right, int n) noexcept
     const double wetD = wet;
     const int ringSize = getFlutterRingSize();
 
+    // The flutter's wandering depends on nothing but its own state and the
+    // left noise generator, which steps once per sample whatever the signal.
+    // So the read offsets are worked out ahead, a stretch at a time, in a
+    // loop of their own, and the sample loop only reads them.
+    constexpr int stretch = 256;
+    double flutterOffsets[stretch];
+    for (int from = 0; from < n; from += stretch)
+    {
+        const int count = std::min (stretch, n - from);
+        if (k.flutterDepth != 0.0)
+            planFlutter (k, flutterOffsets, count);
+        processStretch (k, left + from, right + from, count, flutterOffsets, knee, wetD, ringSize);
+    }
+}
+
+void TapeDegradation::planFlutter (const BlockCoefficients& k, double* offsets, int count) noexcept
+{
+    std::uint32_t noise = noiseLeft;
+    for (int i = 0; i < count; ++i)
+    {
+        offsets[i] = k.flutterDepth + flutterAmp * flutterAmp * k.flutterDepth * std::sin (flutterSweep);
+        flutterAmp = flutterAmp * (1.0 - k.flutterIncrement) + flutterAmpTarget * k.flutterIncrement;
+        flutterSweep += flutterAmp * k.flutterIncrement;
+        if (flutterSweep >= twoPi)
+        {
+            flutterSweep -= pi;
+            flutterAmpTarget = 0.24 + 0.74 * (static_cast<double> (noise) / 4294967295.0);
+        }
+        noise = nextNoise (noise); // as the left dither steps it after this sample
+    }
+}
+
+void TapeDegradation::processStretch (const BlockCoefficients& k, float* left, float* right, int n,
+                                      const double* flutterOffsets, double knee, double wetD, int ringSize) noexcept
+{
     for (int i = 0; i < n; ++i)
     {
         double xL = left[i];
@@ -319,7 +354,7 @@ void TapeDegradation::processStereo (float* left, float* right, int n) noexcept
 
         if (k.flutterDepth != 0.0)
         {
-            const double offset = k.flutterDepth + flutterAmp * flutterAmp * k.flutterDepth * std::sin (flutterSweep);
+            const double offset = flutterOffsets[i];
             const double whole = std::floor (offset);
             const double t = offset - whole;
             const int age = static_cast<int> (whole);
@@ -327,14 +362,6 @@ void TapeDegradation::processStereo (float* left, float* right, int n) noexcept
             const auto i1 = static_cast<std::size_t> (wrapIndex (writeCounter + age + 1, ringSize));
             sigL = flutterLeft[i0] * (1.0 - t) + flutterLeft[i1] * t;
             sigR = flutterRight[i0] * (1.0 - t) + flutterRight[i1] * t;
-
-            flutterAmp = flutterAmp * (1.0 - k.flutterIncrement) + flutterAmpTarget * k.flutterIncrement;
-            flutterSweep += flutterAmp * k.flutterIncrement;
-            if (flutterSweep >= twoPi)
-            {
-                flutterSweep -= pi;
-                flutterAmpTarget = 0.24 + 0.74 * (static_cast<double> (noiseLeft) / 4294967295.0);
-            }
         }
         --writeCounter;
 

@@ -85,6 +85,11 @@ private:
     };
 
     static int flutterRingSizeFor (double rate) noexcept;
+    // The flutter's read offsets for the next `count` samples, moving its
+    // wander state on.
+    void planFlutter (const BlockCoefficients& k, double* offsets, int count) noexcept;
+    void processStretch (const BlockCoefficients& k, float* left, float* right, int n, const double* flutterOffsets,
+                         double knee, double wetD, int ringSize) noexcept;
     static double resonate (BandPass& bp, double resonatorOut, double sig, double cubic) noexcept;
 
     // Controls.

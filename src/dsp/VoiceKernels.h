@@ -74,10 +74,50 @@ struct DarkChannel
 // Eight darkened voices side by side, one vector lane each: for every sample
 // each voice's one-pole filter takes y[j] += (x[j][i] - y[j]) * a[j], and
 // wet[i] += y[j] * pan[j] in voice order, in both channels. Only where the
-// machine has AVX2 (see hasDarkenEight, which asks the processor: call it
+// machine has AVX2 (see hasLaneKernels, which asks the processor: call it
 // outside the audio thread); the caller runs the same arithmetic itself
 // otherwise.
 constexpr int darkLanes = 8;
-bool hasDarkenEight();
+bool hasLaneKernels();
 void darkenEight (const DarkChannel& left, const DarkChannel& right, const float* a, int n);
+
+// Up to eight gliding voices side by side, one vector lane each, sample by
+// sample as the plain voice loop runs one: the delay glides toward its
+// target, the level ramps toward its target (never to silence), the Wave
+// offset glides, both channels are read at their own positions, darkened
+// when asked and panned, and every sample adds the voices to the wet sums in
+// lane order. Only where the machine has AVX2 (hasLaneKernels).
+constexpr int glideLanes = 8;
+
+struct GlideLanes
+{
+    double delay[glideLanes];
+    double target[glideLanes];
+    float gain[glideLanes];
+    float gainTarget[glideLanes];
+    float waveDiff[glideLanes];
+    float waveDiffTarget[glideLanes];
+    float wearLeft[glideLanes];
+    float wearRight[glideLanes];
+    float wearCoeff[glideLanes];
+    float panLeft[glideLanes];
+    float panRight[glideLanes];
+};
+
+struct GlideBlock
+{
+    const float* lineLeft = nullptr;
+    const float* lineRight = nullptr;
+    int ringFrames = 0;
+    int blockStart = 0; // ring position of the block's first sample
+    double glide = 0.0; // one-pole coefficient of the delay glide
+    float ramp = 0.0f;  // level step per sample
+    float offsetScale = 0.0f;
+    double maxDelay = 0.0; // longest read
+    bool pingPong = false; // no right-channel offset
+    bool dark = false;
+    float* scratch = nullptr; // 2 * glideLanes * n floats
+};
+
+void glideEight (GlideLanes& lanes, const GlideBlock& block, float* wetLeft, float* wetRight, int n);
 } // namespace voicekernels

@@ -5,6 +5,7 @@
 #include "plugin/TapWindowEdits.h"
 #include "presets/PresetSettings.h"
 
+#include "ui/AboutDialog.h"
 #include "ui/Col.h"
 #include "ui/Helper.h"
 #include "ui/IconPainters.h"
@@ -18,8 +19,10 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     , processor (p)
     , apvts (p.getValueTreeState())
     , params (p.getValueTreeState())
+    , presetPanel (p.getValueTreeState(), p.getPresetLibrary())
     , massControl (p.getValueTreeState())
     , mainControls (p.getValueTreeState())
+    , optionsPanel (p.getValueTreeState())
 {
     setLookAndFeel (&lookAndFeel);
     setResizable (false, false);
@@ -28,11 +31,27 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     titleLabel.setText (juce::String ("Twist Delay").toUpperCase(), juce::dontSendNotification);
     titleLabel.setFont (MdLookAndFeel::monoFont (13.0f).withExtraKerningFactor (0.35f));
     titleLabel.setColour (juce::Label::textColourId, juce::Colour (0xfff2c64b));
+    titleLabel.onClick = [this] { dialogOverlay.showDialog (std::make_unique<AboutDialog>()); };
     addAndMakeVisible (titleLabel);
 
-    // Options (its panel arrives with the options family).
+    // Options.
     optionsButton.setClickingTogglesState (true);
+    optionsButton.onClick = [this] {
+        if (optionsButton.getToggleState())
+            optionsPanel.showPanel();
+        else
+            optionsPanel.hidePanel();
+    };
     addAndMakeVisible (optionsButton);
+
+    // Preset bar.
+    presetPanel.applyPatchCallback = [this] (const presets::Patch& patch) { processor.applyPatch (patch); };
+    presetPanel.currentParamsCallback = [this] { return processor.captureParamsVar(); };
+    presetPanel.onPatchSaved = [this] (const juce::String& name, const juce::String& folder) {
+        processor.setCurrentPatch (name, folder);
+    };
+    addAndMakeVisible (presetPanel);
+    presetPanel.setCurrentPatchDisplay (processor.getCurrentPatchName(), processor.getCurrentPatchFolder());
 
     // Tap count.
     tapCountBox.setRange (1, 64);
@@ -189,12 +208,16 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     sectionViewport.setScrollBarsShown (true, false);
     addAndMakeVisible (sectionViewport);
 
-    // Outside-click catcher for the options panel.
-    clickCatcher.onClick = [this] {
-        optionsButton.setToggleState (false, juce::dontSendNotification);
-        clickCatcher.setActive (false);
-    };
+    // Options panel, its outside-click catcher, and the dialog overlay above all.
+    clickCatcher.onClick = [this] { optionsPanel.hidePanel(); };
     addChildComponent (clickCatcher);
+    optionsPanel.setRandomMatrix (&processor.getRandomMatrix());
+    optionsPanel.onVisibilityChanged = [this] (bool shown) {
+        clickCatcher.setActive (shown);
+        optionsButton.setToggleState (shown, juce::dontSendNotification);
+    };
+    addChildComponent (optionsPanel);
+    addChildComponent (dialogOverlay);
 
     setUpKeyboardAndAccessibility();
 
@@ -313,7 +336,7 @@ void MassDelayAudioProcessorEditor::resized()
         tapCountBox.setBounds (presetRow.removeFromRight (std::min (90, presetRow.getWidth())));
         presetRow.removeFromRight (std::min (4, presetRow.getWidth()));
     }
-    // presetRow is the preset panel's place.
+    presetPanel.setBounds (presetRow);
 
     gap (4);
     const auto visualizerArea = row (160);
@@ -359,6 +382,10 @@ void MassDelayAudioProcessorEditor::resized()
                                std::max (sectionContentHeight, sectionViewport.getHeight()) + 12);
 
     clickCatcher.setBounds (getLocalBounds());
+    const int panelTop = massControl.getY();
+    optionsPanel.setBounds (optionsPanel.isShown() ? getWidth() - OptionsPanelComponent::panelWidth : getWidth(),
+                            panelTop, OptionsPanelComponent::panelWidth, std::max (getHeight() - panelTop - 9, 0));
+    dialogOverlay.setBounds (getLocalBounds());
 }
 
 //==============================================================================
@@ -587,6 +614,9 @@ void MassDelayAudioProcessorEditor::timerCallback()
 
     // 18. The visualizer takes the state.
     visualizer.setState (state);
+
+    // The preset bar's mark, for parameter changes made on other threads.
+    presetPanel.takePendingChanges();
 }
 
 void MassDelayAudioProcessorEditor::refreshFilterHandles()

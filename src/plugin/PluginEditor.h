@@ -7,6 +7,7 @@
 #include "ui/ButtonGrid.h"
 #include "ui/ClickCatcher.h"
 #include "ui/ClickableLabel.h"
+#include "ui/DialogOverlay.h"
 #include "ui/FilterSlider.h"
 #include "ui/MainControlsComponent.h"
 #include "ui/MassControl.h"
@@ -14,7 +15,9 @@
 #include "ui/MdButton.h"
 #include "ui/MdLookAndFeel.h"
 #include "ui/MdSlider.h"
+#include "ui/OptionsPanelComponent.h"
 #include "ui/PitchBody.h"
+#include "ui/PresetPanelComponent.h"
 #include "ui/TapCountBox.h"
 #include "ui/TapeDegradationBody.h"
 #include "ui/TremoloBody.h"
@@ -123,6 +126,9 @@ public:
     // The members, for tests and renderers.
     ClickableLabel& getTitleLabel() noexcept { return titleLabel; }
     MdButton& getOptionsButton() noexcept { return optionsButton; }
+    PresetPanelComponent& getPresetPanel() noexcept { return presetPanel; }
+    OptionsPanelComponent& getOptionsPanel() noexcept { return optionsPanel; }
+    DialogOverlay& getDialogOverlay() noexcept { return dialogOverlay; }
     TapCountBox& getTapCountBox() noexcept { return tapCountBox; }
     VisualizerComponent& getVisualizer() noexcept { return visualizer; }
     MassControl& getMassControl() noexcept { return massControl; }
@@ -188,6 +194,7 @@ private:
     MdLookAndFeel lookAndFeel;
     ClickableLabel titleLabel;
     MdButton optionsButton { "Options", MdButton::Accent::am };
+    PresetPanelComponent presetPanel;
     TapCountBox tapCountBox;
     VisualizerComponent visualizer;
     MassControl massControl;
@@ -217,6 +224,8 @@ private:
     ClickCatcher clickCatcher;
     std::vector<std::unique_ptr<ButtonAttachment>> sectionPowerAttachments;
     std::vector<std::unique_ptr<ButtonAttachment>> sectionHeaderAttachments; // SYNC, WIDE, 2X and the mode switch
+    OptionsPanelComponent optionsPanel;
+    DialogOverlay dialogOverlay;
     juce::String draggedParamId;
     juce::String hoveredParamId;
     float titleGlow = 0.0f;

@@ -10,31 +10,64 @@ juce::String toJuce (std::string_view s)
 {
     return juce::String (s.data(), s.size());
 }
+
+// Hosts step integer parameters through their values instead of sliding
+// between them; the stored range stays the same.
+class SteppedIntParameter final : public juce::AudioParameterInt
+{
+public:
+    using AudioParameterInt::AudioParameterInt;
+    bool isDiscrete() const override { return true; }
+};
 } // namespace
 
 //==============================================================================
-juce::AudioProcessorValueTreeState::ParameterLayout MassDelayAudioProcessor::createParameterLayout()
+juce::AudioProcessorValueTreeState::ParameterLayout
+MassDelayAudioProcessor::createParameterLayout (const params::LiveTextSource* texts)
 {
     juce::AudioProcessorValueTreeState::ParameterLayout layout;
 
-    for (const auto& p : params::table)
+    // Hosts read texts at any time and from any thread: each text reads the
+    // other parameters and the tempo it depends on as atomics, just then.
+    const auto context = [texts] { return texts != nullptr ? texts->read() : params::TextContext {}; };
+
+    for (std::size_t i = 0; i < params::table.size(); ++i)
     {
+        const auto& p = params::table[i];
         const juce::ParameterID id { toJuce (p.id), p.version };
         const auto name = toJuce (p.name);
+        const auto index = static_cast<int> (i);
+
+        const auto text = [context, index] (float value) { return params::valueText (index, value, context()); };
+        const auto parse = [context, index] (const juce::String& typed) {
+            const auto c = context();
+            return params::parseValueText (index, typed, c.raw[static_cast<std::size_t> (index)], c);
+        };
 
         switch (p.kind)
         {
             case params::Kind::Float:
                 layout.add (std::make_unique<juce::AudioParameterFloat> (
                     id, name, juce::NormalisableRange<float> (p.min, p.max, p.interval, p.skew, p.symmetricSkew),
-                    p.defaultValue));
+                    p.defaultValue,
+                    juce::AudioParameterFloatAttributes()
+                        .withStringFromValueFunction ([text] (float v, int) { return text (v); })
+                        .withValueFromStringFunction (parse)));
                 break;
             case params::Kind::Bool:
-                layout.add (std::make_unique<juce::AudioParameterBool> (id, name, p.defaultValue > 0.5f));
+                layout.add (std::make_unique<juce::AudioParameterBool> (
+                    id, name, p.defaultValue > 0.5f,
+                    juce::AudioParameterBoolAttributes()
+                        .withStringFromValueFunction ([text] (bool v, int) { return text (v ? 1.0f : 0.0f); })
+                        .withValueFromStringFunction ([parse] (const juce::String& t) { return parse (t) > 0.5f; })));
                 break;
             case params::Kind::Int:
-                layout.add (std::make_unique<juce::AudioParameterInt> (
-                    id, name, static_cast<int> (p.min), static_cast<int> (p.max), static_cast<int> (p.defaultValue)));
+                layout.add (std::make_unique<SteppedIntParameter> (
+                    id, name, static_cast<int> (p.min), static_cast<int> (p.max), static_cast<int> (p.defaultValue),
+                    juce::AudioParameterIntAttributes()
+                        .withStringFromValueFunction ([text] (int v, int) { return text (static_cast<float> (v)); })
+                        .withValueFromStringFunction (
+                            [parse] (const juce::String& t) { return juce::roundToInt (parse (t)); })));
                 break;
         }
     }
@@ -45,22 +78,27 @@ MassDelayAudioProcessor::MassDelayAudioProcessor()
     : AudioProcessor (BusesProperties()
                           .withInput ("Input", juce::AudioChannelSet::stereo(), true)
                           .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
-    , apvts (*this, nullptr, "Parameters", createParameterLayout())
+    , apvts (*this, nullptr, "Parameters", createParameterLayout (&textSource))
 {
     for (std::size_t i = 0; i < params::table.size(); ++i)
     {
         raw[i] = apvts.getRawParameterValue (toJuce (params::table[i].id));
         jassert (raw[i] != nullptr);
+        textSource.raw[i] = raw[i];
     }
+    textSource.bpm = &lastTempo;
 
     apvts.addParameterListener (params::id::tapCount, this);
 
     // Presets, the default patch, seeds and the first history entry.
     runStartupSequence();
+
+    programTimer.startTimerHz (20);
 }
 
 MassDelayAudioProcessor::~MassDelayAudioProcessor()
 {
+    programTimer.stopTimer();
     apvts.removeParameterListener (params::id::tapCount, this);
 }
 
@@ -166,6 +204,18 @@ void MassDelayAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, ju
 {
     juce::ScopedNoDenormals noDenormals;
     midi.clear();
+
+    // A program chosen from inside this call is left to the message thread.
+    struct InBlock
+    {
+        explicit InBlock (std::atomic<std::thread::id>& t)
+            : thread (t)
+        {
+            thread.store (std::this_thread::get_id(), std::memory_order_relaxed);
+        }
+        ~InBlock() { thread.store ({}, std::memory_order_relaxed); }
+        std::atomic<std::thread::id>& thread;
+    } inBlock { processingThread };
 
     captureHostPosition();
 

@@ -4,6 +4,7 @@
 #include "dsp/DspConstants.h"
 #include "plugin/ParamBlockReader.h"
 #include "plugin/ParameterTable.h"
+#include "plugin/ParameterText.h"
 #include "presets/AccordionLayoutState.h"
 #include "presets/PresetLibrary.h"
 #include "presets/RandomHistory.h"
@@ -14,6 +15,8 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <thread>
+#include <vector>
 
 // The plug-in's audio processor: the host-facing side of the delay. It owns
 // the parameter state, turns the raw parameter values and the host's
@@ -28,7 +31,11 @@ public:
     MassDelayAudioProcessor();
     ~MassDelayAudioProcessor() override;
 
-    static juce::AudioProcessorValueTreeState::ParameterLayout createParameterLayout();
+    // The host parameters. Their value texts and typed-text parsing are the
+    // editor's (params::valueText); texts that depend on other parameters or
+    // on the tempo read them from `texts`, or take the defaults without it.
+    static juce::AudioProcessorValueTreeState::ParameterLayout
+    createParameterLayout (const params::LiveTextSource* texts = nullptr);
 
     // One sample of the snap envelope: the level falls by step in FadeOut and
     // rises by step in FadeIn. Returns true on the sample where the fade-out
@@ -54,10 +61,14 @@ public:
     bool isMidiEffect() const override { return false; }
     double getTailLengthSeconds() const override { return dsp::lineSeconds; }
 
-    int getNumPrograms() override { return 1; }
-    int getCurrentProgram() override { return 0; }
-    void setCurrentProgram (int) override {}
-    const juce::String getProgramName (int) override { return {}; }
+    // The factory bank is the host's program list, in bank order. Choosing
+    // a program applies that factory patch as the preset bar does; the
+    // current program is the factory patch applied last, by whoever applied
+    // it. Hosts may ask from any thread (PluginProcessorState.cpp).
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram (int index) override;
+    const juce::String getProgramName (int index) override;
     void changeProgramName (int, const juce::String&) override {}
 
     void getStateInformation (juce::MemoryBlock& destData) override;
@@ -143,8 +154,23 @@ public:
     // default one.
     juce::File getPresetDirectory() const;
 
-    const juce::String& getCurrentPatchName() const { return currentPatchName; }
-    const juce::String& getCurrentPatchFolder() const { return currentPatchFolder; }
+    // The name and folder of the patch applied last ("INIT" until one is).
+    // A host may apply a program on its own thread, so these are copies.
+    juce::String getCurrentPatchName() const;
+    juce::String getCurrentPatchFolder() const;
+
+    // Counts patch applications (the preset bar's and the host's programs),
+    // raised once all of a patch's values are set: an editor that sees it
+    // change shows the processor's current patch, unmodified.
+    int getAppliedPatchCount() const { return appliedPatchCount.load (std::memory_order_acquire); }
+
+    // The name and folder the preset bar shows after saving under a new name,
+    // so that an editor opened later shows it too. Changes no parameter.
+    void setCurrentPatch (const juce::String& name, const juce::String& folder)
+    {
+        currentPatchName = name;
+        currentPatchFolder = folder;
+    }
 
     presets::PresetLibrary& getPresetLibrary() { return presetLibrary; }
     RandomMatrixState& getRandomMatrix() { return randomMatrix; }
@@ -185,6 +211,19 @@ public:
     static constexpr const char* stateFormatProperty = "stateFormat";
     static constexpr int stateFormat = 1;
 
+    // Root property with the id of the factory patch that is the current
+    // program, so that a restored state names the same program. It selects
+    // the program only; the parameters come from the state.
+    static constexpr const char* programProperty = "factoryProgram";
+
+    // The XML inside a state blob (the framework's envelope: a magic number,
+    // a length, UTF-8 text), or null when the blob is not one or holds text
+    // JUCE's XML reader cannot read safely: invalid UTF-8, a processing
+    // instruction after the header, or elements nested deeper than
+    // maxStateNesting. A state this plug-in saved never has any of these.
+    static std::unique_ptr<juce::XmlElement> xmlFromStateBlob (const void* data, int sizeInBytes);
+    static constexpr int maxStateNesting = 64;
+
     // Whether a new instance applies the default patch of the settings file.
     // On in the product; test programs turn it off so that their processors
     // start from the parameter defaults.
@@ -192,6 +231,10 @@ public:
 
 private:
     void captureHostPosition();
+
+    // What the parameters' texts read (the raw values and the last tempo);
+    // declared before the parameters, which hold a pointer to it.
+    params::LiveTextSource textSource;
 
     juce::AudioProcessorValueTreeState apvts;
 
@@ -232,6 +275,13 @@ private:
     // Writes the current `mix` and `mixByp` into a state about to replace the live one.
     void keepCurrentMixIn (juce::ValueTree& state) const;
 
+    // Sets the parameters from a patch, clears the signal memory and starts a
+    // new patch generation; returns the factory program index of the patch,
+    // or -1 for any other patch. With keepMix, `mix` and `mixByp` stay as they are.
+    int setParametersFromPatch (const presets::Patch& patch, bool keepMix);
+    int factoryProgramOf (const presets::Patch& patch) const;
+    void applyPendingProgram();
+
     // Held by every writer of the state tree outside the framework and by the
     // state save, which hosts may run on another thread. Never on the audio thread.
     juce::CriticalSection stateLock;
@@ -239,8 +289,32 @@ private:
     AccordionLayoutState accordionLayout { apvts, &stateLock };
     RandomHistory randomHistory;
     presets::PresetLibrary presetLibrary;
+    juce::SpinLock patchNameLock;
     juce::String currentPatchName { "INIT" };
     juce::String currentPatchFolder;
+
+    // The factory patches as programs, copied once at start-up and never
+    // changed, so that hosts can read them from any thread.
+    std::vector<presets::Patch> factoryPrograms;
+    std::atomic<int> currentProgram { 0 };
+    std::atomic<int> appliedPatchCount { 0 };
+
+    // A program chosen from inside processBlock waits here for the message
+    // thread (the audio thread never replaces the whole state).
+    std::atomic<int> pendingProgram { -1 };
+    std::atomic<std::thread::id> processingThread {};
+    static_assert (std::atomic<std::thread::id>::is_always_lock_free);
+
+    struct ProgramTimer final : juce::Timer
+    {
+        explicit ProgramTimer (MassDelayAudioProcessor& p)
+            : owner (p)
+        {
+        }
+        void timerCallback() override { owner.applyPendingProgram(); }
+        MassDelayAudioProcessor& owner;
+    };
+    ProgramTimer programTimer { *this };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MassDelayAudioProcessor)
 };

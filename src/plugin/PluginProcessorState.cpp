@@ -5,7 +5,9 @@
 
 #include "presets/PresetSettings.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 namespace
@@ -41,9 +43,16 @@ std::optional<double> numberFromState (const juce::var& v)
     if (! text.containsAnyOf ("0123456789"))
         return std::nullopt;
 
-    auto p = text.getCharPointer();
-    const double d = juce::CharacterFunctions::readDoubleValue (p);
-    if (! p.isEmpty() || ! std::isfinite (d))
+    // The whole text is the number (JUCE's own reader overflows an int on a
+    // long exponent, so it never sees stored text).
+    const auto utf8 = text.toStdString();
+    const char* first = utf8.c_str();
+    const char* last = first + utf8.size();
+    if (*first == '+')
+        ++first;
+    double d = 0.0;
+    const auto [end, error] = std::from_chars (first, last, d);
+    if (error != std::errc() || end != last || ! std::isfinite (d))
         return std::nullopt;
     return d;
 }
@@ -63,9 +72,146 @@ std::uint32_t drawSeed (std::uint64_t salt)
     const auto r = static_cast<std::uint64_t> (juce::Random::getSystemRandom().nextInt64());
     return static_cast<std::uint32_t> ((r ^ salt) & 0xFFFFFFFFu);
 }
+
+// XML allows an attribute once per element, but JUCE's reader keeps every
+// copy of a repeated one, and the tree built from it would then save other
+// values than the parameters took. The first copy counts, as for any reader
+// that looks the attribute up by name.
+void keepFirstOfEachAttribute (juce::XmlElement& element)
+{
+    juce::StringArray seen;
+    juce::StringPairArray repeated;
+    for (int i = 0; i < element.getNumAttributes(); ++i)
+    {
+        const auto name = element.getAttributeName (i);
+        if (seen.contains (name))
+        {
+            if (! repeated.containsKey (name))
+                repeated.set (name, element.getStringAttribute (name));
+        }
+        else
+        {
+            seen.add (name);
+        }
+    }
+    for (const auto& name : repeated.getAllKeys())
+    {
+        while (element.hasAttribute (name))
+            element.removeAttribute (name);
+        element.setAttribute (name, repeated[name]);
+    }
+    for (auto* child : element.getChildIterator())
+        keepFirstOfEachAttribute (*child);
+}
+
+// Whether the XML text is one JUCE's reader gets through safely. Inside an
+// element, a processing instruction followed by text sends it round the same
+// loop for ever, so none is allowed after the header; a document type could
+// define entities that expand without end, so none is allowed at all. The
+// reader also recurses once per nested element: elements may nest maxDepth
+// deep. Tags are followed as the reader follows them: "/>" or ">" ends a tag
+// outside its quoted values, "</" closes an element. Anything left open at
+// the end (a tag, a value, a comment) is refused too: a saved state is
+// always whole.
+bool xmlReadable (const juce::String& text, int maxDepth)
+{
+    auto p = text.getCharPointer();
+    p.incrementToEndOfWhitespace();
+    if (p.compareUpTo (juce::CharPointer_ASCII ("<?xml"), 5) == 0)
+    {
+        const auto headerEnd = p.indexOf (juce::CharPointer_ASCII ("?>"));
+        if (headerEnd < 0)
+            return false;
+        p += headerEnd + 2;
+    }
+
+    const auto skipPast = [&p] (const char* end) {
+        const auto at = p.indexOf (juce::CharPointer_ASCII (end));
+        if (at < 0)
+            return false;
+        p += at + static_cast<int> (std::strlen (end));
+        return true;
+    };
+
+    int depth = 0;
+    while (! p.isEmpty())
+    {
+        if (p.getAndAdvance() != '<')
+            continue;
+        if (p.compareUpTo (juce::CharPointer_ASCII ("!--"), 3) == 0)
+        {
+            if (! skipPast ("-->"))
+                return false;
+            continue;
+        }
+        if (p.compareUpTo (juce::CharPointer_ASCII ("![CDATA["), 8) == 0)
+        {
+            if (! skipPast ("]]>"))
+                return false;
+            continue;
+        }
+        if (*p == '?' || *p == '!')
+            return false;
+        if (*p == '/')
+        {
+            --depth;
+            if (! skipPast (">"))
+                return false;
+            continue;
+        }
+
+        if (++depth > maxDepth)
+            return false;
+        // Inside the tag: a quote may only open a value after "=".
+        for (bool afterEquals = false;;)
+        {
+            if (p.isEmpty())
+                return false;
+            const auto t = p.getAndAdvance();
+            if (t == '"' || t == '\'')
+            {
+                const char quote[] = { static_cast<char> (t), 0 };
+                if (! afterEquals || ! skipPast (quote))
+                    return false;
+            }
+            else if (t == '>')
+            {
+                break;
+            }
+            else if (t == '/' && *p == '>')
+            {
+                p.getAndAdvance();
+                --depth;
+                break;
+            }
+            if (! juce::CharacterFunctions::isWhitespace (t))
+                afterEquals = t == '=';
+        }
+    }
+    return true;
+}
 } // namespace
 
 //==============================================================================
+std::unique_ptr<juce::XmlElement> MassDelayAudioProcessor::xmlFromStateBlob (const void* data, int sizeInBytes)
+{
+    constexpr std::uint32_t envelopeMagic = 0x21324356;
+    if (data == nullptr || sizeInBytes <= 8 || juce::ByteOrder::littleEndianInt (data) != envelopeMagic)
+        return {};
+    const auto declared = static_cast<int> (juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4)));
+    const auto length = juce::jmin (sizeInBytes - 8, declared);
+    const auto* utf8 = static_cast<const char*> (data) + 8;
+
+    // A broken UTF-8 sequence can send the XML reader past the end of the
+    // text, so such text is refused before it is read.
+    if (length <= 0 || ! juce::CharPointer_UTF8::isValidString (utf8, length))
+        return {};
+    const auto text = juce::String::fromUTF8 (utf8, length);
+    if (! xmlReadable (text, maxStateNesting))
+        return {};
+    return juce::parseXML (text);
+}
+
 void MassDelayAudioProcessor::setApplyDefaultPatchAtStartup (bool shouldApply)
 {
     defaultPatchAtStartup().store (shouldApply);
@@ -74,6 +220,15 @@ void MassDelayAudioProcessor::setApplyDefaultPatchAtStartup (bool shouldApply)
 void MassDelayAudioProcessor::runStartupSequence()
 {
     presetLibrary.loadFactoryFromBinaryData();
+    const auto& all = presetLibrary.getPatches();
+    factoryPrograms.assign (all.begin(), all.begin() + static_cast<std::ptrdiff_t> (presetLibrary.getFactoryCount()));
+
+    // Until a factory patch is applied, hosts see the init patch as current
+    // (the fallback default patch, the nearest to the parameter defaults).
+    for (std::size_t i = 0; i < factoryPrograms.size(); ++i)
+        if (factoryPrograms[i].id() == presets::fallbackPatchId)
+            currentProgram.store (static_cast<int> (i));
+
     presetLibrary.setUserDir (getPresetDirectory());
     presetLibrary.rescanUser();
     presetLibrary.loadFavorites();
@@ -107,6 +262,9 @@ void MassDelayAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
     }
     writeSeedsInto (state);
     state.setProperty (stateFormatProperty, stateFormat, nullptr);
+    const auto program = static_cast<std::size_t> (getCurrentProgram());
+    if (program < factoryPrograms.size())
+        state.setProperty (programProperty, factoryPrograms[program].id(), nullptr);
 
     if (auto xml = state.createXml())
         copyXmlToBinary (*xml, destData);
@@ -117,21 +275,10 @@ void MassDelayAudioProcessor::setStateInformation (const void* data, int sizeInB
     if (data == nullptr || sizeInBytes <= 0)
         return;
 
-    // The framework's envelope holds a length and UTF-8 text. Text that is
-    // not valid UTF-8 is refused before the XML reader sees it: a broken
-    // sequence can send that reader past the end of the text (a fuzzed blob
-    // kept it busy for longer than 20 s).
-    if (sizeInBytes > 8)
-    {
-        const auto declared = static_cast<int> (juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4)));
-        const auto length = juce::jmin (sizeInBytes - 8, declared);
-        if (length > 0 && ! juce::CharPointer_UTF8::isValidString (static_cast<const char*> (data) + 8, length))
-            return;
-    }
-
-    const auto xml = getXmlFromBinary (data, sizeInBytes);
+    const auto xml = xmlFromStateBlob (data, sizeInBytes);
     if (xml == nullptr || ! xml->hasTagName (apvts.state.getType().toString()))
         return;
+    keepFirstOfEachAttribute (*xml);
 
     auto newState = juce::ValueTree::fromXml (*xml);
     if (! newState.isValid())
@@ -168,6 +315,13 @@ void MassDelayAudioProcessor::setStateInformation (const void* data, int sizeInB
     readSeedsFromState();
     resetDSPState();
     patchGeneration.fetch_add (1, std::memory_order_acq_rel);
+
+    // The program the state was saved with, when it is one of ours; the
+    // state itself stays as restored.
+    const auto programId = newState.getProperty (programProperty).toString();
+    for (std::size_t i = 0; i < factoryPrograms.size(); ++i)
+        if (programId.isNotEmpty() && factoryPrograms[i].id() == programId)
+            currentProgram.store (static_cast<int> (i));
 
     randomHistory.clear();
     pushRandomGeneration();
@@ -243,8 +397,21 @@ void MassDelayAudioProcessor::applyPatch (const presets::Patch& patch)
 
 void MassDelayAudioProcessor::applyPatchValues (const presets::Patch& patch, bool keepMix)
 {
-    currentPatchName = patch.name;
-    currentPatchFolder = patch.folder;
+    const int previous = currentProgram.load();
+    const int program = setParametersFromPatch (patch, keepMix);
+
+    // The host's program display follows a factory patch picked here.
+    if (program >= 0 && program != previous)
+        updateHostDisplay (ChangeDetails().withProgramChanged (true));
+}
+
+int MassDelayAudioProcessor::setParametersFromPatch (const presets::Patch& patch, bool keepMix)
+{
+    {
+        const juce::SpinLock::ScopedLockType sl (patchNameLock);
+        currentPatchName = patch.name;
+        currentPatchFolder = patch.folder;
+    }
 
     // Locked parameters are never touched, not even for a moment: a host
     // would record the detour through the default as automation.
@@ -270,6 +437,79 @@ void MassDelayAudioProcessor::applyPatchValues (const presets::Patch& patch, boo
 
     resetDSPState();
     patchGeneration.fetch_add (1, std::memory_order_acq_rel);
+
+    const int program = factoryProgramOf (patch);
+    if (program >= 0)
+        currentProgram.store (program);
+    appliedPatchCount.fetch_add (1, std::memory_order_acq_rel);
+    return program;
+}
+
+int MassDelayAudioProcessor::factoryProgramOf (const presets::Patch& patch) const
+{
+    // The factory patch itself, or a copy of it: same id, same values object.
+    // A user preset that overrides a factory id is not the factory patch.
+    for (std::size_t i = 0; i < factoryPrograms.size(); ++i)
+        if (factoryPrograms[i].params.getDynamicObject() == patch.params.getDynamicObject()
+            && factoryPrograms[i].id() == patch.id())
+            return static_cast<int> (i);
+    return -1;
+}
+
+juce::String MassDelayAudioProcessor::getCurrentPatchName() const
+{
+    const juce::SpinLock::ScopedLockType sl (patchNameLock);
+    return currentPatchName;
+}
+
+juce::String MassDelayAudioProcessor::getCurrentPatchFolder() const
+{
+    const juce::SpinLock::ScopedLockType sl (patchNameLock);
+    return currentPatchFolder;
+}
+
+//==============================================================================
+int MassDelayAudioProcessor::getNumPrograms()
+{
+    return juce::jmax (1, static_cast<int> (factoryPrograms.size()));
+}
+
+int MassDelayAudioProcessor::getCurrentProgram()
+{
+    const int pending = pendingProgram.load();
+    return pending >= 0 ? pending : currentProgram.load();
+}
+
+const juce::String MassDelayAudioProcessor::getProgramName (int index)
+{
+    if (! juce::isPositiveAndBelow (index, static_cast<int> (factoryPrograms.size())))
+        return {};
+    return factoryPrograms[static_cast<std::size_t> (index)].name;
+}
+
+void MassDelayAudioProcessor::setCurrentProgram (int index)
+{
+    if (! juce::isPositiveAndBelow (index, static_cast<int> (factoryPrograms.size())))
+        return;
+
+    // Hosts choose programs on the thread they restore states on, which does
+    // whole-state work here as setStateInformation does. From inside
+    // processBlock it waits for the message thread instead.
+    if (processingThread.load (std::memory_order_relaxed) == std::this_thread::get_id())
+    {
+        pendingProgram.store (index);
+        return;
+    }
+
+    pendingProgram.store (-1);
+    setParametersFromPatch (factoryPrograms[static_cast<std::size_t> (index)], isMixLocked());
+}
+
+void MassDelayAudioProcessor::applyPendingProgram()
+{
+    const int index = pendingProgram.exchange (-1);
+    if (juce::isPositiveAndBelow (index, static_cast<int> (factoryPrograms.size())))
+        setParametersFromPatch (factoryPrograms[static_cast<std::size_t> (index)], isMixLocked());
 }
 
 juce::var MassDelayAudioProcessor::captureParamsVar() const

@@ -4,7 +4,9 @@
 #include "dsp/NoteGrid.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace valuetext
 {
@@ -127,6 +129,24 @@ juce::String format (Kind kind, double raw, const Display& display)
     return juce::String (raw);
 }
 
+double readNumber (const juce::String& text)
+{
+    const auto utf8 = text.toStdString();
+    const char* first = utf8.c_str();
+    const char* last = first + utf8.size();
+    while (first != last && (*first == ' ' || *first == '\t' || *first == '\n' || *first == '\r'))
+        ++first;
+    if (first != last && *first == '+')
+        ++first;
+    double value = 0.0;
+    const auto [end, error] = std::from_chars (first, last, value);
+    if (end == first)
+        return 0.0;
+    if (error != std::errc())
+        return std::numeric_limits<double>::quiet_NaN();
+    return value;
+}
+
 double parse (Kind kind, const juce::String& typed, double current, const Display& display)
 {
     const auto trimmed = typed.trim();
@@ -147,7 +167,7 @@ double parse (Kind kind, const juce::String& typed, double current, const Displa
     stripSuffix (text, "%");
     const bool seconds = stripSuffix (text, "s");
 
-    double v = text.getDoubleValue();
+    double v = readNumber (text);
 
     // "nan", "inf" or an overflowing exponent would pass every clamp below:
     // such text leaves the value as it is.
@@ -158,6 +178,11 @@ double parse (Kind kind, const juce::String& typed, double current, const Displa
     if (seconds && (kind == Kind::Ms || kind == Kind::DelayTime || kind == Kind::LengthExp))
         v *= 1000.0;
 
+    return rawFromNumber (kind, v, display);
+}
+
+double rawFromNumber (Kind kind, double v, const Display& display)
+{
     switch (kind)
     {
         case Kind::Ms:
@@ -199,5 +224,78 @@ double parse (Kind kind, const juce::String& typed, double current, const Displa
             return std::clamp ((v / 100.0 + 1.0) * 7.5, 0.0, 15.0);
     }
     return v;
+}
+
+//==============================================================================
+juce::String signedPercent (double percent)
+{
+    if (! std::isfinite (percent))
+        return "0%";
+    return signedInteger (static_cast<int> (std::round (std::clamp (percent, -1.0e9, 1.0e9)))) + "%";
+}
+
+juce::String masterDb (double dB)
+{
+    if (dB <= -60.0)
+        return juce::String ("-") + juce::String (juce::CharPointer_UTF8 ("\xe2\x88\x9e")) + " dB";
+
+    // The parameter's 0.1 dB steps are float sums, so its 0 can come out a
+    // hair below zero: that reads 0.0 dB too, never -0.0 dB.
+    return juce::String::formatted ("%+.1f dB", dB).replace ("+0.0", "0.0").replace ("-0.0 ", "0.0 ");
+}
+
+juce::String filterHz (double hz)
+{
+    // Decided on the rounded value, so that 999.7 Hz reads 1.0 kHz, not 1000 Hz.
+    const auto rounded = static_cast<int> (std::round (hz));
+    if (rounded < 1000)
+        return juce::String (rounded) + " Hz";
+    return juce::String (hz / 1000.0, 1) + " kHz";
+}
+
+juce::String bypassPercent (double percent)
+{
+    if (percent <= 0.0)
+        return "BYP";
+    return juce::String (static_cast<int> (percent)) + "%";
+}
+
+juce::String tapeOutDb (double raw)
+{
+    // Rounded first, so that a level showing as 0.0 is never given a minus sign.
+    const double dB = std::round ((raw / 100.0 * 12.0 - 6.0) * 10.0) / 10.0;
+    const double shown = dB == 0.0 ? 0.0 : dB;
+    return (shown >= 0.0 ? "+" : "") + juce::String (shown, 1) + " dB";
+}
+
+double tapeLpfCornerHz (double raw)
+{
+    return 2000.0 * std::pow (10.0, 0.778151273727417 * raw / 100.0);
+}
+
+juce::String tapeLpfHz (double raw)
+{
+    const double hz = tapeLpfCornerHz (raw);
+    if (hz < 1000.0)
+        return juce::String (static_cast<int> (hz)) + " Hz";
+    return juce::String (hz / 1000.0, hz >= 10000.0 ? 1 : 2) + " kHz";
+}
+
+juce::String falloffPercent (double percent)
+{
+    if (percent <= 0.0)
+        return "OFF";
+    return juce::String (percent, 1) + "%";
+}
+
+juce::String decayModeName (int mode)
+{
+    static const char* const names[] = { "Smooth", "Step", "Wavey" };
+    return names[std::clamp (mode, 0, 2)];
+}
+
+juce::String roundedPercent (double percent)
+{
+    return juce::String (static_cast<int> (std::round (percent))) + "%";
 }
 } // namespace valuetext

@@ -1,6 +1,7 @@
 #include "presets/PresetLibrary.h"
 
 #include "presets/SafeFileWrite.h"
+#include "presets/UntrustedJson.h"
 
 #include "BinaryData.h"
 
@@ -15,14 +16,33 @@ namespace
 // Deeper folders than this are not scanned; real preset trees are shallow.
 constexpr int maxScanDepth = 32;
 
-// Preset files are a few kilobytes; anything far larger is not one, and an
-// empty "file" may be a pipe or a device that would block a read.
-constexpr juce::int64 maxPresetFileSize = 4 * 1024 * 1024;
-
 std::filesystem::path toPath (const juce::File& f)
 {
     const auto* utf8 = f.getFullPathName().toRawUTF8();
     return std::filesystem::path (reinterpret_cast<const char8_t*> (utf8));
+}
+
+bool hasControlCharacters (const juce::String& s)
+{
+    for (auto p = s.getCharPointer(); ! p.isEmpty();)
+    {
+        const auto c = p.getAndAdvance();
+        if (c < 0x20 || c == 0x7f)
+            return true;
+    }
+    return false;
+}
+
+juce::String withoutControlCharacters (const juce::String& s)
+{
+    juce::String out;
+    for (auto p = s.getCharPointer(); ! p.isEmpty();)
+    {
+        const auto c = p.getAndAdvance();
+        if (c >= 0x20 && c != 0x7f)
+            out += juce::String::charToString (c);
+    }
+    return out;
 }
 
 bool sortsBefore (const juce::String& a, const juce::String& b)
@@ -192,7 +212,7 @@ void PresetLibrary::addUserFile (const juce::File& file)
     if (size <= 0 || size > maxPresetFileSize)
         return;
 
-    const auto content = juce::JSON::parse (file.loadFileAsString());
+    const auto content = parsePresetJson (file.loadFileAsString());
     if (content.getDynamicObject() == nullptr)
         return;
 
@@ -251,6 +271,40 @@ juce::File PresetLibrary::userFileFor (const juce::String& folder, const juce::S
     return dir.getChildFile (stem + ".json");
 }
 
+juce::var PresetLibrary::parsePresetJson (const juce::String& text)
+{
+    auto content = untrustedJson::parse (text);
+    return content.getDynamicObject() != nullptr ? content : juce::var();
+}
+
+PresetLibrary::ReadResult PresetLibrary::readPatchFile (const juce::File& file, Patch& patch)
+{
+    // An empty size may also be a pipe or a device, whose read would block.
+    if (! file.existsAsFile())
+        return ReadResult::unreadable;
+    const auto size = file.getSize();
+    if (size > maxPresetFileSize)
+        return ReadResult::tooLarge;
+    if (size <= 0)
+        return ReadResult::unreadable;
+
+    juce::MemoryBlock bytes;
+    if (! file.loadFileAsData (bytes) || bytes.isEmpty())
+        return ReadResult::unreadable;
+
+    const auto content = parsePresetJson (bytes.toString());
+    if (content.getDynamicObject() == nullptr)
+        return ReadResult::notAPreset;
+
+    const auto nameValue = content.getProperty ("name", {});
+    patch.name = nameValue.isVoid() ? juce::String() : withoutControlCharacters (nameValue.toString()).trim();
+    if (patch.name.isEmpty())
+        patch.name = withoutControlCharacters (file.getFileNameWithoutExtension());
+    patch.folder = {};
+    patch.params = content.getProperty ("params", {});
+    return ReadResult::ok;
+}
+
 juce::File PresetLibrary::savePatchToFile (const juce::File& file, const juce::String& name, const juce::var& params)
 {
     if (userDir == juce::File() || file == juce::File())
@@ -262,6 +316,20 @@ juce::File PresetLibrary::savePatchToFile (const juce::File& file, const juce::S
     if (parent != userDir && ! parent.isAChildOf (userDir))
         return {};
 
+    return writePatch (file, name, params);
+}
+
+juce::File PresetLibrary::savePatchToChosenFile (const juce::File& file, const juce::String& name,
+                                                 const juce::var& params)
+{
+    if (file == juce::File())
+        return {};
+    return writePatch (file, name, params);
+}
+
+juce::File PresetLibrary::writePatch (const juce::File& file, const juce::String& name, const juce::var& params)
+{
+    const auto parent = file.getParentDirectory();
     auto stem = legalFileName (file.getFileNameWithoutExtension());
     if (stem.isEmpty())
         stem = legalFileName (name);
@@ -328,17 +396,24 @@ juce::File PresetLibrary::favoritesFile() const
     return userDir == juce::File() ? juce::File() : userDir.getChildFile ("favorites.txt");
 }
 
-void PresetLibrary::addFavorite (const juce::String& id)
+bool PresetLibrary::isStorableId (const juce::String& id)
 {
-    if (! favoriteIds.contains (id))
-        favoriteIds.add (id);
-    saveFavorites();
+    return id.isNotEmpty() && ! hasControlCharacters (id);
 }
 
-void PresetLibrary::removeFavorite (const juce::String& id)
+bool PresetLibrary::addFavorite (const juce::String& id)
+{
+    if (! isStorableId (id))
+        return false;
+    if (! favoriteIds.contains (id))
+        favoriteIds.add (id);
+    return saveFavorites();
+}
+
+bool PresetLibrary::removeFavorite (const juce::String& id)
 {
     favoriteIds.removeString (id);
-    saveFavorites();
+    return saveFavorites();
 }
 
 std::vector<const Patch*> PresetLibrary::favorites() const
@@ -359,11 +434,11 @@ std::vector<const Patch*> PresetLibrary::favorites() const
     return out;
 }
 
-void PresetLibrary::saveFavorites() const
+bool PresetLibrary::saveFavorites() const
 {
     if (userDir == juce::File() || userDir.createDirectory().failed())
-        return;
-    replaceFileWithText (favoritesFile(), favoriteIds.joinIntoString ("\r\n"));
+        return false;
+    return replaceFileWithText (favoritesFile(), favoriteIds.joinIntoString ("\r\n"));
 }
 
 void PresetLibrary::loadFavorites()
@@ -373,10 +448,39 @@ void PresetLibrary::loadFavorites()
     if (file == juce::File() || ! file.existsAsFile())
         return;
 
-    juce::StringArray lines;
-    lines.addLines (file.loadFileAsString());
-    for (const auto& line : lines)
-        if (line.isNotEmpty())
-            favoriteIds.add (line);
+    // The file is UTF-8 text, one id a line, as saveFavorites writes it. It
+    // is read as bytes: JUCE's text loader would take a leading FE FF as a
+    // UTF-16 mark, and a NUL would end a line early. A line that is not
+    // valid UTF-8 or holds a control character is no id we could have
+    // written, and is skipped.
+    juce::MemoryBlock bytes;
+    if (! file.loadFileAsData (bytes))
+        return;
+    const auto* data = static_cast<const char*> (bytes.getData());
+    const auto size = bytes.getSize();
+    std::size_t start = 0;
+    if (size >= 3 && static_cast<unsigned char> (data[0]) == 0xef && static_cast<unsigned char> (data[1]) == 0xbb
+        && static_cast<unsigned char> (data[2]) == 0xbf)
+        start = 3;
+    while (start < size)
+    {
+        // A line ends at CR, LF or CR LF (the empty line between CR and LF
+        // is skipped like any empty line).
+        auto end = start;
+        while (end < size && data[end] != '\n' && data[end] != '\r')
+            ++end;
+        const auto lineEnd = end;
+
+        bool usable = lineEnd > start;
+        for (auto i = start; usable && i < lineEnd; ++i)
+        {
+            const auto c = static_cast<unsigned char> (data[i]);
+            usable = c >= 0x20 && c != 0x7f;
+        }
+        const auto length = static_cast<int> (lineEnd - start);
+        if (usable && juce::CharPointer_UTF8::isValidString (data + start, length))
+            favoriteIds.add (juce::String::fromUTF8 (data + start, length));
+        start = end + 1;
+    }
 }
 } // namespace presets

@@ -82,6 +82,32 @@ public:
     // or an empty File on failure.
     juce::File savePatchToFile (const juce::File& file, const juce::String& name, const juce::var& params);
 
+    // The same for a file the user picked in a file chooser, which may lie
+    // anywhere the user can write: the place comes from the user, never from
+    // a preset's content. The file name is made legal and given ".json".
+    juce::File savePatchToChosenFile (const juce::File& file, const juce::String& name, const juce::var& params);
+
+    // Preset files larger than this are not read (they are a few kilobytes).
+    static constexpr juce::int64 maxPresetFileSize = 4 * 1024 * 1024;
+
+    // Reading a preset file from anywhere (an "open" command).
+    enum class ReadResult
+    {
+        ok,
+        unreadable, // missing, a folder, empty or not readable
+        tooLarge,   // above maxPresetFileSize
+        notAPreset  // not a JSON object, or nested too deeply
+    };
+
+    // Fills patch from a preset file: name = its "name" value without control
+    // characters (the file name without extension when that leaves nothing),
+    // folder empty, params = its "params" value.
+    static ReadResult readPatchFile (const juce::File& file, Patch& patch);
+
+    // The file's content as a JSON object, or void when it is not one (or is
+    // text JUCE's parser cannot read safely: see untrustedJson).
+    static juce::var parsePresetJson (const juce::String& text);
+
     // A file name made from a patch name: no path separators or characters
     // that some file systems refuse, no leading dots, no trailing dots or
     // spaces; empty when nothing usable is left.
@@ -96,9 +122,12 @@ public:
     std::vector<const Patch*> allInTreeOrder() const;
 
     //==============================================================================
-    // Favourites, stored as "favorites.txt" in the user folder.
-    void addFavorite (const juce::String& id);
-    void removeFavorite (const juce::String& id);
+    // Favourites, stored as "favorites.txt" in the user folder, one id a
+    // line. The writers return false when the file could not be written; an
+    // id that is empty or holds control characters (a line break would split
+    // it into two entries) is refused and not added.
+    bool addFavorite (const juce::String& id);
+    bool removeFavorite (const juce::String& id);
     bool isFavorite (const juce::String& id) const { return favoriteIds.contains (id); }
     const juce::StringArray& getFavoriteIds() const { return favoriteIds; }
 
@@ -106,13 +135,17 @@ public:
     // user patch is listed once, in the factory patch's place.
     std::vector<const Patch*> favorites() const;
 
-    void saveFavorites() const;
+    bool saveFavorites() const;
     void loadFavorites();
+
+    // True for an id that can be stored as one line: not empty, no control characters.
+    static bool isStorableId (const juce::String& id);
 
     juce::File favoritesFile() const;
 
 private:
     void addUserFile (const juce::File& file);
+    juce::File writePatch (const juce::File& file, const juce::String& name, const juce::var& params);
 
     std::vector<Patch> patches;
     std::size_t factoryCount = 0;

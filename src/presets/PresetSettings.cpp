@@ -2,6 +2,7 @@
 
 #include "presets/PresetLibrary.h"
 #include "presets/SafeFileWrite.h"
+#include "presets/UntrustedJson.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -54,7 +55,7 @@ juce::var loadSettings (const juce::File& settingsFile)
 {
     if (settingsFile.existsAsFile())
     {
-        auto parsed = juce::JSON::parse (settingsFile.loadFileAsString());
+        auto parsed = untrustedJson::parse (settingsFile.loadFileAsString());
         if (parsed.getDynamicObject() != nullptr)
             return parsed;
     }
@@ -80,11 +81,11 @@ juce::File getCustomPresetFolder (const juce::File& settingsFile)
     return juce::File (path);
 }
 
-void setCustomPresetFolder (const juce::File& folder, const juce::File& settingsFile)
+bool setCustomPresetFolder (const juce::File& folder, const juce::File& settingsFile)
 {
     auto settings = loadSettings (settingsFile);
     settings.getDynamicObject()->setProperty ("presetFolder", folder.getFullPathName());
-    saveSettings (settingsFile, settings);
+    return saveSettings (settingsFile, settings);
 }
 
 juce::String getDefaultPatchId (const juce::File& settingsFile)
@@ -95,11 +96,11 @@ juce::String getDefaultPatchId (const juce::File& settingsFile)
     return settings.getProperty ("defaultPatchId", {}).toString();
 }
 
-void setDefaultPatchId (const juce::String& id, const juce::File& settingsFile)
+bool setDefaultPatchId (const juce::String& id, const juce::File& settingsFile)
 {
     auto settings = loadSettings (settingsFile);
     settings.getDynamicObject()->setProperty ("defaultPatchId", id);
-    saveSettings (settingsFile, settings);
+    return saveSettings (settingsFile, settings);
 }
 
 const Patch* resolveDefaultPatch (const PresetLibrary& library, const juce::File& settingsFile)

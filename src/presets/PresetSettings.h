@@ -43,11 +43,12 @@ bool saveSettings (const juce::File& settingsFile, const juce::var& settings);
 // The stored custom preset folder, or an empty File when none (or no
 // absolute path) is stored. Does not check that the folder exists.
 juce::File getCustomPresetFolder (const juce::File& settingsFile);
-void setCustomPresetFolder (const juce::File& folder, const juce::File& settingsFile);
+// The writers return false when the file could not be written.
+bool setCustomPresetFolder (const juce::File& folder, const juce::File& settingsFile);
 
 // The stored default patch id, fallbackPatchId when none is stored.
 juce::String getDefaultPatchId (const juce::File& settingsFile);
-void setDefaultPatchId (const juce::String& id, const juce::File& settingsFile);
+bool setDefaultPatchId (const juce::String& id, const juce::File& settingsFile);
 
 // The stored default patch, else the fallback patch, else null.
 const Patch* resolveDefaultPatch (const PresetLibrary& library, const juce::File& settingsFile);

@@ -2,7 +2,14 @@
 
 namespace presets
 {
-juce::Result replaceFileWith (const juce::File& target, const std::function<bool (const juce::File&)>& write)
+FileReplacement::FileReplacement (const juce::File& t)
+    : target (t)
+{
+}
+
+FileReplacement::~FileReplacement() = default;
+
+juce::Result FileReplacement::write (const std::function<bool (const juce::File&)>& writeContent)
 {
     if (target == juce::File() || target.isDirectory())
         return juce::Result::fail ("cannot write " + target.getFullPathName() + ": it is a folder");
@@ -11,12 +18,33 @@ juce::Result replaceFileWith (const juce::File& target, const std::function<bool
     const auto tempFile = target.getParentDirectory().getNonexistentChildFile (prefix, ".tmp", false);
 
     // The temporary file is deleted by its destructor unless it replaced the target.
-    juce::TemporaryFile temp (target, tempFile);
-    if (! write (temp.getFile()))
+    temp = std::make_unique<juce::TemporaryFile> (target, tempFile);
+    written = writeContent (temp->getFile());
+    if (! written)
+    {
+        temp.reset();
         return juce::Result::fail ("cannot write " + target.getFullPathName());
-    if (! temp.overwriteTargetFileWithTemporary())
+    }
+    return juce::Result::ok();
+}
+
+juce::Result FileReplacement::commit()
+{
+    if (temp == nullptr || ! written)
+        return juce::Result::fail ("cannot write " + target.getFullPathName());
+    const bool replaced = temp->overwriteTargetFileWithTemporary();
+    temp.reset();
+    written = false;
+    if (! replaced)
         return juce::Result::fail ("cannot replace " + target.getFullPathName());
     return juce::Result::ok();
+}
+
+juce::Result replaceFileWith (const juce::File& target, const std::function<bool (const juce::File&)>& write)
+{
+    FileReplacement replacement (target);
+    const auto result = replacement.write (write);
+    return result.failed() ? result : replacement.commit();
 }
 
 bool replaceFileWithText (const juce::File& target, const juce::String& text)

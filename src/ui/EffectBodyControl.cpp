@@ -4,11 +4,11 @@
 #include "ui/Helper.h"
 #include "ui/MdLookAndFeel.h"
 
-EffectBodyControl::EffectBodyControl (const Spec& s)
-    : spec (s)
+EffectBodyControl::EffectBodyControl (const Definition& s)
+    : definition (s)
     , slider (s.kind)
 {
-    Helper::styleLabel (caption, spec.caption, Col::t1, 11.0f);
+    Helper::styleLabel (caption, definition.caption, Col::t1, 11.0f);
 
     value.setFont (MdLookAndFeel::monoFont (12.0f));
     value.setColour (juce::Label::textColourId, Col::t0);
@@ -25,10 +25,11 @@ void EffectBodyControl::attach (juce::Component& owner, juce::AudioProcessorValu
     owner.addAndMakeVisible (slider);
     owner.addAndMakeVisible (value);
 
-    slider.setRange (spec.min, spec.max, spec.step);
-    slider.resetValue = spec.resetValue;
-    slider.paramId = spec.paramId;
-    attachment = std::make_unique<juce::AudioProcessorValueTreeState::SliderAttachment> (state, spec.paramId, slider);
+    slider.setRange (definition.min, definition.max, definition.step);
+    slider.resetValue = definition.resetValue;
+    slider.paramId = definition.paramId;
+    attachment =
+        std::make_unique<juce::AudioProcessorValueTreeState::SliderAttachment> (state, definition.paramId, slider);
     showSliderText();
 }
 

@@ -12,7 +12,7 @@
 class EffectBodyControl
 {
 public:
-    struct Spec
+    struct Definition
     {
         const char* caption;
         const char* paramId;
@@ -21,7 +21,7 @@ public:
         double resetValue;
     };
 
-    explicit EffectBodyControl (const Spec& spec);
+    explicit EffectBodyControl (const Definition& definition);
 
     // Adds the caption, the slider and the value label to owner, sets the
     // slider's range, reset value and parameter ID, and binds it to its
@@ -37,13 +37,13 @@ public:
     // Opacity of all three parts.
     void setAlpha (float alpha);
 
-    const Spec& getSpec() const noexcept { return spec; }
+    const Definition& getDefinition() const noexcept { return definition; }
     MdSlider& getSlider() noexcept { return slider; }
     juce::Label& getCaption() noexcept { return caption; }
     juce::Label& getValueLabel() noexcept { return value; }
 
 private:
-    Spec spec;
+    Definition definition;
     juce::Label caption;
     MdSlider slider;
     juce::Label value;

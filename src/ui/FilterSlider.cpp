@@ -1,6 +1,7 @@
 #include "ui/FilterSlider.h"
 
 #include "dsp/ParamMapping.h"
+#include "plugin/ValueText.h"
 #include "ui/Col.h"
 #include "ui/MdLookAndFeel.h"
 
@@ -74,11 +75,7 @@ float FilterSlider::hzToX (float hz) const
 
 juce::String FilterSlider::formatHz (float hz)
 {
-    // Decided on the rounded value, so that 999.7 Hz reads 1.0 kHz, not 1000 Hz.
-    const int rounded = juce::roundToInt (hz);
-    if (rounded < 1000)
-        return juce::String (rounded) + " Hz";
-    return juce::String (hz / 1000.0f, 1) + " kHz";
+    return valuetext::filterHz (hz);
 }
 
 void FilterSlider::setRawPositions (float hp, float lp)

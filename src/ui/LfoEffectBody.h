@@ -20,7 +20,7 @@ class LfoEffectBody : public juce::Component, private juce::Timer, private juce:
 public:
     struct Config
     {
-        std::array<EffectBodyControl::Spec, 4> controls; // rate, depth, phase, offset
+        std::array<EffectBodyControl::Definition, 4> controls; // rate, depth, phase, offset
         const char* shapeParamId;
         MdButton::Accent pickerAccent;
         bool rightValueAtEdge; // right value label at w - 44 (else at 2 * half - 40)

@@ -1,6 +1,7 @@
 #include "ui/MassControl.h"
 
 #include "plugin/ParameterTable.h"
+#include "plugin/ValueText.h"
 #include "ui/Col.h"
 #include "ui/MdLookAndFeel.h"
 
@@ -497,12 +498,5 @@ void ui::drawSingularity (juce::Graphics& g, float x, float y, float e, float en
 
 std::string ui::gfm::signedPercent (float value)
 {
-    if (! std::isfinite (value))
-        return "0%";
-    const auto n = static_cast<long long> (std::round (juce::jlimit (-1.0e9, 1.0e9, static_cast<double> (value))));
-    std::string text = std::to_string (n);
-    if (n > 0)
-        text.insert (text.begin(), '+');
-    text.push_back ('%');
-    return text;
+    return valuetext::signedPercent (value).toStdString();
 }

@@ -11,7 +11,7 @@ namespace
 using Kind = MdSlider::Kind;
 namespace id = params::id;
 
-const std::array<EffectBodyControl::Spec, PitchBody::numControls> pitchControls { {
+const std::array<EffectBodyControl::Definition, PitchBody::numControls> pitchControls { {
     { "RATE", id::pitchRate, Kind::SlowRate, 0.0, 1000.0, 1.0, 0.0 },
     { "DEPTH", id::pitchDepth, Kind::Percent, 0.0, 100.0, 1.0, 0.0 },
     { "PITCH", id::pitchCents, Kind::Cents, -50.0, 50.0, 0.1, 0.0 },
@@ -52,7 +52,7 @@ void PitchBody::wireDragCallbacks()
     for (auto& control : controls)
     {
         auto& slider = control->getSlider();
-        slider.paramId = control->getSpec().paramId;
+        slider.paramId = control->getDefinition().paramId;
         slider.onDragStart = [this] (const juce::String& pid) {
             if (onParamDragStart)
                 onParamDragStart (pid);

@@ -1,8 +1,11 @@
 #include "ui/TapCountBox.h"
 
+#include "plugin/ValueText.h"
 #include "ui/Col.h"
 #include "ui/MdLookAndFeel.h"
 #include "ui/ValueEntryBox.h"
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -82,7 +85,8 @@ void TapCountBox::commitTyped (const juce::String& text)
 {
     const auto trimmed = text.trim();
     // "inf", "nan" and overflowing numbers are not counts: ignored.
-    if (! std::isfinite (trimmed.getDoubleValue()))
+    const double typed = valuetext::readNumber (trimmed);
+    if (! std::isfinite (typed))
         return;
-    change (trimmed.getIntValue());
+    change (static_cast<int> (std::clamp (std::trunc (typed), -1.0e6, 1.0e6)));
 }

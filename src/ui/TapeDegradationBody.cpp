@@ -1,6 +1,7 @@
 #include "ui/TapeDegradationBody.h"
 
 #include "plugin/ParameterTable.h"
+#include "plugin/ValueText.h"
 #include "ui/Col.h"
 #include "ui/MdLookAndFeel.h"
 
@@ -12,7 +13,7 @@ using Kind = MdSlider::Kind;
 namespace id = params::id;
 
 // In the order of the Control enumeration.
-const std::array<EffectBodyControl::Spec, TapeDegradationBody::numControls> tapeControls { {
+const std::array<EffectBodyControl::Definition, TapeDegradationBody::numControls> tapeControls { {
     { "WEAR", id::tapeWear, Kind::Percent, 0.0, 100.0, 1.0, 25.0 },
     { "LO BUMP", id::tapeHeadBump, Kind::Decibels, 0.0, 100.0, 1.0, 20.0 },
     { "DRIVE", id::tapeIn, Kind::Percent, 0.0, 100.0, 1.0, 50.0 },
@@ -63,25 +64,17 @@ void TapeDegradationBody::setSliderColours (juce::Colour colour)
 
 juce::String TapeDegradationBody::bypassOrPercentText (double value)
 {
-    if (value <= 0.0)
-        return "BYP";
-    return juce::String (static_cast<int> (value)) + "%";
+    return valuetext::bypassPercent (value);
 }
 
 juce::String TapeDegradationBody::lpfText (double sat)
 {
-    const double hz = 2000.0 * std::pow (10.0, 0.778151273727417 * sat / 100.0);
-    if (hz < 1000.0)
-        return juce::String (static_cast<int> (hz)) + " Hz";
-    return juce::String (hz / 1000.0, hz >= 10000.0 ? 1 : 2) + " kHz";
+    return valuetext::tapeLpfHz (sat);
 }
 
 juce::String TapeDegradationBody::outText (double td)
 {
-    // Rounded first, so that a level showing as 0.0 is never given a minus sign.
-    const double db = std::round ((td / 100.0 * 12.0 - 6.0) * 10.0) / 10.0;
-    const double shown = db == 0.0 ? 0.0 : db;
-    return (shown >= 0.0 ? "+" : "") + juce::String (shown, 1) + " dB";
+    return valuetext::tapeOutDb (td);
 }
 
 void TapeDegradationBody::timerCallback()

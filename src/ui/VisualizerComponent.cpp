@@ -2,6 +2,7 @@
 
 #include "dsp/TapEngine.h"
 #include "plugin/ParameterTable.h"
+#include "plugin/ValueText.h"
 #include "ui/BumpHud.h"
 #include "ui/Col.h"
 #include "ui/DecayHud.h"
@@ -208,8 +209,7 @@ void VisualizerComponent::setState (const VisualizerState& newState)
 
 juce::String VisualizerComponent::decayModeText (int mode)
 {
-    static const char* const texts[] = { "Smooth", "Step", "Wavey" };
-    return texts[juce::jlimit (0, 2, mode)];
+    return valuetext::decayModeName (mode);
 }
 
 VisualizerComponent::Readout VisualizerComponent::readoutFor (ActiveHud code, const VisualizerState& s)
@@ -217,16 +217,13 @@ VisualizerComponent::Readout VisualizerComponent::readoutFor (ActiveHud code, co
     switch (code)
     {
         case ActiveHud::Mix:
-            return { "MIX", juce::String (HudOverlay::roundHalfAway (s.mix)) + "%" };
+            return { "MIX", valuetext::roundedPercent (s.mix) };
         case ActiveHud::Master:
             return { "MASTER", faderscale::formatMoutDb (s.master) };
         case ActiveHud::Start:
-            if (s.predelayMs < 1000.0f)
-                return { "START", juce::String (static_cast<int> (s.predelayMs)) + " ms" };
-            return { "START", juce::String (s.predelayMs / 1000.0f, 2) + " s" };
+            return { "START", valuetext::formatSmartMs (s.predelayMs) };
         case ActiveHud::Falloff:
-            return { "FALLOFF",
-                     s.decayFalloff <= 0.0f ? juce::String ("OFF") : juce::String (s.decayFalloff, 1) + "%" };
+            return { "FALLOFF", valuetext::falloffPercent (s.decayFalloff) };
         case ActiveHud::None:
         case ActiveHud::Eq:
         case ActiveHud::Decay:

@@ -8,6 +8,7 @@
 #include "ui/VisualizerComponent.h"
 
 #include "plugin/ParameterTable.h"
+#include "plugin/ValueText.h"
 #include "ui/ValueEntryBox.h"
 
 #include <algorithm>
@@ -133,11 +134,11 @@ float VisualizerComponent::predelayFromText (const juce::String& text) const
 
     float ms = 0.0f;
     if (trimmed.endsWithIgnoreCase ("ms"))
-        ms = trimmed.dropLastCharacters (2).trim().getFloatValue();
+        ms = static_cast<float> (valuetext::readNumber (trimmed.dropLastCharacters (2)));
     else if (trimmed.endsWithIgnoreCase ("s"))
-        ms = trimmed.dropLastCharacters (1).trim().getFloatValue() * 1000.0f;
+        ms = static_cast<float> (valuetext::readNumber (trimmed.dropLastCharacters (1))) * 1000.0f;
     else
-        ms = trimmed.getFloatValue();
+        ms = static_cast<float> (valuetext::readNumber (trimmed));
 
     // "nan", "inf" or an overflowing number would pass any clamp: such text
     // leaves the predelay as it is.

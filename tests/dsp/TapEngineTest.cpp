@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace
 {
@@ -137,6 +139,8 @@ INSTANTIATE_TEST_SUITE_P (Ends, FullTwist,
                                              FullTwistCase { "minus 100", -100.0f }),
                           testsupport::NameFromWhat());
 
+namespace
+{
 struct ReverseCase
 {
     const char* what;
@@ -149,6 +153,7 @@ void PrintTo (const ReverseCase& c, std::ostream* os)
 {
     *os << c.what;
 }
+} // namespace
 
 class Reverse : public ::testing::TestWithParam<ReverseCase>
 {};
@@ -236,6 +241,8 @@ TEST (TapEngine, EmptyWhenTheWindowOrCountIsEmpty)
     EXPECT_EQ (run (p).count, 0);
 }
 
+namespace
+{
 struct FalloffCase
 {
     const char* what;
@@ -249,6 +256,7 @@ void PrintTo (const FalloffCase& c, std::ostream* os)
 {
     *os << c.what;
 }
+} // namespace
 
 class Falloff : public ::testing::TestWithParam<FalloffCase>
 {};
@@ -365,3 +373,151 @@ TEST (TapEngine, DensityCompensation)
     EXPECT_FLOAT_EQ (TapEngine::densityComp (-5.0f, 0.5f), 1.0f);
     EXPECT_NEAR (TapEngine::densityComp (30.0f, 106.5f), std::pow (30.0f / 106.5f, 0.62f), 1e-6f);
 }
+
+//==============================================================================
+// Layout, Twist and the gap rule written out plainly, one bisection step at a
+// time, with Wave off: the times the engine lays out must be these, bit for
+// bit, whichever way it organises the search.
+namespace
+{
+std::vector<float> plainTwistedTimes (const ParamBlock& p)
+{
+    const float P = p.predelayMs, L = p.lengthMs, S = p.startMs, E = p.endMs;
+    const int maxCount = std::min (p.tapCount, TapSet::maxTaps);
+    const float m0 = 4.0f * std::min (static_cast<float> (maxCount) / 64.0f, 1.0f);
+    std::vector<float> t;
+    for (float F = P;;)
+    {
+        t.push_back (std::max (F, 0.0f));
+        const float u = std::clamp ((F - P) / std::max (1.0f, L), 0.0f, 1.0f);
+        F += std::max (S + (E - S) * u, m0);
+        if (! (F < P + L) || static_cast<int> (t.size()) >= maxCount)
+            break;
+    }
+    const int n = static_cast<int> (t.size());
+
+    const float x = std::clamp (p.twist / 100.0f, -1.0f, 1.0f);
+    const float a = std::fabs (x);
+    const float exponent = 1.0f + 0.8f * a + 3.6f * a * a;
+    const float g = x == 0.0f ? 4.0f : std::max (0.15f, 4.0f - 3.6f * a - 0.25f * a * a);
+    const float W = std::min (15000.0f - P - 1.0f, L);
+    std::vector<float> A (t.size());
+    for (std::size_t i = 0; i < t.size(); ++i)
+    {
+        const float h = std::clamp ((t[i] - P) / std::max (1.0f, L), 0.0f, 1.0f);
+        A[i] = x > 0.0f ? P + W * (1.0f - std::pow (1.0f - h, exponent)) : P + W * std::pow (h, exponent);
+    }
+
+    // One sequence for a growth factor c, and the factor by bisection.
+    const auto sequence = [&] (float c) {
+        std::vector<float> y (t.size());
+        for (int k = 0; k < n; ++k)
+        {
+            const auto kk = static_cast<std::size_t> (k);
+            if (x > 0.0f)
+            {
+                const float prev = k == 0 ? 0.0f : y[kk - 1];
+                y[kk] =
+                    std::max ({ prev + std::max (c * prev, g), P + W - A[static_cast<std::size_t> (n - 1 - k)], 0.0f });
+            }
+            else if (k == 0 && x == 0.0f)
+            {
+                y[kk] = std::max (A[0], 0.0f);
+            }
+            else
+            {
+                const float prev = k == 0 ? P : y[kk - 1];
+                y[kk] = std::max (std::max (A[kk], prev + std::max ((prev - P) * c, g)), 0.0f);
+            }
+        }
+        return y;
+    };
+    const auto span = [&] (float c) {
+        const auto y = sequence (c);
+        return y.back() - y.front();
+    };
+    // Measured from the window end for positive Twist, from its start else.
+    const float target = x > 0.0f ? (P + W - A.front()) - (P + W - A.back()) : A.back() - A.front();
+    float c = 0.0f;
+    if (x != 0.0f && n >= 2 && target > 0.0f && ! (span (0.0f) > target))
+    {
+        float low = 0.0f, high = 0.3f;
+        for (int step = 0; step < 30; ++step)
+        {
+            const float mid = (low + high) * 0.5f;
+            (span (mid) > target ? high : low) = mid;
+        }
+        c = low;
+    }
+
+    const auto y = sequence (c);
+    std::vector<float> times (t.size());
+    for (int k = 0; k < n; ++k)
+    {
+        const auto kk = static_cast<std::size_t> (k);
+        if (x > 0.0f)
+            times[static_cast<std::size_t> (n - 1 - k)] = std::max (P + W - y[kk], 0.0f);
+        else
+            times[kk] = y[kk];
+    }
+    if (p.reverse)
+        for (auto& v : times)
+            v = W + P - v;
+    return times;
+}
+
+struct GapCase
+{
+    const char* what;
+    float twist, startMs, endMs, lengthMs, predelayMs;
+    int taps;
+    bool reverse = false;
+};
+
+void PrintTo (const GapCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+class GapRule : public ::testing::TestWithParam<GapCase>
+{};
+} // namespace
+
+TEST_P (GapRule, LaysOutThePlainBisectionsTimes)
+{
+    const auto& c = GetParam();
+    auto p = defaults();
+    p.startMs = c.startMs;
+    p.endMs = c.endMs;
+    p.lengthMs = c.lengthMs;
+    p.predelayMs = c.predelayMs;
+    p.tapCount = c.taps;
+    p.reverse = c.reverse;
+
+    // Every Twist value from one end to the other in steps of 0.5, plus
+    // the case's own.
+    std::vector<float> twists { c.twist };
+    for (float tw = -100.0f; tw <= 100.0f; tw += 0.5f)
+        twists.push_back (tw);
+    for (float tw : twists)
+    {
+        p.twist = tw;
+        const auto set = run (p);
+        const auto expected = plainTwistedTimes (p);
+        ASSERT_EQ (set.count, static_cast<int> (expected.size())) << "Twist " << tw;
+        for (int i = 0; i < set.count; ++i)
+            ASSERT_EQ (set.taps[static_cast<std::size_t> (i)].timeMs, expected[static_cast<std::size_t> (i)])
+                << "Twist " << tw << ", tap " << i;
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P (Layouts, GapRule, ::testing::Values (
+    GapCase { "default patch", 37.3f, 30.0f, 301.0f, 2408.0f, 0.0f, 64 },
+    GapCase { "dense and long", -61.7f, 56.8f, 56.8f, 14000.0f, 0.0f, 64 },
+    GapCase { "predelay and few taps", 12.0f, 120.0f, 40.0f, 3000.0f, 250.0f, 9 },
+    GapCase { "two taps", 88.0f, 400.0f, 400.0f, 1000.0f, 10.0f, 2 },
+    GapCase { "window beyond the line", -99.0f, 900.0f, 1400.0f, 14000.0f, 4000.0f, 40 },
+    GapCase { "reversed", 45.0f, 70.0f, 20.0f, 2500.0f, 100.0f, 64, true }),
+    testsupport::NameFromWhat());
+// clang-format on

@@ -1,10 +1,12 @@
 #include "dsp/TapVoiceBank.h"
 
 #include "support/AllocationCounter.h"
+#include "support/CaseName.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace
@@ -618,3 +620,145 @@ TEST (TapVoiceBank, OptimisedLoopMatchesThePlainPerSampleRules)
     }
     EXPECT_LT (worst, 1e-5);
 }
+
+//==============================================================================
+// The loops that run several voices in vector lanes against the plain loops,
+// bit for bit: the same blocks through two banks, one with the lanes off.
+namespace
+{
+struct LaneCase
+{
+    const char* what;
+    int taps = 48;
+    bool wear = false;
+    bool pingPong = false;
+    bool waveOffsets = false;   // offsets that keep moving
+    bool gainChanges = false;   // levels ramp while the delays glide
+    bool timingChanges = false; // crossfades among the glides
+    bool snap = false;
+    bool longDelays = false; // reads near the end of the line and across its wrap
+    std::vector<int> blocks { 512 };
+    float spacingMs = 0.0f; // when not 0, the taps' spacing (the first tap sits at it)
+};
+
+void PrintTo (const LaneCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+class LaneLoops : public ::testing::TestWithParam<LaneCase>
+{};
+
+bool sameBits (const std::vector<float>& a, const std::vector<float>& b)
+{
+    return a.size() == b.size() && std::memcmp (a.data(), b.data(), a.size() * sizeof (float)) == 0;
+}
+
+bool sameVoice (const TapVoice& a, const TapVoice& b)
+{
+    return std::memcmp (&a.readDelay, &b.readDelay, sizeof a.readDelay) == 0
+           && std::memcmp (&a.gain, &b.gain, sizeof a.gain) == 0
+           && std::memcmp (&a.waveDiff, &b.waveDiff, sizeof a.waveDiff) == 0
+           && std::memcmp (&a.wearLeft, &b.wearLeft, sizeof a.wearLeft) == 0
+           && std::memcmp (&a.wearRight, &b.wearRight, sizeof a.wearRight) == 0 && a.active == b.active
+           && a.fading == b.fading && a.fadeQueued == b.fadeQueued;
+}
+} // namespace
+
+TEST_P (LaneLoops, GiveTheSameBitsAsThePlainLoops)
+{
+    if (! voicekernels::hasLaneKernels())
+        GTEST_SKIP() << "this machine runs the plain loops only";
+
+    const auto& c = GetParam();
+    TapVoiceBank lanes, plain;
+    lanes.prepare (sr, 512);
+    plain.prepare (sr, 512);
+    plain.setVectorKernels (false);
+
+    auto taps = evenTaps (c.taps, c.spacingMs != 0.0f ? c.spacingMs : (c.longDelays ? 290.0f : 21.7f), 0.6f);
+    for (int i = 0; i < c.taps; ++i)
+        taps.taps[static_cast<std::size_t> (i)].waveDiff =
+            c.waveOffsets ? 0.4f * std::sin (0.7f * static_cast<float> (i)) : 0.0f;
+    lanes.startFrom (taps);
+    plain.startFrom (taps);
+
+    std::uint32_t seed = 99u;
+    const auto noiseSample = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<float> (seed >> 8) / 8388608.0f - 1.0f;
+    };
+
+    // Long enough for the delays to wrap the ring in the long case.
+    const int steps = c.longDelays ? 1500 : 160;
+    std::vector<float> inL (512), inR (512), laneL, laneR, plainL, plainR;
+    std::vector<float> al (512), ar (512), bl (512), br (512);
+    for (int step = 0; step < steps; ++step)
+    {
+        const int n = c.blocks[static_cast<std::size_t> (step) % c.blocks.size()];
+        for (int i = 0; i < n; ++i)
+        {
+            inL[static_cast<std::size_t> (i)] = noiseSample();
+            inR[static_cast<std::size_t> (i)] = noiseSample();
+        }
+
+        // Every block the delays move (as Twist moves them): every voice glides.
+        const float stretch = 1.0f + 0.004f * std::sin (0.05f * static_cast<float> (step));
+        for (int i = 0; i < c.taps; ++i)
+        {
+            auto& t = taps.taps[static_cast<std::size_t> (i)];
+            t.timeMs = std::min (t.timeMs * stretch, 14990.0f);
+            if (c.gainChanges && step % 9 == 0)
+                t.gain = 0.2f + 0.7f * std::abs (std::sin (static_cast<float> (step + i)));
+            if (c.waveOffsets && step % 5 == 0)
+                t.waveDiff = -t.waveDiff * 0.8f;
+        }
+        const bool timing = c.timingChanges && step % 13 == 0;
+        const bool snapping = c.snap && step == 40;
+
+        TapVoiceBank::RenderSettings s;
+        s.tapCount = taps.count;
+        s.wear = c.wear;
+        s.wearAmount = 55.0f;
+        s.pingPong = c.pingPong;
+        s.pingPongAmount = 70.0f;
+        s.jumpIndex = snapping ? n / 3 : -1;
+
+        for (auto* bank : { &lanes, &plain })
+        {
+            bank->update (taps, timing, snapping);
+            if (! snapping)
+                bank->scheduleCrossfades();
+            bank->write (inL.data(), inR.data(), n);
+        }
+        lanes.render (taps, s, al.data(), ar.data(), n);
+        plain.render (taps, s, bl.data(), br.data(), n);
+        laneL.insert (laneL.end(), al.begin(), al.begin() + n);
+        laneR.insert (laneR.end(), ar.begin(), ar.begin() + n);
+        plainL.insert (plainL.end(), bl.begin(), bl.begin() + n);
+        plainR.insert (plainR.end(), br.begin(), br.begin() + n);
+    }
+
+    EXPECT_TRUE (sameBits (laneL, plainL));
+    EXPECT_TRUE (sameBits (laneR, plainR));
+    for (int i = 0; i < TapVoiceBank::numVoices; ++i)
+        EXPECT_TRUE (sameVoice (lanes.getVoice (i), plain.getVoice (i))) << "voice " << i;
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P (Cases, LaneLoops, ::testing::Values (
+    LaneCase { "gliding voices" },
+    LaneCase { "gliding darkened voices", 48, true },
+    LaneCase { "gliding with ping-pong", 48, false, true },
+    LaneCase { "gliding with moving Wave offsets", 48, false, false, true },
+    LaneCase { "gliding while the levels ramp", 48, false, false, false, true },
+    LaneCase { "glides among crossfades", 48, true, false, true, true, true },
+    LaneCase { "a snap jump among glides", 48, false, false, false, false, false, true },
+    LaneCase { "a short group of five", 5, true, false, true, true },
+    LaneCase { "delays near the end of the line", 48, false, false, true, false, false, false, true },
+    LaneCase { "blocks of odd sizes", 37, true, true, false, true, true, false, false, { 1, 7, 512, 33, 200, 3 } },
+    LaneCase { "reads less than a sample behind", 16, false, false, false, false, false, false, false, { 512 }, 0.013f },
+    LaneCase { "reads less than a sample behind, Wave offsets moving", 16, true, false, true, true, false, false, false,
+               { 64, 5 }, 0.013f }),
+    testsupport::NameFromWhat());
+// clang-format on

@@ -1,4 +1,6 @@
 #include "dsp/TapeDegradation.h"
+#include "dsp/BiquadFilter.h"
+#include "dsp/TapeHack2Saturator.h"
 
 #include "support/AllocationCounter.h"
 #include "support/CaseName.h"
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <random>
@@ -387,6 +390,8 @@ TEST (TapeFlutter, RingIs500SamplesUpTo96kHzAndCoversTheDeepestReadAbove)
     }
 }
 
+namespace
+{
 struct RateCase
 {
     const char* what;
@@ -397,6 +402,7 @@ void PrintTo (const RateCase& c, std::ostream* os)
 {
     *os << c.what;
 }
+} // namespace
 
 namespace
 {
@@ -861,3 +867,279 @@ TEST (TapeProcess, DoesNotAllocate)
     tape.processStereo (buf.l.data(), buf.r.data(), buf.size());
     EXPECT_EQ (counter.count(), 0u);
 }
+
+// ---------------------------------------------------------------------------
+// The stage's per-sample rules written out plainly, one channel and one step
+// at a time, in double precision with the same operations in the same order:
+// the stage, however it organises its loop, gives exactly these samples.
+
+namespace
+{
+class PlainTape
+{
+public:
+    PlainTape (const dsp::TapeDegradation& controls, int ringSize)
+        : ringL (static_cast<std::size_t> (ringSize), 0.0)
+        , ringR (static_cast<std::size_t> (ringSize), 0.0)
+        , counter (ringSize - 1)
+    {
+        satL.prepare (controls.getSampleRate());
+        satR.prepare (controls.getSampleRate());
+    }
+
+    void process (const dsp::TapeDegradation& controls, float* left, float* right, int n)
+    {
+        if (controls.getOdMode() != od)
+        {
+            od = controls.getOdMode();
+            satL.reset();
+            satR.reset();
+        }
+        const auto k = controls.computeBlockCoefficients();
+        const float rate = controls.getSampleRate();
+        softL.set (BiquadFilter::Type::LowPass, static_cast<float> (k.softenHz), rate);
+        softR.set (BiquadFilter::Type::LowPass, static_cast<float> (k.softenHz), rate);
+        const double F = 0.007 / k.rateScale, R = 0.0009, K = std::tan (pi * F);
+        const double norm = 1.0 / (1.0 + K / R + K * K);
+        a0 = K / R * norm;
+        a2 = -a0;
+        b1 = 2.0 * (K * K - 1.0) * norm;
+        b2 = (1.0 - K / R + K * K) * norm;
+        const int size = static_cast<int> (ringL.size());
+        const double knee = controls.getOdKnee();
+        const double wet = controls.getWet();
+
+        for (int i = 0; i < n; ++i)
+        {
+            double x[2] = { left[i], right[i] };
+            std::uint32_t* noise[2] = { &noiseL, &noiseR };
+            for (int c = 0; c < 2; ++c)
+            {
+                if (! std::isfinite (x[c]))
+                    x[c] = 0.0;
+                if (std::abs (x[c]) < 1.18e-23)
+                    x[c] = static_cast<double> (*noise[c]) * 1.18e-17;
+            }
+            const double dry[2] = { dryL[static_cast<std::size_t> (dryAt)], dryR[static_cast<std::size_t> (dryAt)] };
+            dryL[static_cast<std::size_t> (dryAt)] = x[0];
+            dryR[static_cast<std::size_t> (dryAt)] = x[1];
+            dryAt = (dryAt + 1) % 8;
+
+            lowL += (x[0] - lowL) * k.lowSplit;
+            lowR += (x[1] - lowR) * k.lowSplit;
+            double sig[2] = { x[0] - lowL, x[1] - lowR };
+
+            if (counter < 0 || counter >= size)
+                counter = size - 1;
+            ringL[static_cast<std::size_t> (counter)] = sig[0];
+            ringR[static_cast<std::size_t> (counter)] = sig[1];
+            if (k.flutterDepth != 0.0)
+            {
+                const double offset = k.flutterDepth + ampA * ampA * k.flutterDepth * std::sin (sweepB);
+                const double whole = std::floor (offset);
+                const double t = offset - whole;
+                const auto at = [size] (long j) { return static_cast<std::size_t> (((j % size) + size) % size); };
+                const long i0 = counter + static_cast<long> (whole);
+                sig[0] = ringL[at (i0)] * (1.0 - t) + ringL[at (i0 + 1)] * t;
+                sig[1] = ringR[at (i0)] * (1.0 - t) + ringR[at (i0 + 1)] * t;
+                ampA = ampA * (1.0 - k.flutterIncrement) + targetC * k.flutterIncrement;
+                sweepB += ampA * k.flutterIncrement;
+                if (sweepB >= 2.0 * pi)
+                {
+                    sweepB -= pi;
+                    targetC = 0.24 + 0.74 * (static_cast<double> (noiseL) / 4294967295.0);
+                }
+            }
+            --counter;
+
+            if (flip)
+            {
+                s1 = resonate (0, s1, sig[0], k.bumpCubic);
+                s3 = resonate (2, s3, sig[1], k.bumpCubic);
+            }
+            else
+            {
+                s2 = resonate (1, s2, sig[0], k.bumpCubic);
+                s4 = resonate (3, s4, sig[1], k.bumpCubic);
+            }
+            flip = ! flip;
+            sig[0] += (s1 + s2) * k.bumpMix;
+            sig[1] += (s3 + s4) * k.bumpMix;
+
+            float sat[2];
+            for (int c = 0; c < 2; ++c)
+            {
+                if (od)
+                {
+                    const float v = static_cast<float> (sig[c]);
+                    const double m =
+                        std::max (0.0, std::sqrt (knee * knee + std::abs (static_cast<double> (v))) - knee);
+                    const float y = static_cast<float> (v < 0.0f ? -m : m);
+                    sat[c] = std::isfinite (y) ? y : 0.0f;
+                }
+                else
+                {
+                    sat[c] = (c == 0 ? satL : satR).process (static_cast<float> (sig[c]), k.inputGain, k.comp);
+                }
+            }
+            double y[2] = { softL.process (sat[0]), softR.process (sat[1]) };
+
+            const double e[2] = { (1.0 - std::abs (y[0])) * 0.00013, (1.0 - std::abs (y[1])) * 0.00013 };
+            leak (s1, e[0]);
+            leak (s2, e[0]);
+            leak (s3, e[1]);
+            leak (s4, e[1]);
+
+            double* clip[2] = { &clipL, &clipR };
+            for (int c = 0; c < 2; ++c)
+            {
+                if (k.outGainLin != 1.0)
+                    y[c] *= k.outGainLin;
+                double& m = *clip[c];
+                if (m >= 0.99)
+                    m = y[c] < 0.99 ? 0.6118536488623959 + 0.3819660112501051 * y[c] : 0.99;
+                if (m <= -0.99)
+                    m = y[c] > -0.99 ? -0.6118536488623959 + 0.3819660112501051 * y[c] : -0.99;
+                if (y[c] > 0.99)
+                    y[c] = m < 0.99 ? 0.6118536488623959 + 0.3819660112501051 * m : 0.99;
+                if (y[c] < -0.99)
+                    y[c] = m > -0.99 ? -0.6118536488623959 + 0.3819660112501051 * m : -0.99;
+                m = y[c];
+
+                const double w = std::clamp (y[c], -0.99, 0.99);
+                double out = wet == 1.0 ? w : w * wet + dry[c] * (1.0 - wet);
+                int exponent = 0;
+                std::frexp (static_cast<float> (out), &exponent);
+                std::uint32_t& z = *noise[c];
+                z ^= z << 13;
+                z ^= z >> 17;
+                z ^= z << 5;
+                out += (static_cast<double> (z) - 2147483647.0) * 5.5e-36 * std::ldexp (1.0, exponent + 62);
+                (c == 0 ? left : right)[i] = static_cast<float> (out);
+            }
+        }
+    }
+
+private:
+    double resonate (int f, double s, double sig, double cubic)
+    {
+        double v = sig * 0.05 + s;
+        v -= v * v * v * cubic;
+        const double u = std::sin (v);
+        const double y = a0 * u + state1[f];
+        state1[f] = 0.0 * u - b1 * y + state2[f];
+        state2[f] = a2 * u - b2 * y;
+        return std::asin (std::clamp (y, -1.0, 1.0));
+    }
+
+    static void leak (double& s, double e)
+    {
+        if (s > e)
+            s -= e;
+        else if (s < -e)
+            s += e;
+    }
+
+    dsp::TapeHack2Saturator satL, satR;
+    bool od = false;
+    BiquadFilter softL, softR;
+    double a0 = 0.0, a2 = 0.0, b1 = 0.0, b2 = 0.0;
+    double state1[4] {}, state2[4] {};
+    double s1 = 0.0, s2 = 0.0, s3 = 0.0, s4 = 0.0;
+    bool flip = false;
+    double lowL = 0.0, lowR = 0.0;
+    std::vector<double> ringL, ringR;
+    int counter;
+    double ampA = 0.0, sweepB = 0.0, targetC = 0.5;
+    double dryL[8] {}, dryR[8] {};
+    int dryAt = 0;
+    double clipL = 0.0, clipR = 0.0;
+    std::uint32_t noiseL = 1u, noiseR = 1u;
+};
+
+struct PlainCase
+{
+    const char* what;
+    double sampleRate;
+    Controls controls;
+    std::function<Stereo (int)> input;
+    std::vector<int> blocks { 512 };
+    // Controls changed after this many blocks (a second setting).
+    std::function<void (Controls&)> later;
+};
+
+void PrintTo (const PlainCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+class TapePlainRules : public ::testing::TestWithParam<PlainCase>
+{};
+
+bool sameBits (const std::vector<float>& a, const std::vector<float>& b)
+{
+    return a.size() == b.size() && std::memcmp (a.data(), b.data(), a.size() * sizeof (float)) == 0;
+}
+} // namespace
+
+TEST_P (TapePlainRules, GiveTheSameSamples)
+{
+    const auto& c = GetParam();
+    Controls controls = c.controls;
+    auto tape = makeTape (c.sampleRate, controls);
+    PlainTape plain (tape, tape.getFlutterRingSize());
+
+    const auto in = c.input (static_cast<int> (c.sampleRate * 1.5));
+    Stereo fast = in, slow = in;
+    int pos = 0;
+    for (int b = 0; pos < in.size(); ++b)
+    {
+        if (b == 40 && c.later)
+        {
+            c.later (controls);
+            apply (tape, controls);
+        }
+        const int n = std::min (c.blocks[static_cast<std::size_t> (b) % c.blocks.size()], in.size() - pos);
+        tape.processStereo (fast.l.data() + pos, fast.r.data() + pos, n);
+        plain.process (tape, slow.l.data() + pos, slow.r.data() + pos, n);
+        pos += n;
+    }
+    EXPECT_TRUE (sameBits (fast.l, slow.l));
+    EXPECT_TRUE (sameBits (fast.r, slow.r));
+    EXPECT_GT (maxAbs (fast.l, 0, fast.size()), 1e-6);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P (Settings, TapePlainRules, ::testing::Values (
+    PlainCase { "everything on at 48 kHz", 48000.0, Controls { false, 60.0f, 70.0f, 60.0f, 70.0f, 60.0f, 55.0f, 90.0f },
+                [] (int n) { return sine (441.0, 0.5, 48000.0, n); }, { 512 }, nullptr },
+    PlainCase { "flutter off, full wet", 44100.0, Controls { false, 30.0f, 20.0f, 80.0f, 0.0f, 50.0f, 50.0f, 100.0f },
+                [] (int n) { return noise (0.4, n, 3u); }, { 512 }, nullptr },
+    PlainCase { "OD mode driven hard", 48000.0, Controls { true, 100.0f, 0.0f, 100.0f, 100.0f, 100.0f, 100.0f, 70.0f },
+                [] (int n) { return noise (2.0, n, 4u); }, { 512 }, nullptr },
+    PlainCase { "96 kHz with the four-sample averaging", 96000.0, Controls { false, 80.0f, 50.0f, 40.0f, 30.0f, 10.0f, 30.0f, 100.0f },
+                [] (int n) { return sine (97.0, 0.9, 96000.0, n); }, { 512 }, nullptr },
+    PlainCase { "192 kHz with the eight-sample averaging", 192000.0, Controls { false, 20.0f, 90.0f, 60.0f, 100.0f, 100.0f, 60.0f, 50.0f },
+                [] (int n) { return noise (0.3, n, 5u); }, { 512 }, nullptr },
+    PlainCase { "input far beyond the clipper", 48000.0, Controls { false, 100.0f, 100.0f, 100.0f, 20.0f, 50.0f, 100.0f, 100.0f },
+                [] (int n) { return constant (40.0f, n); }, { 512 }, nullptr },
+    PlainCase { "silence and tiny values", 48000.0, Controls { false, 50.0f, 30.0f, 60.0f, 60.0f, 50.0f, 50.0f, 80.0f },
+                [] (int n) { auto s = noise (1e-24, n, 6u); s.l[1000] = 0.3f; return s; }, { 512 }, nullptr },
+    PlainCase { "numbers that are not finite", 48000.0, Controls { false, 50.0f, 30.0f, 60.0f, 60.0f, 50.0f, 50.0f, 80.0f },
+                [] (int n) {
+                    auto s = noise (0.5, n, 7u);
+                    for (int i = 100; i < n; i += 997)
+                    {
+                        s.l[static_cast<std::size_t> (i)] = std::numeric_limits<float>::quiet_NaN();
+                        s.r[static_cast<std::size_t> (i)] = std::numeric_limits<float>::infinity();
+                    }
+                    return s;
+                }, { 512 }, nullptr },
+    PlainCase { "odd blocks and a switch to OD mode", 44100.0, Controls { false, 70.0f, 60.0f, 50.0f, 50.0f, 70.0f, 40.0f, 100.0f },
+                [] (int n) { return sine (1234.0, 0.7, 44100.0, n); }, { 1, 77, 512, 3, 260 },
+                [] (Controls& c) { c.od = true; c.wet = 60.0f; } },
+    PlainCase { "OD mode switched off again", 48000.0, Controls { true, 70.0f, 60.0f, 50.0f, 50.0f, 70.0f, 40.0f, 100.0f },
+                [] (int n) { return noise (0.6, n, 8u); }, { 512 },
+                [] (Controls& c) { c.od = false; c.flutter = 0.0f; } }),
+    testsupport::NameFromWhat());
+// clang-format on

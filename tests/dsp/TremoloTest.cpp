@@ -276,7 +276,8 @@ TEST_P (TremoloSync, PeakFallsOnTheBeat)
     int checked = 0;
     for (int beat = 1; beat <= 7; ++beat)
     {
-        const double at = (beat + c.offsetBeats - sync.ppq) * samplesPerBeat + c.expectedLagMs * 0.001 * fs;
+        const double at =
+            (static_cast<double> (beat) + c.offsetBeats - sync.ppq) * samplesPerBeat + c.expectedLagMs * 0.001 * fs;
         const auto lo = static_cast<std::size_t> (at - 0.4 * samplesPerBeat);
         const auto hi = static_cast<std::size_t> (at + 0.4 * samplesPerBeat);
         if (at - 0.4 * samplesPerBeat < 0.0 || hi >= y.size())

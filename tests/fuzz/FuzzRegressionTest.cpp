@@ -68,6 +68,7 @@ INSTANTIATE_TEST_SUITE_P (Targets, FuzzInputs, ::testing::Values (
     InputFolder { "favorites file regressions", "favorites_file", "regressions" },
     InputFolder { "slider text seeds", "slider_text", "corpus" },
     InputFolder { "slider text regressions", "slider_text", "regressions" },
+    InputFolder { "parameter text seeds", "parameter_text", "corpus" },
     InputFolder { "command line seeds", "render_command_line", "corpus" },
     InputFolder { "command line regressions", "render_command_line", "regressions" }),
     testsupport::NameFromWhat());

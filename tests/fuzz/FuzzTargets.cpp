@@ -10,9 +10,13 @@ namespace fuzzing
 const std::vector<Target>& targets()
 {
     static const std::vector<Target> all {
-        { "state_blob", stateBlob },       { "preset_file", presetFile },
-        { "settings_file", settingsFile }, { "favorites_file", favoritesFile },
-        { "slider_text", sliderText },     { "render_command_line", renderCommandLine },
+        { "state_blob", stateBlob },
+        { "preset_file", presetFile },
+        { "settings_file", settingsFile },
+        { "favorites_file", favoritesFile },
+        { "slider_text", sliderText },
+        { "parameter_text", parameterText },
+        { "render_command_line", renderCommandLine },
     };
     return all;
 }

@@ -25,6 +25,7 @@ Outcome presetFile (const std::uint8_t* data, std::size_t size);
 Outcome settingsFile (const std::uint8_t* data, std::size_t size);
 Outcome favoritesFile (const std::uint8_t* data, std::size_t size);
 Outcome sliderText (const std::uint8_t* data, std::size_t size);
+Outcome parameterText (const std::uint8_t* data, std::size_t size);
 Outcome renderCommandLine (const std::uint8_t* data, std::size_t size);
 
 const std::vector<Target>& targets();

@@ -15,24 +15,20 @@ namespace fuzzing
 // Input: the arguments, separated by zero bytes.
 Outcome renderCommandLine (const std::uint8_t* data, std::size_t size)
 {
-    juce::StringArray args;
+    // The parser refuses arguments that are not valid UTF-8 itself.
+    std::vector<std::string> args;
     std::size_t begin = 0;
     for (std::size_t i = 0; i <= size && args.size() < 64; ++i)
     {
         if (i == size || data[i] == 0)
         {
-            // The program refuses arguments that are not valid UTF-8.
-            const auto* arg = reinterpret_cast<const char*> (data + begin);
-            const auto length = static_cast<int> (i - begin);
-            if (! juce::CharPointer_UTF8::isValidString (arg, length))
-                return {};
-            args.add (juce::String::fromUTF8 (arg, length));
+            args.emplace_back (reinterpret_cast<const char*> (data + begin), i - begin);
             begin = i + 1;
         }
     }
 
     RenderOptions options;
-    if (commandline::parse (args, options).failed())
+    if (commandline::parse (args, options).has_value())
         return {};
 
     if (! (options.bpm >= RenderOptions::minBpm && options.bpm <= RenderOptions::maxBpm))
@@ -59,12 +55,14 @@ Outcome renderCommandLine (const std::uint8_t* data, std::size_t size)
         }
         else
         {
-            // The program's answer to an unknown preset: the closest ids.
+            // The program's answer to an unknown preset: the near ids, if
+            // any are near; whatever it suggests is a preset that exists.
             std::vector<suggestions::Candidate> candidates;
             for (const auto& p : library.getPatches())
                 candidates.push_back ({ p.id(), { p.id(), p.name } });
-            if (suggestions::closest (options.presetId, candidates).isEmpty())
-                return "no preset is suggested for an unknown id";
+            for (const auto& id : suggestions::closest (options.presetId, candidates))
+                if (library.findById (id) == nullptr)
+                    return ("the suggestion " + quote (id) + " is no preset").toStdString();
         }
     }
 

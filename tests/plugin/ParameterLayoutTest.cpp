@@ -164,9 +164,10 @@ TEST (ProcessorProperties, NameTailBusesAndPrograms)
     EXPECT_FALSE (proc.acceptsMidi());
     EXPECT_FALSE (proc.producesMidi());
     EXPECT_TRUE (proc.hasEditor());
-    EXPECT_EQ (proc.getNumPrograms(), 1);
-    EXPECT_EQ (proc.getCurrentProgram(), 0);
-    EXPECT_TRUE (proc.getProgramName (0).isEmpty());
+    // The factory bank is the program list; a new instance names the init
+    // patch as its program.
+    EXPECT_EQ (proc.getNumPrograms(), 111);
+    EXPECT_EQ (proc.getProgramName (proc.getCurrentProgram()), "INIT PATCH");
 
     ASSERT_EQ (proc.getBusCount (true), 1);
     ASSERT_EQ (proc.getBusCount (false), 1);

@@ -1,4 +1,5 @@
 #include "presets/PresetLibrary.h"
+#include "presets/UntrustedJson.h"
 
 #include "support/CaseName.h"
 
@@ -166,6 +167,9 @@ TEST_F (PresetLibraryFixture, BadFilesAreSkippedAndTheRestLoads)
     write (userDir.getChildFile ("wrong types.json"), R"({ "params": { "g": "high", "s": [ 1 ], "e": { "a": 1 } } })");
     userDir.getChildFile ("folder.json").createDirectory();
     write (userDir.getChildFile ("folder.json/inner.json"), presetJson ("inner", 0.5));
+    // A million brackets: the parser would recurse once per level and run
+    // out of stack; the file is refused before parsing.
+    write (userDir.getChildFile ("deep.json"), "{ \"params\": " + juce::String::repeatedString ("[", 1000000));
 
     const auto locked = userDir.getChildFile ("locked.json");
     write (locked, presetJson ("locked", 0.5));
@@ -336,6 +340,36 @@ TEST_F (PresetLibraryFixture, FavoritesLoadWithoutBlankLinesButWithDuplicatesWhi
     EXPECT_EQ (library.getFavoriteIds(), juce::StringArray ("b", "  c ", "b"));
 }
 
+TEST_F (PresetLibraryFixture, FavoriteIdsWithControlCharactersAreRefusedAndTheFileKeepsOneIdALine)
+{
+    ASSERT_TRUE (library.addFavorite ("Traditional/INIT PATCH"));
+
+    // A line break would split the id into two entries, one of them naming
+    // another patch; other control characters have no place in a line either.
+    for (const auto* id : { "Evil\nTraditional/Standard Delay", "Evil\r\nx", "Evil\rx", "tab\there", "" })
+    {
+        EXPECT_FALSE (library.addFavorite (id)) << id;
+        EXPECT_FALSE (library.isFavorite (id)) << id;
+    }
+
+    juce::MemoryBlock bytes;
+    ASSERT_TRUE (library.favoritesFile().loadFileAsData (bytes));
+    EXPECT_EQ (bytes.toString(), "Traditional/INIT PATCH");
+    library.loadFavorites();
+    EXPECT_EQ (library.getFavoriteIds(), juce::StringArray ("Traditional/INIT PATCH"));
+}
+
+TEST_F (PresetLibraryFixture, FavoriteWritersReportAFileThatCannotBeWritten)
+{
+    library.favoritesFile().createDirectory(); // a folder where the file belongs
+    EXPECT_FALSE (library.addFavorite ("Traditional/INIT PATCH"));
+    EXPECT_FALSE (library.removeFavorite ("Traditional/INIT PATCH"));
+
+    library.favoritesFile().deleteRecursively();
+    EXPECT_TRUE (library.addFavorite ("Traditional/INIT PATCH"));
+    EXPECT_TRUE (library.removeFavorite ("Traditional/INIT PATCH"));
+}
+
 TEST (PresetFavorites, CreateTheUserFolderOnFirstSaveAndDoNothingWithoutOne)
 {
     juce::TemporaryFile tempDir;
@@ -444,6 +478,124 @@ TEST_F (PresetLibraryFixture, SavingRefusesFilesOutsideTheUserFolder)
 
     PresetLibrary noFolder;
     EXPECT_EQ (noFolder.savePatchToFile (userDir.getChildFile ("x.json"), "x", juce::var()), juce::File());
+}
+
+TEST_F (PresetLibraryFixture, AChosenFileIsSavedWhereverTheUserPickedIt)
+{
+    juce::TemporaryFile elsewhere;
+    const auto chosen = elsewhere.getFile().getChildFile ("Gig/Tonight.json");
+    const auto params = juce::JSON::parse (R"({ "g": 0.75 })");
+
+    EXPECT_EQ (library.savePatchToChosenFile (chosen, "Tonight", params), chosen);
+    const auto stored = juce::JSON::parse (chosen.loadFileAsString());
+    EXPECT_EQ (stored.getProperty ("name", {}), juce::var ("Tonight"));
+    EXPECT_EQ (stored.getProperty ("params", {}).getProperty ("g", {}), juce::var (0.75));
+
+    // Outside the user folder it does not join the library.
+    EXPECT_EQ (library.findById ("Tonight"), nullptr);
+    EXPECT_EQ (library.savePatchToChosenFile (juce::File(), "x", params), juce::File());
+}
+
+struct ReadCase
+{
+    const char* what;
+    const char* fileName;
+    juce::String content;
+    PresetLibrary::ReadResult result;
+    juce::String name; // when read
+};
+
+class PresetFileReading : public ::testing::TestWithParam<ReadCase>
+{};
+
+TEST_P (PresetFileReading, TakesPresetsFromAnywhereAndRefusesWhatIsNotOne)
+{
+    const auto& c = GetParam();
+    juce::TemporaryFile dir;
+    const auto file = dir.getFile().getChildFile (c.fileName);
+    write (file, c.content);
+
+    Patch patch;
+    patch.name = "before";
+    EXPECT_EQ (PresetLibrary::readPatchFile (file, patch), c.result);
+    if (c.result == PresetLibrary::ReadResult::ok)
+    {
+        EXPECT_EQ (patch.name, c.name);
+        EXPECT_TRUE (patch.folder.isEmpty());
+    }
+}
+
+const juce::String padded =
+    R"({ "name": "big", "params": {} })" + juce::String::repeatedString (" ", int (PresetLibrary::maxPresetFileSize));
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P (Files, PresetFileReading, ::testing::Values (
+    ReadCase { "name from the file's content", "a.json", presetJson ("Lead", 0.5), PresetLibrary::ReadResult::ok, "Lead" },
+    ReadCase { "no name key", "Pad.json", R"({ "params": {} })", PresetLibrary::ReadResult::ok, "Pad" },
+    ReadCase { "empty name", "Pad.json", R"({ "name": "", "params": {} })", PresetLibrary::ReadResult::ok, "Pad" },
+    ReadCase { "line breaks dropped", "a.json", R"({ "name": "Evil\r\nTraditional/INIT PATCH" })",
+               PresetLibrary::ReadResult::ok, "EvilTraditional/INIT PATCH" },
+    ReadCase { "path in the name kept as text", "a.json", R"({ "name": "../settings" })", PresetLibrary::ReadResult::ok,
+               "../settings" },
+    ReadCase { "just above the size cap", "big.json", padded, PresetLibrary::ReadResult::tooLarge, "" },
+    ReadCase { "empty file", "empty.json", "", PresetLibrary::ReadResult::unreadable, "" },
+    ReadCase { "array", "list.json", "[ 1, 2 ]", PresetLibrary::ReadResult::notAPreset, "" },
+    ReadCase { "not JSON", "text.json", "hello", PresetLibrary::ReadResult::notAPreset, "" },
+    ReadCase { "nested a million deep", "deep.json", "{ \"a\": " + juce::String::repeatedString ("[", 1000000),
+               PresetLibrary::ReadResult::notAPreset, "" },
+    ReadCase { "brackets inside strings do not count", "str.json",
+               R"({ "name": ")" + juce::String::repeatedString ("[", 100) + R"(\"[" })", PresetLibrary::ReadResult::ok,
+               juce::String::repeatedString ("[", 100) + "\"[" },
+    ReadCase { "a number JUCE's reader would overflow", "big.json", R"({ "name": "n", "seed": 98765432109876543210 })",
+               PresetLibrary::ReadResult::notAPreset, "" },
+    ReadCase { "a 64-bit seed and a long fraction", "seed.json",
+               R"({ "name": "n", "seed": 987654321098765432, "x": 0.0000001234567890123456789, "y": -1.5E+0300 })",
+               PresetLibrary::ReadResult::ok, "n" }),
+    testsupport::NameFromWhat());
+// clang-format on
+
+struct JsonLimitCase
+{
+    const char* what;
+    const char* text;
+    bool within;
+};
+
+class UntrustedJsonLimits : public ::testing::TestWithParam<JsonLimitCase>
+{};
+
+// JUCE's JSON reader keeps an integer part in 64 bits and an exponent in 32
+// bits without checking: what could overflow them is refused before parsing.
+TEST_P (UntrustedJsonLimits, RefuseWhatJucesReaderWouldOverflow)
+{
+    EXPECT_EQ (presets::untrustedJson::withinLimits (GetParam().text), GetParam().within);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P (Texts, UntrustedJsonLimits, ::testing::Values (
+    JsonLimitCase { "18 digits", "[ 999999999999999999, -999999999999999999 ]", true },
+    JsonLimitCase { "19 digits", "[ 1000000000000000000 ]", false },
+    JsonLimitCase { "19 digits negative", "[ -1000000000000000000 ]", false },
+    JsonLimitCase { "leading zeros do not count", "[ 0000000000000000000001 ]", true },
+    JsonLimitCase { "a long fraction", "[ 1.00000000000000000000000000001 ]", true },
+    JsonLimitCase { "a four-digit exponent", "[ 1e9999, 1E-9999, 1e+0009999 ]", true },
+    JsonLimitCase { "a five-digit exponent", "[ 1e10000 ]", false },
+    JsonLimitCase { "a five-digit negative exponent", "[ 2.5E-10000 ]", false },
+    JsonLimitCase { "digits inside strings", R"([ "12345678901234567890123", "1e99999" ])", true },
+    JsonLimitCase { "an escaped quote keeps the string open", R"([ "\"12345678901234567890123" ])", true },
+    JsonLimitCase { "64 levels", "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]", true },
+    JsonLimitCase { "65 levels", "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[", false }),
+    testsupport::NameFromWhat());
+// clang-format on
+
+TEST (PresetFileReading, AMissingFileOrAFolderIsUnreadable)
+{
+    juce::TemporaryFile dir;
+    dir.getFile().createDirectory();
+    Patch patch;
+    EXPECT_EQ (PresetLibrary::readPatchFile (dir.getFile().getChildFile ("gone.json"), patch),
+               PresetLibrary::ReadResult::unreadable);
+    EXPECT_EQ (PresetLibrary::readPatchFile (dir.getFile(), patch), PresetLibrary::ReadResult::unreadable);
 }
 
 TEST_F (PresetLibraryFixture, SavingMakesTheFileNameLegalAndAJsonFile)

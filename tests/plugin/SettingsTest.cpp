@@ -127,7 +127,9 @@ INSTANTIATE_TEST_SUITE_P (Contents, SettingsBadFile, ::testing::Values (
     BadSettingsCase { "corrupt", "{ \"defaultPatchId\": \"Live/Mi" },
     BadSettingsCase { "array", R"([ { "defaultPatchId": "Live/Mine" } ])" },
     BadSettingsCase { "string", R"("Live/Mine")" },
-    BadSettingsCase { "number", "12" }),
+    BadSettingsCase { "number", "12" },
+    BadSettingsCase { "an integer too long to read", R"({ "defaultPatchId": "Live/Mine", "x": 1234567890123456789012 })" },
+    BadSettingsCase { "an exponent too long to read", R"({ "defaultPatchId": "Live/Mine", "x": 1e-5198400060 })" }),
     testsupport::NameFromWhat());
 // clang-format on
 
@@ -147,7 +149,9 @@ TEST_F (SettingsFixture, AFolderHoldingTheSettingsFileIsNotReadAsOne)
 {
     settings.createDirectory(); // a directory where the file should be
     EXPECT_EQ (presets::getDefaultPatchId (settings), "Traditional/INIT PATCH");
-    presets::setDefaultPatchId ("Live/Mine", settings); // cannot be written; nothing breaks
+    // Cannot be written: both writers say so, and nothing breaks.
+    EXPECT_FALSE (presets::setDefaultPatchId ("Live/Mine", settings));
+    EXPECT_FALSE (presets::setCustomPresetFolder (settings.getParentDirectory(), settings));
     EXPECT_TRUE (settings.isDirectory());
 }
 

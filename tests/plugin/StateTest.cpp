@@ -41,6 +41,29 @@ juce::MemoryBlock blobOf (const juce::XmlElement& xml)
     return blob;
 }
 
+// The framework's envelope around any text, for texts no XmlElement writes.
+juce::MemoryBlock blobOfText (const juce::String& text)
+{
+    juce::MemoryOutputStream out;
+    out.writeInt (0x21324356);
+    out.writeInt (static_cast<int> (text.getNumBytesAsUTF8()) + 1);
+    out.write (text.toRawUTF8(), text.getNumBytesAsUTF8() + 1);
+    return out.getMemoryBlock();
+}
+
+// The good state's text with something put in right after the root's tag.
+juce::MemoryBlock withInsideTheRoot (const juce::MemoryBlock& good, const juce::String& insert)
+{
+    const auto text = xmlOf (good)->toString();
+    const auto rootEnd = text.indexOf (text.indexOf ("<Parameters"), ">") + 1;
+    return blobOfText (text.substring (0, rootEnd) + insert + text.substring (rootEnd));
+}
+
+juce::String nestedElements (int depth)
+{
+    return juce::String::repeatedString ("<Deep>", depth) + juce::String::repeatedString ("</Deep>", depth);
+}
+
 std::vector<float> normalisedValues (const MassDelayAudioProcessor& proc)
 {
     std::vector<float> out;
@@ -276,9 +299,41 @@ INSTANTIATE_TEST_SUITE_P (Blobs, StateBadBlob, ::testing::Values (
         return blobOf (*xml); } },
     BadBlobCase { "plain XML text", [] (const juce::MemoryBlock&) {
         const juce::String text ("<Parameters><PARAM id=\"g\" value=\"-75\"/></Parameters>");
-        return juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8()); } }),
+        return juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8()); } },
+    // JUCE's reader goes round one loop for ever on this (found by fuzzing).
+    BadBlobCase { "a processing instruction followed by text inside an element", [] (const juce::MemoryBlock& good) {
+        return withInsideTheRoot (good, "<?pi data?>text"); } },
+    BadBlobCase { "a document type, whose entities could expand without end", [] (const juce::MemoryBlock& good) {
+        return blobOfText ("<!DOCTYPE Parameters [<!ENTITY a \"b\">]>" + xmlOf (good)->toString (
+            juce::XmlElement::TextFormat().withoutHeader())); } },
+    BadBlobCase { "elements nested deeper than the reader's stack allows", [] (const juce::MemoryBlock& good) {
+        return withInsideTheRoot (good, nestedElements (MassDelayAudioProcessor::maxStateNesting)); } },
+    BadBlobCase { "a value left open at the end", [] (const juce::MemoryBlock& good) {
+        const auto text = xmlOf (good)->toString();
+        return blobOfText (text.substring (0, text.indexOf ("value=\"") + 8)); } }),
     testsupport::NameFromWhat());
 // clang-format on
+
+// The guard in front of JUCE's reader refuses only what a saved state never
+// holds: nesting up to the limit, comments, and tag ends inside quoted values
+// still load.
+TEST (StateRestore, WellFormedExtrasStillLoad)
+{
+    MassDelayAudioProcessor other;
+    setRaw (other, "g", -75.0f);
+    const auto good = saveState (other);
+
+    for (const auto& insert :
+         { nestedElements (MassDelayAudioProcessor::maxStateNesting - 1), juce::String ("<!-- a comment <Deep> -->"),
+           juce::String ("<Note text=\"a/>b>c\" other='<'/>") })
+    {
+        SCOPED_TRACE (insert.toStdString());
+        MassDelayAudioProcessor proc;
+        setRaw (proc, "g", 20.0f);
+        restoreState (proc, withInsideTheRoot (good, insert));
+        EXPECT_FLOAT_EQ (rawValue (proc, "g"), -75.0f);
+    }
+}
 
 struct BadValueCase
 {

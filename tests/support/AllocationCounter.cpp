@@ -89,6 +89,13 @@ void* operator new[] (std::size_t size, std::align_val_t a)
     return countedAlignedAlloc (size, a);
 }
 
+// <new> declares the sized forms only where the compiler enables sized
+// deallocation; these declarations keep the definitions below prototyped.
+void operator delete (void* p, std::size_t) noexcept;
+void operator delete[] (void* p, std::size_t) noexcept;
+void operator delete (void* p, std::size_t, std::align_val_t) noexcept;
+void operator delete[] (void* p, std::size_t, std::align_val_t) noexcept;
+
 void operator delete (void* p) noexcept
 {
     std::free (p);

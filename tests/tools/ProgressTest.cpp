@@ -12,8 +12,8 @@ TEST_F (Progress, ShowsOnATerminalForALongRenderUnlessQuiet)
     // Three minutes of audio through 64 taps with every effect on: a render of
     // seconds, far longer than the moment the bar waits for.
     ASSERT_TRUE (writeAudio (file ("long.wav"), testSignal (2, 48000.0, 180.0), 48000.0, "wav", 16));
-    const juce::StringArray heavy { "--set", "tapCnt=64", "--set", "mu=0",   "--set", "fb=1000", "--set",  "tp=1",
-                                    "--set", "pitchOn=1", "--set", "trem=1", "--set", "wo=1",    "--tail", "0" };
+    const juce::StringArray heavy { "--set", "tapCnt=64", "--set", "mu=0",   "--set", "fb=raw:1000", "--set",  "tp=1",
+                                    "--set", "pitchOn=1", "--set", "trem=1", "--set", "wo=1",        "--tail", "0" };
 
     auto args = heavy;
     args.addArray ({ "long.wav", "out.wav" });

@@ -62,7 +62,7 @@ TEST_F (StateAndSeed, AStateBlobRendersAsTheProcessorThatSavedIt)
 TEST_F (StateAndSeed, TheSameSeedRendersTheSameFileAndAnotherSeedAnotherOne)
 {
     ASSERT_TRUE (writeAudio (file ("in.wav"), testSignal (2, 48000.0, 1.0), 48000.0, "wav", 24));
-    const juce::StringArray sound { "--set", "trem=1", "--set", "tremSh=5", "--set",  "tremR=950",
+    const juce::StringArray sound { "--set", "trem=1", "--set", "tremSh=5", "--set",  "tremR=raw:950",
                                     "--set", "wo=1",   "--set", "lsh=5",    "--tail", "1" };
     const auto render = [&] (const char* seed, const char* name) {
         auto args = sound;

@@ -5,6 +5,7 @@
 #include "presets/PresetSettings.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace tooltest
 {
@@ -47,7 +48,7 @@ protected:
     juce::File file (const juce::String& name) const { return dir.getChildFile (name); }
 
     // Every file below the folder (hidden ones too, the home folder aside)
-    // with its bytes.
+    // with its bytes; pipes and devices are listed without reading them.
     std::map<juce::String, juce::MemoryBlock> snapshot() const
     {
         std::map<juce::String, juce::MemoryBlock> files;
@@ -56,7 +57,10 @@ protected:
             const auto& f = entry.getFile();
             if (f == home || f.isAChildOf (home))
                 continue;
-            files[f.getRelativePathFrom (dir)] = f.isDirectory() ? juce::MemoryBlock() : fileBytes (f);
+            struct stat st
+            {};
+            const bool regular = ::lstat (f.getFullPathName().toRawUTF8(), &st) == 0 && S_ISREG (st.st_mode);
+            files[f.getRelativePathFrom (dir)] = regular ? fileBytes (f) : juce::MemoryBlock();
         }
         return files;
     }

@@ -1,6 +1,7 @@
 #include "UiTestSupport.h"
 
 #include "EditorSnapshot.h"
+#include "plugin/ParameterTable.h"
 #include "plugin/PluginEditor.h"
 #include "ui/HudOverlay.h"
 
@@ -204,7 +205,8 @@ TEST (HudSelection, TheAnimatedOverlaysMoveFromTickToTick)
         // flutter needs some depth to move; the defaults may have none.
         EditorSnapshot::Setup setup;
         setup.dragId = id;
-        setup.values = { { "flutter", 60.0f }, { "spread", 100.0f } };
+        setup.values = { { params::indexOf ("flutter"), "flutter", 60.0f },
+                         { params::indexOf ("spread"), "spread", 100.0f } };
         setup.ticks = 12;
         juce::String error;
         auto snapshot = EditorSnapshot::create (setup, error);

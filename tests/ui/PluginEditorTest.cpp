@@ -72,6 +72,7 @@ TEST_F (Editor, LayoutPlacesEveryMemberInOneColumn)
         { "titleLabel", &editor->getTitleLabel(), { 12, 11, 220, 24 } },
         { "optionsButton", &editor->getOptionsButton(), { 376, 11, 72, 24 } },
         { "tapCountBox", &editor->getTapCountBox(), { 358, 39, 90, 26 } },
+        { "presetPanel", &editor->getPresetPanel(), { 12, 39, 342, 26 } },
         { "visualizer", &editor->getVisualizer(), { 12, 69, 436, 160 } },
         { "mixLabel", &editor->getMixLabel(), { 396, 174, 24, 11 } },
         { "outLabel", &editor->getOutLabel(), { 420, 174, 24, 11 } },
@@ -85,6 +86,8 @@ TEST_F (Editor, LayoutPlacesEveryMemberInOneColumn)
         { "historyBackButton", &editor->getHistoryBackButton(), { 400, 352, 20, 13 } },
         { "sectionViewport", &editor->getSectionViewport(), { 12, 375, 436, 788 - 375 - 9 } },
         { "clickCatcher", &editor->getClickCatcher(), { 0, 0, 460, 788 } },
+        { "optionsPanel", &editor->getOptionsPanel(), { 460, 233, 320, 788 - 233 - 9 } },
+        { "dialogOverlay", &editor->getDialogOverlay(), { 0, 0, 460, 788 } },
     };
     for (const auto& p : table)
         EXPECT_EQ (p.component->getBounds(), p.bounds) << p.name;

@@ -1,7 +1,68 @@
 #include "AudioFiles.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace
 {
+// Everything a descriptor gives until its end.
+bool readAll (int fd, juce::MemoryBlock& bytes)
+{
+    juce::MemoryOutputStream out (bytes, false);
+    char chunk[65536];
+    for (;;)
+    {
+        const auto n = ::read (fd, chunk, sizeof (chunk));
+        if (n > 0)
+            out.write (chunk, static_cast<size_t> (n));
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else
+            return n == 0;
+    }
+}
+
+std::uint32_t littleEndian32 (const char* p)
+{
+    const auto* b = reinterpret_cast<const unsigned char*> (p);
+    return static_cast<std::uint32_t> (b[0]) | static_cast<std::uint32_t> (b[1]) << 8
+           | static_cast<std::uint32_t> (b[2]) << 16 | static_cast<std::uint32_t> (b[3]) << 24;
+}
+
+void putLittleEndian32 (char* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<char> ((v >> (8 * i)) & 0xffu);
+}
+
+// A program that writes WAV into a pipe cannot go back to fill in the
+// lengths, so it writes a placeholder (0xFFFFFFFF, or a large guess). Read
+// whole, the data ends where the bytes do: the lengths are set to that.
+void fitStreamedWavLengths (juce::MemoryBlock& bytes)
+{
+    auto* data = static_cast<char*> (bytes.getData());
+    const auto size = bytes.getSize();
+    if (size < 12 || std::memcmp (data, "RIFF", 4) != 0 || std::memcmp (data + 8, "WAVE", 4) != 0)
+        return;
+    for (std::size_t pos = 12; pos + 8 <= size;)
+    {
+        const auto length = static_cast<std::size_t> (littleEndian32 (data + pos + 4));
+        const auto available = size - pos - 8;
+        if (std::memcmp (data + pos, "data", 4) == 0)
+        {
+            if (length > available)
+            {
+                putLittleEndian32 (data + pos + 4, static_cast<std::uint32_t> (available));
+                putLittleEndian32 (data + 4, static_cast<std::uint32_t> (size - 8));
+            }
+            return;
+        }
+        pos += 8 + length + (length & 1);
+    }
+}
 juce::String bitList (const juce::Array<int>& bits)
 {
     juce::StringArray texts;
@@ -33,6 +94,39 @@ juce::Result AudioFiles::openInput (const juce::File& file, std::unique_ptr<juce
 
     // Every format looks at the content, whatever the file's name says.
     reader.reset (manager.createReaderFor (std::move (stream)));
+    return checkReader (path, reader);
+}
+
+juce::Result AudioFiles::openInput (const juce::String& argument, std::unique_ptr<juce::AudioFormatReader>& reader)
+{
+    const bool standardInput = argument == "-";
+    const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (argument);
+    struct stat st
+    {};
+    if (! standardInput && (::stat (file.getFullPathName().toRawUTF8(), &st) != 0 || S_ISREG (st.st_mode)))
+        return openInput (file, reader);
+    if (! standardInput && ! S_ISFIFO (st.st_mode) && ! S_ISCHR (st.st_mode))
+        return openInput (file, reader);
+
+    const auto name = standardInput ? juce::String ("standard input") : file.getFullPathName();
+    const int fd = standardInput ? STDIN_FILENO : ::open (file.getFullPathName().toRawUTF8(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return juce::Result::fail ("cannot read " + name + ": " + juce::String (std::strerror (errno)).toLowerCase());
+    juce::MemoryBlock bytes;
+    const bool complete = readAll (fd, bytes);
+    const int error = errno;
+    if (fd != STDIN_FILENO)
+        ::close (fd);
+    if (! complete)
+        return juce::Result::fail ("cannot read " + name + ": " + juce::String (std::strerror (error)).toLowerCase());
+
+    fitStreamedWavLengths (bytes);
+    reader.reset (manager.createReaderFor (std::make_unique<juce::MemoryInputStream> (bytes, true)));
+    return checkReader (name, reader);
+}
+
+juce::Result AudioFiles::checkReader (const juce::String& path, std::unique_ptr<juce::AudioFormatReader>& reader)
+{
     if (reader == nullptr)
         return juce::Result::fail (path + ": unsupported format (twist-render reads WAV, AIFF and FLAC)");
 
@@ -64,9 +158,9 @@ juce::AudioFormat* AudioFiles::formatNamed (const juce::String& name)
     return nullptr;
 }
 
-juce::AudioFormat* AudioFiles::formatForFile (const juce::File& file)
+juce::AudioFormat* AudioFiles::formatForName (const juce::String& name)
 {
-    const auto extension = file.getFileExtension();
+    const auto extension = juce::File::createFileWithoutCheckingPath ("/" + name).getFileExtension();
     return extension.isEmpty() ? nullptr : manager.findFormatForFileExtension (extension);
 }
 
@@ -83,17 +177,24 @@ juce::String AudioFiles::shortName (const juce::AudioFormat& format)
     return format.getFormatName().upToFirstOccurrenceOf (" ", false, false);
 }
 
-juce::Result AudioFiles::planOutput (const juce::File& output, juce::AudioFormat* requestedFormat, int requestedBits,
-                                     juce::AudioFormat* inputFormat, int inputBits, OutputPlan& plan)
+juce::Result AudioFiles::planOutput (const juce::String& outputName, juce::AudioFormat* requestedFormat,
+                                     int requestedBits, juce::AudioFormat* inputFormat, int inputBits, OutputPlan& plan)
 {
     plan = {};
     plan.format = requestedFormat;
+    auto* named = formatForName (outputName);
+    const auto extension = juce::File::createFileWithoutCheckingPath ("/" + outputName).getFileExtension();
     if (plan.format == nullptr)
     {
-        plan.format = formatForFile (output);
-        if (plan.format == nullptr && output.getFileExtension().isNotEmpty())
-            return juce::Result::fail ("cannot write '" + output.getFileExtension()
+        plan.format = named;
+        if (plan.format == nullptr && extension.isNotEmpty())
+            return juce::Result::fail ("cannot write '" + extension
                                        + "' files; name the output .wav, .aiff or .flac, or give --format");
+    }
+    else if (named != nullptr && named != plan.format)
+    {
+        plan.notes.add ("writing " + shortName (*plan.format) + " (--format) into " + outputName + ", whose name says "
+                        + shortName (*named));
     }
     if (plan.format == nullptr)
         plan.format = inputFormat != nullptr ? inputFormat : formatNamed ("wav");
@@ -125,8 +226,8 @@ juce::Result AudioFiles::planOutput (const juce::File& output, juce::AudioFormat
             break;
         }
     }
-    plan.note = name + " files have no " + juce::String (inputBits) + "-bit samples; writing "
-                + juce::String (plan.bits) + "-bit";
+    plan.notes.add (name + " files have no " + juce::String (inputBits) + "-bit samples; writing "
+                    + juce::String (plan.bits) + "-bit");
     return juce::Result::ok();
 }
 

@@ -15,11 +15,17 @@ public:
     // message naming the file and what is wrong with it.
     juce::Result openInput (const juce::File& file, std::unique_ptr<juce::AudioFormatReader>& reader);
 
+    // The same for an input named on the command line: "-" is standard
+    // input, and a pipe or character device is read whole first (the readers
+    // move around in their input). A WAV header written for a stream, whose
+    // data length runs past the end, is taken to end where the data does.
+    juce::Result openInput (const juce::String& argument, std::unique_ptr<juce::AudioFormatReader>& reader);
+
     // "wav", "aiff" or "aif", "flac" (any case); null for anything else.
     juce::AudioFormat* formatNamed (const juce::String& name);
 
     // The format a file name's extension stands for, or null.
-    juce::AudioFormat* formatForFile (const juce::File& file);
+    juce::AudioFormat* formatForName (const juce::String& name);
 
     // The format of a reader this object opened.
     juce::AudioFormat* formatOf (const juce::AudioFormatReader& reader);
@@ -32,13 +38,15 @@ public:
     {
         juce::AudioFormat* format = nullptr;
         int bits = 24;
-        juce::String note; // says so when the bit depth had to change
+        juce::StringArray notes; // when the bit depth had to change, or the name says another format
     };
 
-    // Output format: the one asked for, else the output file's extension,
+    // Output format: the one asked for, else the output name's extension,
     // else the input's. Bit depth: the one asked for (which the format must
-    // support), else the input's, else the nearest the format supports.
-    juce::Result planOutput (const juce::File& output, juce::AudioFormat* requestedFormat, int requestedBits,
+    // support), else the input's, else the nearest the format supports. A
+    // format asked for that differs from the one the name's extension stands
+    // for is kept, with a note.
+    juce::Result planOutput (const juce::String& outputName, juce::AudioFormat* requestedFormat, int requestedBits,
                              juce::AudioFormat* inputFormat, int inputBits, OutputPlan& plan);
 
     // A writer into file (which is replaced); null when it cannot be created.
@@ -46,5 +54,7 @@ public:
                                                                   double sampleRate, int numChannels);
 
 private:
+    juce::Result checkReader (const juce::String& name, std::unique_ptr<juce::AudioFormatReader>& reader);
+
     juce::AudioFormatManager manager;
 };

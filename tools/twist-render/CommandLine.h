@@ -1,11 +1,13 @@
 #pragma once
 
 #include "ParameterSettings.h"
+#include "ToolCli.h"
 
 #include <juce_core/juce_core.h>
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 // Everything one run of twist-render is asked to do, as read from its
@@ -13,8 +15,8 @@
 // presets and states exist is checked by the job.
 struct RenderOptions
 {
-    juce::String inputPath;  // empty: the built-in demo phrase
-    juce::String outputPath; // empty: no audio is rendered
+    juce::String inputPath;  // empty: the built-in demo phrase; "-": standard input
+    juce::String outputPath; // empty: no audio is rendered; "-": standard output
 
     juce::String presetId;
     juce::String statePath;
@@ -35,9 +37,9 @@ struct RenderOptions
     bool printTaps = false;
     juce::String tapsJsonPath;
     juce::String plotPath;
+    juce::String saveStatePath;
     bool quiet = false;
     bool overwrite = false;
-    bool help = false;
 
     // Values that were clamped into range, in words.
     juce::StringArray warnings;
@@ -48,15 +50,17 @@ struct RenderOptions
     static constexpr int maxBlock = 16384;
     static constexpr double maxTailSeconds = 15.0;
 
-    // Whether anything besides listing is asked for.
+    // Whether a tap report is asked for.
     bool wantsTaps() const { return printTaps || tapsJsonPath.isNotEmpty() || plotPath.isNotEmpty(); }
 };
 
 namespace commandline
 {
-// Reads the arguments (without the program name). On failure, error holds
-// the message and the options are incomplete.
-juce::Result parse (const juce::StringArray& args, RenderOptions& options);
+// What twist-render says about itself in --help and its messages.
+const cli::ToolInfo& info();
 
-juce::String usage();
+// Reads the arguments (without the program name) into options. Returns
+// nothing when the job should run; otherwise the exit status, after --help,
+// --version or an error message were printed.
+std::optional<int> parse (const std::vector<std::string>& args, RenderOptions& options);
 } // namespace commandline

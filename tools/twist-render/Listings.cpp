@@ -1,5 +1,6 @@
 #include "Listings.h"
 
+#include "ParameterUnits.h"
 #include "plugin/ParameterTable.h"
 
 namespace listings
@@ -69,8 +70,10 @@ juce::String parameters (bool json)
 {
     juce::Array<juce::var> list;
     juce::String text;
-    for (const auto& p : params::table)
+    for (std::size_t i = 0; i < params::table.size(); ++i)
     {
+        const auto& p = params::table[i];
+        const int index = static_cast<int> (i);
         if (json)
         {
             juce::DynamicObject::Ptr entry = new juce::DynamicObject();
@@ -80,14 +83,18 @@ juce::String parameters (bool json)
             entry->setProperty ("min", static_cast<double> (p.min));
             entry->setProperty ("max", static_cast<double> (p.max));
             entry->setProperty ("default", static_cast<double> (p.defaultValue));
+            entry->setProperty ("defaultText", units::show (index, p.defaultValue));
+            entry->setProperty ("accepts", units::accepted (index));
             list.add (juce::var (entry.get()));
         }
         else
         {
             text << toJuce (p.id).paddedRight (' ', 12) << toJuce (p.name).paddedRight (' ', 22)
                  << juce::String (kindName (p.kind)).paddedRight (' ', 8)
-                 << (number (p.min) + ".." + number (p.max)).paddedRight (' ', 14) << "default "
-                 << number (p.defaultValue) << "\n";
+                 << ("raw " + number (p.min) + ".." + number (p.max)).paddedRight (' ', 18)
+                 << ("default " + units::show (index, p.defaultValue) + " (raw " + number (p.defaultValue) + ")")
+                        .paddedRight (' ', 34)
+                 << units::accepted (index) << "\n";
         }
     }
     return json ? juce::JSON::toString (juce::var (list)) + "\n" : text;

@@ -12,6 +12,7 @@ namespace listings
 // id is listed once, as the user's.
 juce::String presets (const presets::PresetLibrary& library, bool json);
 
-// Every parameter: id, name, kind, range and default, in host order.
+// Every parameter: id, name, kind, raw range, default (shown and raw) and
+// the values --set takes, in host order.
 juce::String parameters (bool json);
 } // namespace listings

@@ -5,12 +5,11 @@
 #include "Listings.h"
 #include "OfflineRenderer.h"
 #include "ProgressBar.h"
-#include "Suggestions.h"
+#include "SoundSetup.h"
 #include "TapPlot.h"
 #include "TapReport.h"
 #include "plugin/ParameterTable.h"
 #include "presets/PresetSettings.h"
-#include "presets/SafeFileWrite.h"
 
 #include <cmath>
 #include <iostream>
@@ -23,29 +22,6 @@ juce::File fileFromArgument (const juce::String& path)
     return juce::File::getCurrentWorkingDirectory().getChildFile (path);
 }
 
-// Whether two names lead to the same file: the same path, or (when both
-// exist) the same file reached through links.
-bool sameFile (const juce::File& a, const juce::File& b)
-{
-    if (a == b)
-        return true;
-    struct stat sa
-    {};
-    struct stat sb
-    {};
-    return stat (a.getFullPathName().toRawUTF8(), &sa) == 0 && stat (b.getFullPathName().toRawUTF8(), &sb) == 0
-           && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-// Writes a file through a hidden temporary file beside it, which replaces
-// the target only when writing succeeded.
-juce::Result writeWhole (const juce::File& target, const std::function<bool (const juce::File&)>& write)
-{
-    if (! target.getParentDirectory().createDirectory())
-        return juce::Result::fail ("cannot create the folder " + target.getParentDirectory().getFullPathName());
-    return presets::replaceFileWith (target, write);
-}
-
 juce::String number (double v)
 {
     return juce::String (v, 2).trimCharactersAtEnd ("0").trimCharactersAtEnd (".");
@@ -54,6 +30,25 @@ juce::String number (double v)
 juce::String seconds (juce::int64 samples, double rate)
 {
     return juce::String (static_cast<double> (samples) / rate, 2) + " s";
+}
+
+// Whether a command-line name is one of the files the input was read from
+// (a regular file, not standard input or a pipe).
+bool isRegularFile (const juce::String& argument)
+{
+    struct stat st
+    {};
+    return argument != "-" && ::stat (fileFromArgument (argument).getFullPathName().toRawUTF8(), &st) == 0
+           && S_ISREG (st.st_mode);
+}
+
+bool writeBytes (const juce::File& file, const void* data, size_t size)
+{
+    juce::FileOutputStream out (file);
+    if (! out.openedOk() || ! out.write (data, size))
+        return false;
+    out.flush();
+    return out.getStatus().wasOk() && file.getSize() == static_cast<juce::int64> (size);
 }
 } // namespace
 
@@ -66,7 +61,7 @@ RenderJob::~RenderJob() = default;
 
 void RenderJob::warn (const juce::String& message) const
 {
-    std::cerr << "twist-render: warning: " << message << std::endl;
+    cli::warn (commandline::info(), message);
 }
 
 void RenderJob::say (const juce::String& message) const
@@ -85,33 +80,40 @@ int RenderJob::run()
     MassDelayAudioProcessor::setApplyDefaultPatchAtStartup (false);
     processor = std::make_unique<MassDelayAudioProcessor>();
 
+    juce::String text; // what goes to standard output, once everything else is written
     if (options.listPresets)
-        std::cout << listings::presets (processor->getPresetLibrary(), options.json);
+        text << listings::presets (processor->getPresetLibrary(), options.json);
     if (options.listParams)
-        std::cout << listings::parameters (options.json);
-    if (options.outputPath.isEmpty() && ! options.wantsTaps())
-        return 0;
+        text << listings::parameters (options.json);
+
+    const auto failed = [] (const juce::Result& result) {
+        return cli::fail (commandline::info(), { result.getErrorMessage(), cli::exitFailure });
+    };
 
     for (const auto& step : { &RenderJob::setUpSound, &RenderJob::openInput, &RenderJob::checkOutputs })
-    {
-        const auto result = (this->*step)();
-        if (result.failed())
-        {
-            std::cerr << "twist-render: error: " << result.getErrorMessage() << std::endl;
-            return 1;
-        }
-    }
+        if (const auto result = (this->*step)(); result.failed())
+            return failed (result);
 
     TapSet taps {};
-    auto result = renderAudio (taps);
-    if (result.wasOk())
-        result = writeTapFiles (taps);
-    if (result.failed())
+    if (options.outputPath.isNotEmpty() || options.wantsTaps())
     {
-        std::cerr << "twist-render: error: " << result.getErrorMessage() << std::endl;
-        return 1;
+        if (const auto result = renderAudio (taps); result.failed())
+            return failed (result);
+        if (const auto result = writeTapFiles (taps); result.failed())
+            return failed (result);
     }
-    return 0;
+    if (const auto result = writeState(); result.failed())
+        return failed (result);
+
+    if (const auto result = batch.commit(); result.failed())
+        return failed (result);
+
+    if (options.printTaps)
+        text << tapreport::table (taps);
+    std::cout << text << std::flush;
+    for (const auto& line : delivered)
+        say (line);
+    return cli::exitOk;
 }
 
 //==============================================================================
@@ -119,39 +121,18 @@ juce::Result RenderJob::setUpSound()
 {
     if (options.statePath.isNotEmpty())
     {
-        const auto file = fileFromArgument (options.statePath);
-        juce::MemoryBlock blob;
-        if (file.isDirectory() || ! file.loadFileAsData (blob))
-            return juce::Result::fail ("cannot read the state file " + file.getFullPathName());
-        const auto xml = juce::AudioProcessor::getXmlFromBinary (blob.getData(), static_cast<int> (blob.getSize()));
-        if (xml == nullptr || ! xml->hasTagName (processor->getValueTreeState().state.getType().toString()))
-            return juce::Result::fail (file.getFullPathName()
-                                       + " is not a Twist Delay state (a state blob saved by the plug-in)");
-        processor->setStateInformation (blob.getData(), static_cast<int> (blob.getSize()));
+        if (const auto result = soundsetup::applyStateFile (*processor, fileFromArgument (options.statePath));
+            result.failed())
+            return result;
     }
     else
     {
         const auto id = options.presetId.isNotEmpty() ? options.presetId : juce::String (presets::fallbackPatchId);
-        const auto& library = processor->getPresetLibrary();
-        const auto* patch = library.findById (id);
-        if (patch == nullptr)
-        {
-            std::vector<suggestions::Candidate> candidates;
-            for (const auto& p : library.getPatches())
-                candidates.push_back ({ "'" + p.id() + "'", { p.id(), p.name } });
-            return juce::Result::fail ("unknown preset '" + id + "'; "
-                                       + suggestions::didYouMean (suggestions::closest (id, candidates))
-                                       + " (--list-presets prints all of them)");
-        }
-        processor->applyPatch (*patch);
+        if (const auto result = soundsetup::applyPreset (*processor, id); result.failed())
+            return result;
     }
 
-    for (const auto& setting : options.settings)
-    {
-        auto* param = processor->getValueTreeState().getParameter (setting.id);
-        jassert (param != nullptr);
-        param->setValueNotifyingHost (param->convertTo0to1 (setting.value));
-    }
+    soundsetup::applySettings (*processor, options.settings);
 
     if (options.seed.has_value())
     {
@@ -174,8 +155,9 @@ juce::Result RenderJob::openInput()
         return juce::Result::ok();
     }
 
-    inputFile = fileFromArgument (options.inputPath);
-    const auto result = files.openInput (inputFile, reader);
+    if (isRegularFile (options.inputPath))
+        inputFile = fileFromArgument (options.inputPath);
+    const auto result = files.openInput (options.inputPath, reader);
     if (result.failed())
         return result;
     sampleRate = reader->sampleRate;
@@ -185,57 +167,57 @@ juce::Result RenderJob::openInput()
 
 juce::Result RenderJob::checkOutputs()
 {
-    const auto name = [] (const juce::File& f) { return f.getFullPathName(); };
-
-    if (options.tapsJsonPath.isNotEmpty())
-        tapsJsonFile = fileFromArgument (options.tapsJsonPath);
-    if (options.plotPath.isNotEmpty())
-        plotFile = fileFromArgument (options.plotPath);
-
-    juce::Array<juce::File> written;
-    if (options.outputPath.isNotEmpty())
+    struct Named
     {
-        outputFile = fileFromArgument (options.outputPath);
-        if (outputFile.isDirectory())
-            return juce::Result::fail ("the output " + name (outputFile) + " is a folder");
+        const juce::String& name;
+        OutputTarget& target;
+    };
+    const Named outputs[] = { { options.outputPath, output },
+                              { options.tapsJsonPath, tapsJson },
+                              { options.plotPath, plot },
+                              { options.saveStatePath, state } };
 
-        // One file name alone renders the demo; an existing audio file there
-        // is far more likely a forgotten OUTPUT than a file to replace.
-        if (reader == nullptr && outputFile.existsAsFile() && ! options.overwrite)
-        {
-            std::unique_ptr<juce::AudioFormatReader> existing;
-            if (files.openInput (outputFile, existing).wasOk())
-                return juce::Result::fail (
-                    name (outputFile)
-                    + " exists: with one file named, twist-render renders the demo phrase into it. To process it, "
-                      "give an OUTPUT too; to replace it with the demo render, add --overwrite");
-        }
-
-        auto* requested = options.format.isNotEmpty() ? files.formatNamed (options.format) : nullptr;
-        auto* inputFormat = reader != nullptr ? files.formatOf (*reader) : nullptr;
-        const int inputBits =
-            reader != nullptr ? (reader->usesFloatingPointData ? 32 : static_cast<int> (reader->bitsPerSample)) : 24;
-        const auto result = files.planOutput (outputFile, requested, options.bits, inputFormat, inputBits, plan);
-        if (result.failed())
+    juce::Array<const OutputTarget*> written;
+    for (const auto& o : outputs)
+    {
+        if (o.name.isEmpty())
+            continue;
+        if (const auto result = OutputTarget::resolve (o.name, o.target); result.failed())
             return result;
-        written.add (outputFile);
+        if (inputFile != juce::File() && o.target.isSameFileAs (inputFile))
+            return juce::Result::fail ("the output " + o.target.describe() + " is the input file");
+        for (const auto* other : written)
+            if (o.target.isSameAs (*other))
+                return juce::Result::fail (other->describe() == o.target.describe()
+                                               ? o.target.describe() + " is named as two different outputs"
+                                               : o.target.describe() + " and " + other->describe()
+                                                     + " are the same output, named twice");
+        if (o.target.reachesStandardOutput() && (options.printTaps || options.listPresets || options.listParams))
+            return juce::Result::fail ("the output " + o.target.describe() + " is standard output, which carries the "
+                                       + (options.printTaps ? "tap table" : "listing") + "; name a file instead");
+        written.add (&o.target);
     }
-    if (tapsJsonFile != juce::File())
-        written.add (tapsJsonFile);
-    if (plotFile != juce::File())
-        written.add (plotFile);
 
-    for (int i = 0; i < written.size(); ++i)
+    if (options.outputPath.isEmpty())
+        return juce::Result::ok();
+
+    // One file name alone renders the demo; an existing audio file there is
+    // far more likely a forgotten OUTPUT than a file to replace.
+    if (reader == nullptr && output.kind == OutputTarget::Kind::File && output.existingMode >= 0 && ! options.overwrite)
     {
-        if (inputFile != juce::File() && sameFile (written[i], inputFile))
-            return juce::Result::fail ("the output " + name (written[i]) + " is the input file");
-        if (written[i].isDirectory())
-            return juce::Result::fail ("the output " + name (written[i]) + " is a folder");
-        for (int j = 0; j < i; ++j)
-            if (sameFile (written[i], written[j]))
-                return juce::Result::fail (name (written[i]) + " is named as two different outputs");
+        std::unique_ptr<juce::AudioFormatReader> existing;
+        if (files.openInput (output.file, existing).wasOk())
+            return juce::Result::fail (
+                fileFromArgument (options.outputPath).getFullPathName()
+                + " exists: with one file named, twist-render renders the demo phrase into it. To process it, "
+                  "give an OUTPUT too; to replace it with the demo render, add --overwrite");
     }
-    return juce::Result::ok();
+
+    auto* requested = options.format.isNotEmpty() ? files.formatNamed (options.format) : nullptr;
+    auto* inputFormat = reader != nullptr ? files.formatOf (*reader) : nullptr;
+    const int inputBits =
+        reader != nullptr ? (reader->usesFloatingPointData ? 32 : static_cast<int> (reader->bitsPerSample)) : 24;
+    return files.planOutput (options.outputPath, requested, options.bits, inputFormat, inputBits, plan);
 }
 
 //==============================================================================
@@ -251,7 +233,7 @@ juce::Result RenderJob::renderAudio (TapSet& taps)
     settings.tailSeconds = options.tailSeconds;
     OfflineRenderer renderer (*processor, settings);
 
-    if (outputFile == juce::File())
+    if (options.outputPath.isEmpty())
     {
         taps = renderer.tapsWithoutRender();
         return juce::Result::ok();
@@ -270,7 +252,7 @@ juce::Result RenderJob::renderAudio (TapSet& taps)
     const auto progress = [&bar] (juce::int64 done, juce::int64 total) { bar.update (done, total); };
 
     OfflineRenderer::Outcome outcome;
-    const auto result = writeWhole (outputFile, [&] (const juce::File& temp) {
+    const auto result = batch.add (output, [&] (const juce::File& temp) {
         auto writer = AudioFiles::createWriter (plan, temp, sampleRate, numChannels);
         if (writer == nullptr)
             return false;
@@ -286,45 +268,56 @@ juce::Result RenderJob::renderAudio (TapSet& taps)
         return result;
 
     taps = outcome.taps;
-    if (plan.note.isNotEmpty())
-        warn (plan.note);
+    for (const auto& note : plan.notes)
+        warn (note);
     const bool floatingPoint = AudioFiles::shortName (*plan.format) == "WAV" && plan.bits == 32;
     if (outcome.peak > 1.0f && ! floatingPoint)
         warn ("the output clips (peak " + juce::String (20.0 * std::log10 (outcome.peak), 1)
               + " dBFS); lower mout or write 32-bit WAV");
 
-    say ("twist-render: wrote " + outputFile.getFullPathName() + " (" + (numChannels == 1 ? "mono" : "stereo") + ", "
-         + juce::String (juce::roundToInt (sampleRate)) + " Hz, " + juce::String (plan.bits) + "-bit "
-         + AudioFiles::shortName (*plan.format) + ", " + seconds (outcome.length, sampleRate) + " with "
-         + seconds (outcome.tailLength, sampleRate) + " of tail)");
+    delivered.add ("twist-render: wrote " + output.describe() + " (" + (numChannels == 1 ? "mono" : "stereo") + ", "
+                   + juce::String (juce::roundToInt (sampleRate)) + " Hz, " + juce::String (plan.bits) + "-bit "
+                   + AudioFiles::shortName (*plan.format) + ", " + seconds (outcome.length, sampleRate) + " with "
+                   + seconds (outcome.tailLength, sampleRate) + " of tail)");
     return juce::Result::ok();
 }
 
 juce::Result RenderJob::writeTapFiles (const TapSet& taps)
 {
-    if (options.printTaps)
-        std::cout << tapreport::table (taps) << std::flush;
-
-    if (tapsJsonFile != juce::File())
+    if (options.tapsJsonPath.isNotEmpty())
     {
-        const auto text = juce::JSON::toString (tapreport::toJson (taps, sampleRate, options.bpm)) + "\n";
-        const auto result = writeWhole (
-            tapsJsonFile, [&text] (const juce::File& temp) { return temp.replaceWithText (text, false, false, "\n"); });
+        const auto text =
+            (juce::JSON::toString (tapreport::toJson (taps, sampleRate, options.bpm)) + "\n").toStdString();
+        const auto result = batch.add (
+            tapsJson, [&text] (const juce::File& temp) { return writeBytes (temp, text.data(), text.size()); });
         if (result.failed())
             return result;
-        say ("twist-render: wrote " + tapsJsonFile.getFullPathName());
+        delivered.add ("twist-render: wrote " + tapsJson.describe());
     }
 
-    if (plotFile != juce::File())
+    if (options.plotPath.isNotEmpty())
     {
         const auto image = tapplot::draw (taps, soundLabel());
         const auto result =
-            writeWhole (plotFile, [&image] (const juce::File& temp) { return tapplot::writePng (image, temp); });
+            batch.add (plot, [&image] (const juce::File& temp) { return tapplot::writePng (image, temp); });
         if (result.failed())
             return result;
-        say ("twist-render: wrote " + plotFile.getFullPathName());
+        delivered.add ("twist-render: wrote " + plot.describe());
     }
     return juce::Result::ok();
+}
+
+juce::Result RenderJob::writeState()
+{
+    if (options.saveStatePath.isEmpty())
+        return juce::Result::ok();
+    juce::MemoryBlock blob;
+    processor->getStateInformation (blob);
+    const auto result = batch.add (
+        state, [&blob] (const juce::File& temp) { return writeBytes (temp, blob.getData(), blob.getSize()); });
+    if (result.wasOk())
+        delivered.add ("twist-render: wrote " + state.describe());
+    return result;
 }
 
 juce::String RenderJob::soundLabel() const

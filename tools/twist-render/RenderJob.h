@@ -2,14 +2,16 @@
 
 #include "AudioFiles.h"
 #include "CommandLine.h"
+#include "OutputBatch.h"
+#include "OutputTarget.h"
 #include "plugin/PluginProcessor.h"
 
 #include <memory>
 
 // One run of twist-render: checks everything it is asked to do before it
-// writes anything, sets up the plug-in's processor, renders, and writes the
-// audio, the tap table, the tap JSON and the plot, each file whole or not
-// at all.
+// writes anything, sets up the plug-in's processor, renders, and delivers
+// the audio, the tap table, the tap JSON, the plot and the state together:
+// all of them, or (after an error) none.
 class RenderJob
 {
 public:
@@ -28,6 +30,7 @@ private:
     juce::Result checkOutputs();
     juce::Result renderAudio (TapSet& taps);
     juce::Result writeTapFiles (const TapSet& taps);
+    juce::Result writeState();
     juce::String soundLabel() const;
 
     void warn (const juce::String& message) const;
@@ -36,11 +39,14 @@ private:
     RenderOptions options;
     std::unique_ptr<MassDelayAudioProcessor> processor;
     AudioFiles files;
+    OutputBatch batch;
 
-    juce::File inputFile, outputFile, tapsJsonFile, plotFile;
+    juce::File inputFile; // none for standard input, pipes and the demo
+    OutputTarget output, tapsJson, plot, state;
     std::unique_ptr<juce::AudioFormatReader> reader;
     juce::AudioBuffer<float> demo;
     AudioFiles::OutputPlan plan;
     double sampleRate = reportSampleRate;
     int numChannels = 2;
+    juce::StringArray delivered; // summary lines, said once everything is written
 };

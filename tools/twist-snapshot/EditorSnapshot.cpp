@@ -1,5 +1,7 @@
 #include "EditorSnapshot.h"
 
+#include "SoundSetup.h"
+#include "ui/AboutDialog.h"
 #include "ui/HudOverlay.h"
 
 #include <algorithm>
@@ -13,6 +15,9 @@ EditorSnapshot::EditorSnapshot()
 
 EditorSnapshot::~EditorSnapshot()
 {
+    if (editor != nullptr)
+        editor->getPresetPanel().setMenuParent (nullptr);
+    juce::PopupMenu::dismissAllActiveMenus();
     editor.reset();
     processor->releaseResources();
 }
@@ -46,36 +51,23 @@ std::unique_ptr<EditorSnapshot> EditorSnapshot::create (const Setup& setup, juce
 
     if (setup.stateFile != juce::File())
     {
-        juce::MemoryBlock state;
-        if (! setup.stateFile.loadFileAsData (state) || state.isEmpty())
+        if (const auto result = soundsetup::applyStateFile (proc, setup.stateFile); result.failed())
         {
-            error = "cannot read the state file " + setup.stateFile.getFullPathName();
+            error = result.getErrorMessage();
             return nullptr;
         }
-        proc.setStateInformation (state.getData(), static_cast<int> (state.getSize()));
     }
 
     if (setup.presetId.isNotEmpty())
     {
-        const auto* patch = proc.getPresetLibrary().findById (setup.presetId);
-        if (patch == nullptr)
+        if (const auto result = soundsetup::applyPreset (proc, setup.presetId); result.failed())
         {
-            error = "no preset with the id '" + setup.presetId + "'";
+            error = result.getErrorMessage();
             return nullptr;
         }
-        proc.applyPatch (*patch);
     }
 
-    for (const auto& [id, value] : setup.values)
-    {
-        auto* param = proc.getValueTreeState().getParameter (id);
-        if (param == nullptr)
-        {
-            error = "no parameter with the id '" + id + "'";
-            return nullptr;
-        }
-        param->setValueNotifyingHost (param->convertTo0to1 (value));
-    }
+    soundsetup::applySettings (proc, setup.values);
 
     if (! setup.expand.isEmpty())
     {
@@ -113,7 +105,7 @@ std::unique_ptr<EditorSnapshot> EditorSnapshot::create (const Setup& setup, juce
     {
         if (proc.getValueTreeState().getParameter (setup.dragId) == nullptr)
         {
-            error = "no parameter with the id '" + setup.dragId + "' to drag";
+            error = unknownParameter (setup.dragId);
             return nullptr;
         }
         snapshot->editor->setDraggedParamId (setup.dragId);
@@ -138,5 +130,85 @@ std::unique_ptr<EditorSnapshot> EditorSnapshot::create (const Setup& setup, juce
     snapshot->editor->applyZoomPercent (setup.zoom);
     const auto window = snapshot->editor->getBoundsInParent();
     snapshot->setSize (window.getRight(), window.getBottom());
+    if (setup.open.isNotEmpty() && ! snapshot->open (setup.open, error))
+        return nullptr;
     return snapshot;
+}
+
+bool EditorSnapshot::open (const juce::String& what, juce::String& error)
+{
+    constexpr int gap = 12;
+
+    if (what == "options")
+    {
+        editor->getOptionsPanel().showPanel();
+        editor->getOptionsPanel().finishSlide();
+        return true;
+    }
+
+    if (what == "about" || what == "licences")
+    {
+        editor->getTitleLabel().onClick();
+        auto* about = dynamic_cast<AboutDialog*> (editor->getDialogOverlay().getDialog());
+        if (about == nullptr)
+        {
+            error = "the title click showed no about dialog";
+            return false;
+        }
+        if (what == "licences")
+        {
+            noticesWindow = about->showLicenses();
+            if (noticesWindow == nullptr)
+            {
+                error = "the notices window did not open";
+                return false;
+            }
+            // The window is a window of its own: drawn beside the editor.
+            setSize (editor->getWidth() + gap + noticesWindow->getWidth(),
+                     std::max (editor->getHeight(), noticesWindow->getHeight()));
+        }
+        return true;
+    }
+
+    if (what == "presets")
+    {
+        // The menu opens inside this component, below the name; room below
+        // the editor lets it show whole.
+        auto& panel = editor->getPresetPanel();
+        setSize (editor->getWidth() + 200, 1000);
+        panel.setMenuParent (this);
+        panel.showPresetMenu();
+        auto area = editor->getBounds();
+        bool menuShown = false;
+        for (auto* child : getChildren())
+        {
+            if (child != editor.get() && child->isVisible())
+            {
+                area = area.getUnion (child->getBounds());
+                menuShown = true;
+            }
+        }
+        if (! menuShown)
+        {
+            error = "the preset menu did not open";
+            return false;
+        }
+        setSize (area.getRight(), area.getBottom());
+        return true;
+    }
+
+    error = "nothing called '" + what + "' to open";
+    return false;
+}
+
+void EditorSnapshot::paintOverChildren (juce::Graphics& g)
+{
+    if (auto* window = noticesWindow.getComponent())
+    {
+        // The window fills whatever clip it is given: clip it to its own place.
+        juce::Graphics::ScopedSaveState saved (g);
+        g.reduceClipRegion (getWidth() - window->getWidth(), 0, window->getWidth(), window->getHeight());
+        g.setOrigin (getWidth() - window->getWidth(), 0);
+        window->paintEntireComponent (g, true);
+    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ParameterSettings.h"
 #include "plugin/PluginEditor.h"
 #include "plugin/PluginProcessor.h"
 
@@ -23,10 +24,11 @@ class EditorSnapshot : public juce::Component
 public:
     struct Setup
     {
-        juce::String presetId;                              // empty: none
-        juce::File stateFile;                               // non-existent: none
-        std::vector<std::pair<juce::String, float>> values; // parameter ID and value in its own units
+        juce::String presetId;                // empty: none
+        juce::File stateFile;                 // juce::File(): none
+        std::vector<ParameterSetting> values; // applied in order
         int ticks = 30;
+        juce::String open;    // empty, or one of openChoices()
         juce::String dragId;  // parameter shown as being dragged; empty: none
         juce::String hoverId; // parameter shown as being hovered; empty: none
         // The effect sections that start open, by title (any case), or
@@ -37,6 +39,10 @@ public:
         int zoom = 100;
     };
 
+    // What --open can show: the options panel, the about dialog, the licence
+    // notices window (drawn beside the editor) and the preset menu.
+    static juce::StringArray openChoices() { return { "options", "about", "licences", "presets" }; }
+
     // Returns nullptr with an explanation in error when the setup cannot be met.
     static std::unique_ptr<EditorSnapshot> create (const Setup& setup, juce::String& error);
 
@@ -44,6 +50,8 @@ public:
 
     MassDelayAudioProcessor& getProcessor() noexcept { return *processor; }
     MassDelayAudioProcessorEditor& getEditor() noexcept { return *editor; }
+
+    void paintOverChildren (juce::Graphics&) override;
 
     // One refresh tick as the snapshot runs it: a few blocks of silence, the
     // editor's refresh, the Twist control's animation step and two steps of
@@ -53,9 +61,11 @@ public:
 private:
     EditorSnapshot();
     void runBlocks (int count);
+    bool open (const juce::String& what, juce::String& error);
 
     std::unique_ptr<MassDelayAudioProcessor> processor;
     std::unique_ptr<MassDelayAudioProcessorEditor> editor;
     juce::AudioBuffer<float> buffer;
     juce::MidiBuffer midi;
+    juce::Component::SafePointer<juce::Component> noticesWindow;
 };

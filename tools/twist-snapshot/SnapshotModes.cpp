@@ -12,13 +12,16 @@ const std::vector<SnapshotMode>& snapshotModes()
         { "main-controls",
           "the filter range, the width and ping-pong row, the density strip and the master fader in their states",
           [] (const SnapshotOptions&, juce::String&) { return std::make_unique<MainControlsGallery>(); } },
-        { "editor", "the whole editor for a preset, a saved state or the defaults, after a number of refresh ticks",
+        { "editor",
+          "the whole editor for a preset, a saved state or the defaults, after a number of refresh ticks; "
+          "--open options|about|licences|presets shows that panel, dialog or menu",
           [] (const SnapshotOptions& options, juce::String& error) -> std::unique_ptr<juce::Component> {
               EditorSnapshot::Setup setup;
               setup.presetId = options.presetId;
               setup.stateFile = options.stateFile;
               setup.values = options.values;
               setup.ticks = options.ticks;
+              setup.open = options.open;
               setup.dragId = options.dragId;
               setup.hoverId = options.hoverId;
               setup.expand = options.expand;

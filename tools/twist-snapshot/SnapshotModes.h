@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ParameterSettings.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <functional>
@@ -10,14 +12,15 @@
 // The command line's settings for modes that render a plug-in state.
 struct SnapshotOptions
 {
-    juce::String presetId;                              // --preset
-    juce::File stateFile;                               // --state
-    std::vector<std::pair<juce::String, float>> values; // --set id=value
-    int ticks = 30;                                     // --ticks
-    juce::String dragId;                                // --drag
-    juce::String hoverId;                               // --hover
-    juce::StringArray expand;                           // --expand SECTION (or all / none)
-    int zoom = 100;                                     // --zoom PERCENT
+    juce::String presetId;                // --preset
+    juce::File stateFile;                 // --state; none: juce::File()
+    std::vector<ParameterSetting> values; // --set id=value
+    int ticks = 30;                       // --ticks
+    juce::String open;                    // --open: a panel, dialog or menu to show
+    juce::String dragId;                  // --drag
+    juce::String hoverId;                 // --hover
+    juce::StringArray expand;             // --expand SECTION (or all / none)
+    int zoom = 100;                       // --zoom PERCENT
 };
 
 // What twist-snapshot can render. A mode builds the component to render,

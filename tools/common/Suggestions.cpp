@@ -1,6 +1,7 @@
 #include "Suggestions.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace suggestions
 {
@@ -27,6 +28,11 @@ int editDistance (const juce::String& a, const juce::String& b)
     return row[m];
 }
 
+int farthestSuggestion (const juce::String& query)
+{
+    return std::max (1, query.length() / 3);
+}
+
 juce::StringArray closest (const juce::String& query, const std::vector<Candidate>& candidates, int maxCount)
 {
     const auto q = query.toLowerCase();
@@ -42,10 +48,11 @@ juce::StringArray closest (const juce::String& query, const std::vector<Candidat
         for (const auto& key : candidates[i].keys)
         {
             const auto k = key.toLowerCase();
-            const int distance = (q.isNotEmpty() && k.contains (q) && k != q) ? 1 : editDistance (q, k);
-            best = std::min (best, distance);
+            const bool part = q.length() >= 3 && k.contains (q) && k != q;
+            best = std::min (best, part ? 1 : editDistance (q, k));
         }
-        scored.push_back ({ best, i });
+        if (best <= farthestSuggestion (query))
+            scored.push_back ({ best, i });
     }
     std::stable_sort (scored.begin(), scored.end(),
                       [] (const Scored& x, const Scored& y) { return x.score < y.score; });

@@ -15,8 +15,14 @@ struct Candidate
 };
 
 // The values of the (at most) maxCount candidates closest to the query, the
-// closest first; a key that contains the query counts as one edit away.
+// closest first. Only near candidates count: at most farthestSuggestion()
+// edits away, or holding the whole query (of three characters or more) in a
+// key; a query like none of them gets no suggestion at all.
 juce::StringArray closest (const juce::String& query, const std::vector<Candidate>& candidates, int maxCount = 3);
+
+// How many edits a suggestion may be away from the query: a third of its
+// length, at least one.
+int farthestSuggestion (const juce::String& query);
 
 // "did you mean A, B or C?", or an empty string for no suggestions.
 juce::String didYouMean (const juce::StringArray& suggestions);
