@@ -212,9 +212,19 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     clickCatcher.onClick = [this] { optionsPanel.hidePanel(); };
     addChildComponent (clickCatcher);
     optionsPanel.setRandomMatrix (&processor.getRandomMatrix());
+    optionsPanel.onMixLockChanged = [] (bool locked) { MassDelayAudioProcessor::setMixLocked (locked); };
+    optionsPanel.onZoomChosen = [this] (int percent) { setZoomPercent (percent); };
     optionsPanel.onVisibilityChanged = [this] (bool shown) {
         clickCatcher.setActive (shown);
         optionsButton.setToggleState (shown, juce::dontSendNotification);
+        if (shown)
+        {
+            // Another instance may have changed the shared settings meanwhile.
+            optionsPanel.showMixLock (MassDelayAudioProcessor::isMixLocked());
+            optionsPanel.showZoom (zoomPercent);
+            // The matrix switches are built on the first show.
+            leaveFocusWithHost (optionsPanel);
+        }
     };
     addChildComponent (optionsPanel);
     addChildComponent (dialogOverlay);

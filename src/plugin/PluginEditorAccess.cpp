@@ -40,6 +40,8 @@ void MassDelayAudioProcessorEditor::setUpKeyboardAndAccessibility()
     historyForwardButton.setTitle ("Random history forward");
     mixLabel.setTitle (parameterName (params::id::mixBypass));
     outLabel.setAccessible (false);
+    masterFader->getFader().setTitle (parameterName (params::id::master));
+    sectionViewport.setTitle ("Effect sections");
 
     auto& density = visualizer.getDensityStrip();
     density.getLinkButton().setTitle (parameterName (params::id::startEndLock));
@@ -83,9 +85,9 @@ bool MassDelayAudioProcessorEditor::keyPressed (const juce::KeyPress& key)
         ValueEntryBox::dismissAll (this);
         return true;
     }
-    if (optionsButton.getToggleState())
+    if (optionsPanel.isShown())
     {
-        clickCatcher.onClick();
+        optionsPanel.hidePanel();
         return true;
     }
     return false;

@@ -62,6 +62,15 @@ const LockPath lockPaths[] = {
                            - proc.getValueTreeState().getParameter (params::id::twist)->convertFrom0to1 (0.9f))
                  < 1.0e-3f;
       } },
+    { "a host program change",
+      [] (MassDelayAudioProcessor& proc) {
+          auto* twist = proc.getValueTreeState().getParameter (params::id::twist);
+          twist->setValueNotifyingHost (0.123f);
+          holdMix (proc);
+          const int next = (proc.getCurrentProgram() + 1) % proc.getNumPrograms();
+          proc.setCurrentProgram (next);
+          return proc.getCurrentProgram() == next && std::abs (twist->getValue() - 0.123f) > 1.0e-3f;
+      } },
     { "the Random action with the mix in the matrix",
       [] (MassDelayAudioProcessor& proc) {
           proc.getRandomMatrix().setAll (true);

@@ -131,6 +131,8 @@ TEST_F (KeyboardFixture, EscapeClosesTheOptionsPanelOnceTheUserHasGivenTheEditor
     ASSERT_TRUE (focusIsInside (*editor));
     EXPECT_TRUE (press (juce::KeyPress (juce::KeyPress::escapeKey)));
     EXPECT_FALSE (editor->getOptionsButton().getToggleState());
+    EXPECT_FALSE (editor->getOptionsPanel().isShown());
+    EXPECT_FALSE (editor->getClickCatcher().isActive());
     // A second Escape has nothing left to close.
     EXPECT_FALSE (press (juce::KeyPress (juce::KeyPress::escapeKey)));
 }

@@ -14,7 +14,10 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <fcntl.h>
+#include <optional>
+#include <string>
 #include <thread>
 #include <unistd.h>
 
@@ -726,6 +729,20 @@ TEST (HostedVst3Editor, OpensAt460TimesTheHostScaleTimesTheUserZoom)
         int zoom;
         int width;
     };
+    // The plug-in finds its settings under HOME; the real one comes back after.
+    struct HomeRestorer
+    {
+        ~HomeRestorer()
+        {
+            if (saved.has_value())
+                setenv ("HOME", saved->c_str(), 1);
+            else
+                unsetenv ("HOME");
+        }
+        std::optional<std::string> saved =
+            std::getenv ("HOME") != nullptr ? std::optional<std::string> (std::getenv ("HOME")) : std::nullopt;
+    } restoreHome;
+
     for (const auto c : { Case { 150, 1035 }, Case { 100, 690 } })
     {
         SCOPED_TRACE (juce::String ("zoom ") + juce::String (c.zoom));
