@@ -42,6 +42,15 @@ void MassDelayAudioProcessorEditor::setUpKeyboardAndAccessibility()
     outLabel.setAccessible (false);
     masterFader->getFader().setTitle (parameterName (params::id::master));
     sectionViewport.setTitle ("Effect sections");
+    // The window length strip moves `len` through its own attachment.
+    if (auto* length = apvts.getParameter (params::id::length))
+    {
+        auto& slider = visualizer.getLengthSlider();
+        slider.setTitle (length->getName (64));
+        slider.accessibleValueText = [length] (double raw) {
+            return length->getText (length->convertTo0to1 (static_cast<float> (raw)), 1024);
+        };
+    }
 
     auto& density = visualizer.getDensityStrip();
     density.getLinkButton().setTitle (parameterName (params::id::startEndLock));

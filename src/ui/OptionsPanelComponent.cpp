@@ -56,6 +56,7 @@ OptionsPanelComponent::OptionsPanelComponent (juce::AudioProcessorValueTreeState
     showZoom (100);
 
     viewport.setViewedComponent (&content, false);
+    viewport.setTitle ("Random matrix");
     viewport.setScrollBarsShown (true, false);
 
     addAndMakeVisible (title);

@@ -240,7 +240,7 @@ INSTANTIATE_TEST_SUITE_P (Controls, EditorAccessibleTitles, ::testing::ValuesIn 
 
 // Unfinished: the icon-only buttons of the effect bodies (shape pickers and
 // others), one unbound slider and the section viewport still lack titles.
-TEST_F (KeyboardFixture, DISABLED_EveryControlHasATitleAndEverySliderTheHostsValueText)
+TEST_F (KeyboardFixture, EveryControlHasATitleAndEverySliderTheHostsValueText)
 {
     uitest::DesktopMouse window (*editor); // screen readers see components in a window
     int sliders = 0;
@@ -249,7 +249,9 @@ TEST_F (KeyboardFixture, DISABLED_EveryControlHasATitleAndEverySliderTheHostsVal
                              || c.getWantsKeyboardFocus();
         if (control && c.isAccessible())
         {
-            EXPECT_TRUE (accessibleTitle (c).isNotEmpty()) << c.getComponentID() << " " << typeid (c).name();
+            EXPECT_TRUE (accessibleTitle (c).isNotEmpty())
+                << c.getComponentID() << " " << typeid (c).name() << " in "
+                << (c.getParentComponent() != nullptr ? typeid (*c.getParentComponent()).name() : "nothing");
         }
 
         if (auto* slider = dynamic_cast<MdSlider*> (&c); slider != nullptr && slider->paramId.isNotEmpty())
