@@ -51,6 +51,7 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
         processor.setCurrentPatch (name, folder);
     };
     addAndMakeVisible (presetPanel);
+    shownPatchCount = processor.getAppliedPatchCount();
     presetPanel.setCurrentPatchDisplay (processor.getCurrentPatchName(), processor.getCurrentPatchFolder());
 
     // Tap count.
@@ -625,7 +626,14 @@ void MassDelayAudioProcessorEditor::timerCallback()
     // 18. The visualizer takes the state.
     visualizer.setState (state);
 
-    // The preset bar's mark, for parameter changes made on other threads.
+    // The preset bar names a patch applied elsewhere (a host's program
+    // change), unmarked: its own parameter changes are the patch. Then the
+    // mark, for parameter changes made on other threads.
+    if (const auto applied = processor.getAppliedPatchCount(); applied != shownPatchCount)
+    {
+        shownPatchCount = applied;
+        presetPanel.setCurrentPatchDisplay (processor.getCurrentPatchName(), processor.getCurrentPatchFolder());
+    }
     presetPanel.takePendingChanges();
 }
 

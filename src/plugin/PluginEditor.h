@@ -237,6 +237,7 @@ private:
     bool bypassBlinkActive = false;
     bool bypassBlinkPhase = false;
     int bypassBlinkCounter = 0;
+    int shownPatchCount = 0; // the processor's patch count the preset bar shows
     SyncConverter syncConverter;
     float flutterPhase = 0.0f;
     float hudClock = 0.0f;

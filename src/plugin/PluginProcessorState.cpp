@@ -4,6 +4,7 @@
 #include "plugin/PluginProcessor.h"
 
 #include "presets/PresetSettings.h"
+#include "presets/StrictUtf8.h"
 
 #include <charconv>
 #include <cmath>
@@ -162,7 +163,9 @@ bool xmlReadable (const juce::String& text, int maxDepth)
 
         if (++depth > maxDepth)
             return false;
-        // Inside the tag: a quote may only open a value after "=".
+        // Inside the tag: a quote may only open a value after "=", and no
+        // "<" may start anything (the reader would skip a processing
+        // instruction there and lose its place).
         for (bool afterEquals = false;;)
         {
             if (p.isEmpty())
@@ -173,6 +176,10 @@ bool xmlReadable (const juce::String& text, int maxDepth)
                 const char quote[] = { static_cast<char> (t), 0 };
                 if (! afterEquals || ! skipPast (quote))
                     return false;
+            }
+            else if (t == '<')
+            {
+                return false;
             }
             else if (t == '>')
             {
@@ -204,7 +211,7 @@ std::unique_ptr<juce::XmlElement> MassDelayAudioProcessor::xmlFromStateBlob (con
 
     // A broken UTF-8 sequence can send the XML reader past the end of the
     // text, so such text is refused before it is read.
-    if (length <= 0 || ! juce::CharPointer_UTF8::isValidString (utf8, length))
+    if (length <= 0 || ! presets::isStrictUtf8 (utf8, length))
         return {};
     const auto text = juce::String::fromUTF8 (utf8, length);
     if (! xmlReadable (text, maxStateNesting))

@@ -1,6 +1,7 @@
 #include "presets/PresetLibrary.h"
 
 #include "presets/SafeFileWrite.h"
+#include "presets/StrictUtf8.h"
 #include "presets/UntrustedJson.h"
 
 #include "BinaryData.h"
@@ -478,7 +479,7 @@ void PresetLibrary::loadFavorites()
             usable = c >= 0x20 && c != 0x7f;
         }
         const auto length = static_cast<int> (lineEnd - start);
-        if (usable && juce::CharPointer_UTF8::isValidString (data + start, length))
+        if (usable && isStrictUtf8 (data + start, length))
             favoriteIds.add (juce::String::fromUTF8 (data + start, length));
         start = end + 1;
     }

@@ -340,6 +340,18 @@ TEST_F (PresetLibraryFixture, FavoritesLoadWithoutBlankLinesButWithDuplicatesWhi
     EXPECT_EQ (library.getFavoriteIds(), juce::StringArray ("b", "  c ", "b"));
 }
 
+// Lines no save could write are skipped: broken sequences, overlong forms
+// (JUCE's reader takes them and writes other bytes back) and surrogates.
+TEST_F (PresetLibraryFixture, FavoritesSkipLinesThatAreNotUtf8)
+{
+    const char bytes[] = "a\n\xc1\xb2\nb\xff\n\xed\xa0\x80\nF\xc3\xbcr Elise\n\xf0\x9f\x8e\xb8\n";
+    ASSERT_TRUE (userDir.createDirectory());
+    ASSERT_TRUE (userDir.getChildFile ("favorites.txt").replaceWithData (bytes, sizeof (bytes) - 1));
+    library.loadFavorites();
+    EXPECT_EQ (library.getFavoriteIds(), juce::StringArray ("a", juce::String::fromUTF8 ("F\xc3\xbcr Elise"),
+                                                            juce::String::fromUTF8 ("\xf0\x9f\x8e\xb8")));
+}
+
 TEST_F (PresetLibraryFixture, FavoriteIdsWithControlCharactersAreRefusedAndTheFileKeepsOneIdALine)
 {
     ASSERT_TRUE (library.addFavorite ("Traditional/INIT PATCH"));

@@ -90,11 +90,14 @@ void* operator new[] (std::size_t size, std::align_val_t a)
 }
 
 // <new> declares the sized forms only where the compiler enables sized
-// deallocation; these declarations keep the definitions below prototyped.
+// deallocation; elsewhere these declarations keep the definitions below
+// prototyped.
+#ifndef __cpp_sized_deallocation
 void operator delete (void* p, std::size_t) noexcept;
 void operator delete[] (void* p, std::size_t) noexcept;
 void operator delete (void* p, std::size_t, std::align_val_t) noexcept;
 void operator delete[] (void* p, std::size_t, std::align_val_t) noexcept;
+#endif
 
 void operator delete (void* p) noexcept
 {

@@ -6,29 +6,12 @@
 
 #include "support/CaseName.h"
 
-#include <functional>
-
 using namespace tooltest;
 
 namespace
 {
 constexpr int failed = 1;
 constexpr int malformed = 2;
-
-struct ErrorCase
-{
-    const char* what;
-    std::vector<const char*> args;
-    int status;
-    const char* message;
-    std::function<void (const juce::File& dir)> prepare = {};
-    const char* absent = nullptr; // text the message must not hold
-};
-
-void PrintTo (const ErrorCase& c, std::ostream* os)
-{
-    *os << c.what;
-}
 
 class RenderError : public ToolFixture, public ::testing::WithParamInterface<ErrorCase>
 {};

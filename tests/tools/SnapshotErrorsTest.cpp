@@ -7,8 +7,6 @@
 
 #include "support/CaseName.h"
 
-#include <functional>
-
 using namespace tooltest;
 
 namespace
@@ -16,21 +14,7 @@ namespace
 constexpr int failed = 1;
 constexpr int malformed = 2;
 
-struct SnapshotErrorCase
-{
-    const char* what;
-    std::vector<const char*> args;
-    int status;
-    const char* message;
-    std::function<void (const juce::File& dir)> prepare = {};
-};
-
-void PrintTo (const SnapshotErrorCase& c, std::ostream* os)
-{
-    *os << c.what;
-}
-
-class SnapshotError : public ToolFixture, public ::testing::WithParamInterface<SnapshotErrorCase>
+class SnapshotError : public ToolFixture, public ::testing::WithParamInterface<ErrorCase>
 {
 protected:
     RunResult snapshotRun (const juce::StringArray& args)
@@ -74,47 +58,47 @@ TEST_P (SnapshotError, ExitsWithItsMessageAndWritesNoPicture)
 INSTANTIATE_TEST_SUITE_P (
     Cases, SnapshotError,
     ::testing::Values (
-        SnapshotErrorCase { "mistyped mode", { "galery", "shots" }, malformed,
+        ErrorCase { "mistyped mode", { "galery", "shots" }, malformed,
                             "unknown mode 'galery'; did you mean gallery" },
-        SnapshotErrorCase { "no folder", { "gallery" }, malformed, "give MODE and FOLDER" },
-        SnapshotErrorCase { "three positional arguments", { "gallery", "a", "b" }, malformed, "too many arguments" },
-        SnapshotErrorCase { "scale in words", { "gallery", "shots", "--scale", "big" }, malformed,
+        ErrorCase { "no folder", { "gallery" }, malformed, "give MODE and FOLDER" },
+        ErrorCase { "three positional arguments", { "gallery", "a", "b" }, malformed, "too many arguments" },
+        ErrorCase { "scale in words", { "gallery", "shots", "--scale", "big" }, malformed,
                             "malformed value 'big' for --scale: expected a whole number" },
-        SnapshotErrorCase { "fractional tick count", { "editor", "shots", "--ticks", "2.5" }, malformed,
+        ErrorCase { "fractional tick count", { "editor", "shots", "--ticks", "2.5" }, malformed,
                             "malformed value '2.5' for --ticks" },
-        SnapshotErrorCase { "name with a folder in it", { "gallery", "shots", "--name", "a/b" }, malformed,
+        ErrorCase { "name with a folder in it", { "gallery", "shots", "--name", "a/b" }, malformed,
                             "--name 'a/b' is not a file name" },
-        SnapshotErrorCase { "editor option for the gallery", { "gallery", "shots", "--preset", "Weird/Bats!" }, malformed,
+        ErrorCase { "editor option for the gallery", { "gallery", "shots", "--preset", "Weird/Bats!" }, malformed,
                             "go with the editor mode, not gallery" },
-        SnapshotErrorCase { "preset and state together", { "editor", "shots", "--preset", "Weird/Bats!", "--state", "s.bin" },
+        ErrorCase { "preset and state together", { "editor", "shots", "--preset", "Weird/Bats!", "--state", "s.bin" },
                             malformed, "give one of them" },
-        SnapshotErrorCase { "mistyped option", { "gallery", "shots", "--scael", "1" }, malformed, "did you mean --scale" },
-        SnapshotErrorCase { "option without its value", { "gallery", "shots", "--name" }, malformed, "--name needs a value" },
-        SnapshotErrorCase { "value in the wrong unit", { "editor", "shots", "--set", "hp=3 ms" }, malformed,
+        ErrorCase { "mistyped option", { "gallery", "shots", "--scael", "1" }, malformed, "did you mean --scale" },
+        ErrorCase { "option without its value", { "gallery", "shots", "--name" }, malformed, "--name needs a value" },
+        ErrorCase { "value in the wrong unit", { "editor", "shots", "--set", "hp=3 ms" }, malformed,
                             "malformed value '3 ms' for hp (HP): expected a frequency" },
-        SnapshotErrorCase { "mistyped parameter", { "editor", "shots", "--set", "twst=10" }, failed,
+        ErrorCase { "mistyped parameter", { "editor", "shots", "--set", "twst=10" }, failed,
                             "unknown parameter 'twst'; did you mean g (Twist)" },
-        SnapshotErrorCase { "dragged parameter that does not exist", { "editor", "shots", "--drag", "dcvv" }, failed,
+        ErrorCase { "dragged parameter that does not exist", { "editor", "shots", "--drag", "dcvv" }, failed,
                             "unknown parameter 'dcvv'" },
-        SnapshotErrorCase { "hovered parameter that does not exist", { "editor", "shots", "--hover", "mixx" }, failed,
+        ErrorCase { "hovered parameter that does not exist", { "editor", "shots", "--hover", "mixx" }, failed,
                             "unknown parameter 'mixx'; did you mean mix" },
-        SnapshotErrorCase { "mistyped preset", { "editor", "shots", "--preset", "Weird/Bouncy Bal" }, failed,
+        ErrorCase { "mistyped preset", { "editor", "shots", "--preset", "Weird/Bouncy Bal" }, failed,
                             "unknown preset 'Weird/Bouncy Bal'; did you mean 'Weird/Bouncy Ball'" },
-        SnapshotErrorCase { "audio file as the state", { "editor", "shots", "--state", "in.wav" }, failed,
+        ErrorCase { "audio file as the state", { "editor", "shots", "--state", "in.wav" }, failed,
                             "is not a Twist Delay state" },
-        SnapshotErrorCase { "missing state file", { "editor", "shots", "--state", "nowhere.bin" }, failed,
+        ErrorCase { "missing state file", { "editor", "shots", "--state", "nowhere.bin" }, failed,
                             "cannot read the state file" },
-        SnapshotErrorCase { "area with three numbers", { "gallery", "shots", "--area", "0,0,10" }, malformed,
+        ErrorCase { "area with three numbers", { "gallery", "shots", "--area", "0,0,10" }, malformed,
                             "malformed value '0,0,10' for --area: expected X,Y,W,H" },
-        SnapshotErrorCase { "area without a size", { "gallery", "shots", "--area", "10,10,0,5" }, malformed,
+        ErrorCase { "area without a size", { "gallery", "shots", "--area", "10,10,0,5" }, malformed,
                             "malformed value '10,10,0,5' for --area" },
-        SnapshotErrorCase { "area beside the picture", { "gallery", "shots", "--area", "90000,0,10,10" }, failed,
+        ErrorCase { "area beside the picture", { "gallery", "shots", "--area", "90000,0,10,10" }, failed,
                             "lies outside the gallery picture" },
-        SnapshotErrorCase { "section opened in the gallery", { "gallery", "shots", "--expand", "TAPE" }, malformed,
+        ErrorCase { "section opened in the gallery", { "gallery", "shots", "--expand", "TAPE" }, malformed,
                             "go with the editor mode, not gallery" },
-        SnapshotErrorCase { "section that does not exist", { "editor", "shots", "--expand", "REVERB" }, failed,
+        ErrorCase { "section that does not exist", { "editor", "shots", "--expand", "REVERB" }, failed,
                             "no effect section 'REVERB'" },
-        SnapshotErrorCase { "folder that is a file", { "gallery", "blocker" }, failed, "blocker",
+        ErrorCase { "folder that is a file", { "gallery", "blocker" }, failed, "blocker",
                             [] (const juce::File& d) { d.getChildFile ("blocker").replaceWithText ("a file"); } }),
     testsupport::NameFromWhat {});
 // clang-format on

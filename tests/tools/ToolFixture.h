@@ -4,8 +4,11 @@
 #include "ToolRun.h"
 #include "presets/PresetSettings.h"
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <sys/stat.h>
+#include <vector>
 
 namespace tooltest
 {
@@ -65,4 +68,22 @@ protected:
         return files;
     }
 };
+
+// A command line that must fail: its exit status (1, or 2 for a malformed
+// command line), a text its message must hold, what the case puts in the
+// fixture's folder first, and a text the message must not hold.
+struct ErrorCase
+{
+    const char* what;
+    std::vector<const char*> args;
+    int status;
+    const char* message;
+    std::function<void (const juce::File& dir)> prepare = {};
+    const char* absent = nullptr;
+};
+
+inline void PrintTo (const ErrorCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 } // namespace tooltest

@@ -379,6 +379,47 @@ TEST_F (PresetBar, ChangesFromAnotherThreadReachTheMarkOnTheNextRefresh)
     EXPECT_EQ (label(), "Standard Delay*");
 }
 
+// Applying a patch and letting the editor refresh (its length snap, sync
+// conversions and predelay rule run on every tick) leaves every factory
+// patch unmarked: what the editor writes back must be the patch itself.
+TEST_F (PresetBar, NoFactoryPatchIsMarkedByTheEditorsOwnRefresh)
+{
+    open();
+    const auto& patches = library().getPatches();
+    for (std::size_t i = 0; i < library().getFactoryCount(); ++i)
+    {
+        processor->applyPatch (patches[i]);
+        for (int tick = 0; tick < 4; ++tick)
+            editor->refresh();
+        EXPECT_FALSE (panel().isModified()) << patches[i].id();
+    }
+}
+
+// A host choosing a program (from its own thread or the message thread)
+// changes every parameter: the bar names the program, unmarked, after the
+// next refresh; a later change marks it as usual.
+TEST_F (PresetBar, AProgramTheHostChoosesIsNamedUnmarked)
+{
+    open();
+    ASSERT_GT (processor->getNumPrograms(), 3);
+    panel().setCurrentPatchDisplay ("Standard Delay", "Traditional");
+
+    std::thread host ([this] { processor->setCurrentProgram (3); });
+    host.join();
+    editor->refresh();
+    EXPECT_EQ (label(), processor->getProgramName (3));
+    EXPECT_FALSE (panel().isModified());
+
+    processor->setCurrentProgram (2);
+    editor->refresh();
+    EXPECT_EQ (label(), processor->getProgramName (2));
+    EXPECT_FALSE (panel().isModified());
+
+    setValue (params::id::twist, value (params::id::twist) > 0.5f ? 0.1f : 0.9f);
+    editor->refresh();
+    EXPECT_EQ (label(), processor->getProgramName (2) + "*");
+}
+
 //==============================================================================
 TEST_F (PresetBar, SaveOverwriteOfAFactoryPatchOverridesItInItsPlace)
 {

@@ -2,6 +2,8 @@
 
 #include "Suggestions.h"
 
+#include "presets/StrictUtf8.h"
+
 #include <algorithm>
 #include <iostream>
 #include <sstream>
@@ -209,7 +211,7 @@ std::optional<int> parse (CLI::App& app, const ToolInfo& info, const std::vector
     // Arguments are bytes; only valid UTF-8 becomes text (a broken sequence
     // would be read past its end by every string operation after it).
     for (std::size_t i = 0; i < args.size(); ++i)
-        if (! juce::CharPointer_UTF8::isValidString (args[i].c_str(), static_cast<int> (args[i].size())))
+        if (! presets::isStrictUtf8 (args[i].c_str(), static_cast<int> (args[i].size())))
             return fail (info, { "argument " + juce::String (i + 1) + " is not valid UTF-8", exitUsage });
 
     // CLI11 takes the arguments last first.
