@@ -3,6 +3,7 @@
 #include "dsp/NoteGrid.h"
 #include "dsp/ParamMapping.h"
 #include "plugin/TapWindowEdits.h"
+#include "presets/PresetSettings.h"
 
 #include "ui/AboutDialog.h"
 #include "ui/Col.h"
@@ -212,15 +213,29 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     clickCatcher.onClick = [this] { optionsPanel.hidePanel(); };
     addChildComponent (clickCatcher);
     optionsPanel.setRandomMatrix (&processor.getRandomMatrix());
+    optionsPanel.onMixLockChanged = [] (bool locked) { MassDelayAudioProcessor::setMixLocked (locked); };
+    optionsPanel.onZoomChosen = [this] (int percent) { setZoomPercent (percent); };
     optionsPanel.onVisibilityChanged = [this] (bool shown) {
         clickCatcher.setActive (shown);
         optionsButton.setToggleState (shown, juce::dontSendNotification);
+        if (shown)
+        {
+            // Another instance may have changed the shared settings meanwhile.
+            optionsPanel.showMixLock (MassDelayAudioProcessor::isMixLocked());
+            optionsPanel.showZoom (zoomPercent);
+            // The matrix switches are built on the first show.
+            leaveFocusWithHost (optionsPanel);
+        }
     };
     addChildComponent (optionsPanel);
     addChildComponent (dialogOverlay);
 
+    setUpKeyboardAndAccessibility();
+
     startTimerHz (30);
     setSize (editorWidth, maxHeight);
+    zoomPercent = presets::getZoomPercent (presets::defaultSettingsFile());
+    applyScale();
     updateWindowHeight();
 }
 
@@ -301,7 +316,9 @@ int MassDelayAudioProcessorEditor::windowHeightFor (int sectionsBottom)
 
 void MassDelayAudioProcessorEditor::updateWindowHeight()
 {
-    const int target = windowHeightFor (sectionTop + sectionContentHeight);
+    const int ruled = windowHeightFor (sectionTop + sectionContentHeight);
+    const int target =
+        std::max (std::min (ruled, tallestHeightFor (screenWorkArea(), effectiveScale)), sectionTop + 21);
     if (target != getHeight())
         setSize (getWidth(), target);
 }

@@ -31,7 +31,7 @@
 #include <vector>
 
 // The plug-in's window: 460 pixels wide, as tall as the expanded effect
-// sections need (at most 788). Owns every panel, lays them out in one
+// sections need (at most 788), both times the zoom and the host's scale. Owns every panel, lays them out in one
 // column, binds the controls to their parameters, routes the panels'
 // callbacks to the processor and remembers which parameter is being dragged
 // or hovered, for the overlays.
@@ -53,6 +53,8 @@ public:
     // The Random action of the RAND button.
     void randomize();
 
+    // Applies the height rule, never taller than the screen's work area
+    // allows at the current scale (the sections scroll instead).
     void updateWindowHeight();
     // A section's height changed: remember whether it is open, lay out again
     // and apply the height rule.
@@ -84,6 +86,42 @@ public:
 
     // Sets a synced slider's sync display, repainting it only on a change.
     static void applySyncDisplay (MdSlider&, bool syncMode, bool tempoKnown);
+
+    //==============================================================================
+    // Keyboard and accessibility (PluginEditorAccess.cpp). Clicks never take
+    // the keyboard focus from the host (its transport keys keep working);
+    // only an open value-entry box holds it. Once the user tabs into the
+    // editor, the focused slider moves by a step with the arrow keys.
+
+    // Escape closes an open value-entry box, else the options panel.
+    bool keyPressed (const juce::KeyPress&) override;
+    // Clicks on root and everything in it leave the keyboard focus where it is.
+    static void leaveFocusWithHost (juce::Component& root);
+    // The parameter's name as the host shows it.
+    juce::String parameterName (const char* id) const;
+
+    //==============================================================================
+    // Zoom (PluginEditorZoom.cpp). The layout is drawn at the product of the
+    // host's scale and the user's zoom, as a transform of the whole editor,
+    // so everything is drawn as vectors at the device scale. The product is
+    // reduced when the window would not fit the screen's work area.
+
+    // The host's scale (VST3 hosts on HiDPI screens); multiplied by the zoom.
+    void setScaleFactor (float newScale) override;
+    // Applies the zoom (a step of presets::zoomSteps) and stores it in the
+    // settings file, for every instance.
+    void setZoomPercent (int percent);
+    // Applies the zoom without storing it (renderers).
+    void applyZoomPercent (int percent);
+    int getZoomPercent() const noexcept { return zoomPercent; }
+    float getHostScale() const noexcept { return hostScale; }
+    // Host scale times zoom, as far as the work area allows.
+    float getEffectiveScale() const noexcept { return effectiveScale; }
+    // The largest scale at which the window's width and its fixed controls
+    // fit into the work area.
+    static float largestScaleFor (juce::Rectangle<int> workArea, int fixedHeight);
+    // The tallest window (in layout pixels) that fits the work area at a scale.
+    static int tallestHeightFor (juce::Rectangle<int> workArea, float scale);
 
     // The members, for tests and renderers.
     ClickableLabel& getTitleLabel() noexcept { return titleLabel; }
@@ -125,6 +163,12 @@ private:
     void clearDragged (const juce::String&) { draggedParamId.clear(); }
     void setHovered (const juce::String& id) { hoveredParamId = id; }
     void clearHovered (const juce::String&) { hoveredParamId.clear(); }
+
+    // The work area of the screen the editor is on (or the main screen).
+    juce::Rectangle<int> screenWorkArea() const;
+    void applyScale();
+    // Titles for every control and the keyboard rules above.
+    void setUpKeyboardAndAccessibility();
 
     // The four effect sections with their bodies and header attachments.
     void buildEffectSections();
@@ -185,6 +229,9 @@ private:
     juce::String draggedParamId;
     juce::String hoveredParamId;
     float titleGlow = 0.0f;
+    float hostScale = 1.0f;
+    int zoomPercent = 100;
+    float effectiveScale = 1.0f;
 
     // Refresh state.
     bool bypassBlinkActive = false;

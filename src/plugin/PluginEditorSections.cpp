@@ -42,6 +42,7 @@ void MassDelayAudioProcessorEditor::buildEffectSections()
     namespace id = params::id;
     auto attachHeader = [this] (const char* paramId, juce::Button& button) {
         sectionHeaderAttachments.push_back (std::make_unique<ButtonAttachment> (apvts, paramId, button));
+        button.setTitle (parameterName (paramId));
     };
     auto reportDrags = [this] (auto& body) {
         body.onParamDragStart = [this] (const juce::String& pid) { setDragged (pid); };
@@ -113,8 +114,11 @@ void MassDelayAudioProcessorEditor::buildEffectSections()
 
     const char* powerIds[] = { id::tape, id::pitch, id::wave, id::tremolo };
     for (size_t i = 0; i < sections.size(); ++i)
+    {
         sectionPowerAttachments.push_back (
             std::make_unique<ButtonAttachment> (apvts, powerIds[i], sections[i]->getPowerButton()));
+        sections[i]->getPowerButton().setTitle (parameterName (powerIds[i]));
+    }
 }
 
 int MassDelayAudioProcessorEditor::layoutSections (int width)

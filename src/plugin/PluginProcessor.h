@@ -135,7 +135,17 @@ public:
     // Every parameter to its default, then the patch's values; clears the
     // signal memory and starts a new patch generation. Values that are not
     // finite numbers are ignored, the rest clamped to 0..1.
+    // With the mix lock on, `mix` and `mixByp` keep their values.
     void applyPatch (const presets::Patch& patch);
+
+    // The mix lock, kept in the settings file for every instance: while on,
+    // preset loads, the Random action and history steps leave the dry/wet
+    // mix and its bypass as they are. Restoring the host's state and the
+    // default patch of a new instance are not affected.
+    static bool isMixLocked();
+    static void setMixLocked (bool locked);
+    // Whether the lock keeps this parameter.
+    static bool isMixLockedParameter (const juce::String& parameterId);
 
     // Every parameter's normalised value by ID, in parameter order.
     juce::var captureParamsVar() const;
@@ -261,11 +271,14 @@ private:
     void sanitiseParameterValues (juce::ValueTree& state) const;
     void replaceWholeState (const juce::ValueTree& newState);
     void restoreHistoryEntry (const juce::ValueTree& entry);
+    void applyPatchValues (const presets::Patch& patch, bool keepMix);
+    // Writes the current `mix` and `mixByp` into a state about to replace the live one.
+    void keepCurrentMixIn (juce::ValueTree& state) const;
 
     // Sets the parameters from a patch, clears the signal memory and starts a
     // new patch generation; returns the factory program index of the patch,
-    // or -1 for any other patch.
-    int setParametersFromPatch (const presets::Patch& patch);
+    // or -1 for any other patch. With keepMix, `mix` and `mixByp` stay as they are.
+    int setParametersFromPatch (const presets::Patch& patch, bool keepMix);
     int factoryProgramOf (const presets::Patch& patch) const;
     void applyPendingProgram();
 

@@ -242,7 +242,7 @@ void MassDelayAudioProcessor::runStartupSequence()
 
     if (defaultPatchAtStartup().load())
         if (const auto* patch = presets::resolveDefaultPatch (presetLibrary, presets::defaultSettingsFile()))
-            applyPatch (*patch);
+            applyPatchValues (*patch, false);
 
     syncSeedsToState();
     randomHistory.clear();
@@ -360,6 +360,21 @@ void MassDelayAudioProcessor::sanitiseParameterValues (juce::ValueTree& state) c
     }
 }
 
+void MassDelayAudioProcessor::keepCurrentMixIn (juce::ValueTree& state) const
+{
+    static const juce::Identifier idKey ("id");
+    static const juce::Identifier valueKey ("value");
+
+    for (auto child : state)
+    {
+        const auto id = child.getProperty (idKey).toString();
+        if (! isMixLockedParameter (id))
+            continue;
+        if (const auto* value = apvts.getRawParameterValue (id))
+            child.setProperty (valueKey, static_cast<double> (value->load()), nullptr);
+    }
+}
+
 void MassDelayAudioProcessor::replaceWholeState (const juce::ValueTree& newState)
 {
     const juce::ScopedLock sl (stateLock);
@@ -367,17 +382,37 @@ void MassDelayAudioProcessor::replaceWholeState (const juce::ValueTree& newState
 }
 
 //==============================================================================
+bool MassDelayAudioProcessor::isMixLocked()
+{
+    return presets::getMixLock (presets::defaultSettingsFile());
+}
+
+void MassDelayAudioProcessor::setMixLocked (bool locked)
+{
+    presets::setMixLock (locked, presets::defaultSettingsFile());
+}
+
+bool MassDelayAudioProcessor::isMixLockedParameter (const juce::String& parameterId)
+{
+    return parameterId == params::id::mix || parameterId == params::id::mixBypass;
+}
+
 void MassDelayAudioProcessor::applyPatch (const presets::Patch& patch)
 {
+    applyPatchValues (patch, isMixLocked());
+}
+
+void MassDelayAudioProcessor::applyPatchValues (const presets::Patch& patch, bool keepMix)
+{
     const int previous = currentProgram.load();
-    const int program = setParametersFromPatch (patch);
+    const int program = setParametersFromPatch (patch, keepMix);
 
     // The host's program display follows a factory patch picked here.
     if (program >= 0 && program != previous)
         updateHostDisplay (ChangeDetails().withProgramChanged (true));
 }
 
-int MassDelayAudioProcessor::setParametersFromPatch (const presets::Patch& patch)
+int MassDelayAudioProcessor::setParametersFromPatch (const presets::Patch& patch, bool keepMix)
 {
     {
         const juce::SpinLock::ScopedLockType sl (patchNameLock);
@@ -385,8 +420,16 @@ int MassDelayAudioProcessor::setParametersFromPatch (const presets::Patch& patch
         currentPatchFolder = patch.folder;
     }
 
+    // Locked parameters are never touched, not even for a moment: a host
+    // would record the detour through the default as automation.
+    const auto settable = [keepMix] (const juce::AudioProcessorParameter* param) {
+        const auto* ranged = dynamic_cast<const juce::RangedAudioParameter*> (param);
+        return ranged != nullptr && ! (keepMix && isMixLockedParameter (ranged->getParameterID()));
+    };
+
     for (auto* param : getParameters())
-        param->setValueNotifyingHost (param->getDefaultValue());
+        if (settable (param))
+            param->setValueNotifyingHost (param->getDefaultValue());
 
     if (auto* values = patch.params.getDynamicObject())
     {
@@ -394,7 +437,7 @@ int MassDelayAudioProcessor::setParametersFromPatch (const presets::Patch& patch
         {
             auto* param = apvts.getParameter (property.name.toString());
             const auto value = numberFromJson (property.value);
-            if (param != nullptr && value.has_value())
+            if (param != nullptr && settable (param) && value.has_value())
                 param->setValueNotifyingHost (static_cast<float> (juce::jlimit (0.0, 1.0, *value)));
         }
     }
@@ -466,14 +509,14 @@ void MassDelayAudioProcessor::setCurrentProgram (int index)
     }
 
     pendingProgram.store (-1);
-    setParametersFromPatch (factoryPrograms[static_cast<std::size_t> (index)]);
+    setParametersFromPatch (factoryPrograms[static_cast<std::size_t> (index)], isMixLocked());
 }
 
 void MassDelayAudioProcessor::applyPendingProgram()
 {
     const int index = pendingProgram.exchange (-1);
     if (juce::isPositiveAndBelow (index, static_cast<int> (factoryPrograms.size())))
-        setParametersFromPatch (factoryPrograms[static_cast<std::size_t> (index)]);
+        setParametersFromPatch (factoryPrograms[static_cast<std::size_t> (index)], isMixLocked());
 }
 
 juce::var MassDelayAudioProcessor::captureParamsVar() const
@@ -551,9 +594,10 @@ void MassDelayAudioProcessor::setLfoSeeds (std::uint32_t tremSeed, std::uint32_t
 //==============================================================================
 void MassDelayAudioProcessor::randomizeParameters (juce::Random& rng)
 {
+    const bool keepMix = isMixLocked();
     for (const auto& entry : RandomMatrixState::entries)
     {
-        if (! randomMatrix.isEnabled (entry.id))
+        if (! randomMatrix.isEnabled (entry.id) || (keepMix && isMixLockedParameter (entry.id)))
             continue;
 
         auto* param = apvts.getParameter (entry.id);
@@ -608,7 +652,10 @@ void MassDelayAudioProcessor::restoreHistoryEntry (const juce::ValueTree& entry)
     if (! entry.isValid())
         return;
 
-    replaceWholeState (entry.createCopy());
+    auto newState = entry.createCopy();
+    if (isMixLocked())
+        keepCurrentMixIn (newState);
+    replaceWholeState (newState);
     readSeedsFromState();
     resetDSPState();
     patchGeneration.fetch_add (1, std::memory_order_acq_rel);

@@ -4,6 +4,8 @@
 #include "presets/SafeFileWrite.h"
 #include "presets/UntrustedJson.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <mutex>
 
 namespace presets
@@ -109,6 +111,52 @@ const Patch* resolveDefaultPatch (const PresetLibrary& library, const juce::File
     if (id != fallbackPatchId)
         return library.findById (fallbackPatchId);
     return nullptr;
+}
+
+bool getMixLock (const juce::File& settingsFile)
+{
+    const auto value = loadSettings (settingsFile).getProperty ("mixLock", {});
+    if (value.isBool() || value.isInt() || value.isInt64())
+        return static_cast<bool> (value);
+    if (value.isDouble())
+        return std::isfinite (static_cast<double> (value)) && static_cast<double> (value) != 0.0;
+    return false;
+}
+
+void setMixLock (bool locked, const juce::File& settingsFile)
+{
+    auto settings = loadSettings (settingsFile);
+    settings.getDynamicObject()->setProperty ("mixLock", locked);
+    saveSettings (settingsFile, settings);
+}
+
+int nearestZoomStep (int percent)
+{
+    int best = zoomSteps[0];
+    for (const int step : zoomSteps)
+        if (std::abs (step - percent) < std::abs (best - percent))
+            best = step;
+    return best;
+}
+
+int getZoomPercent (const juce::File& settingsFile)
+{
+    const auto value = loadSettings (settingsFile).getProperty ("zoom", {});
+    if (value.isInt() || value.isInt64() || value.isDouble())
+    {
+        const auto d = static_cast<double> (value);
+        for (const int step : zoomSteps)
+            if (d == static_cast<double> (step))
+                return step;
+    }
+    return zoomSteps[0];
+}
+
+void setZoomPercent (int percent, const juce::File& settingsFile)
+{
+    auto settings = loadSettings (settingsFile);
+    settings.getDynamicObject()->setProperty ("zoom", nearestZoomStep (percent));
+    saveSettings (settingsFile, settings);
 }
 
 juce::File userPresetDirectory (const juce::File& settingsFile)

@@ -11,9 +11,11 @@ struct Patch;
 // the folders derived from it. Every call reads or writes the file; nothing
 // is cached. Message thread only.
 //
-// Known keys: "presetFolder" (full path of a custom user preset folder) and
-// "defaultPatchId" (the patch a new instance loads). Other keys are kept
-// when the file is rewritten.
+// Known keys: "presetFolder" (full path of a custom user preset folder),
+// "defaultPatchId" (the patch a new instance loads), "mixLock" (whether
+// preset loads, the Random action and history steps keep the dry/wet mix)
+// and "zoom" (the editor's size in percent). Other keys are kept when the
+// file is rewritten.
 
 // The id of the patch used when no other default is stored or found.
 inline constexpr const char* fallbackPatchId = "Traditional/INIT PATCH";
@@ -50,6 +52,21 @@ bool setDefaultPatchId (const juce::String& id, const juce::File& settingsFile);
 
 // The stored default patch, else the fallback patch, else null.
 const Patch* resolveDefaultPatch (const PresetLibrary& library, const juce::File& settingsFile);
+
+// The mix lock: off unless the file holds true (or a non-zero number).
+bool getMixLock (const juce::File& settingsFile);
+void setMixLock (bool locked, const juce::File& settingsFile);
+
+// The editor zoom steps in percent; the first is the size a missing or
+// unknown value gives.
+inline constexpr int zoomSteps[] = { 100, 125, 150, 175, 200 };
+
+// The stored zoom when it is one of zoomSteps, else 100.
+int getZoomPercent (const juce::File& settingsFile);
+// Stores the step nearest to percent.
+void setZoomPercent (int percent, const juce::File& settingsFile);
+// The step of zoomSteps nearest to percent (the lower one on a tie).
+int nearestZoomStep (int percent);
 
 // The custom preset folder when it names an existing directory, otherwise
 // the default preset directory.

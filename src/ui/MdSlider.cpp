@@ -43,6 +43,61 @@ juce::String MdSlider::getTextFromValue (double raw)
     return valuetext::format (kind, raw, display());
 }
 
+namespace
+{
+// A slider for screen readers: its value, its range and step, and the value
+// text the slider is given for them.
+class MdSliderAccessibility : public juce::AccessibilityHandler
+{
+public:
+    explicit MdSliderAccessibility (MdSlider& s)
+        : juce::AccessibilityHandler (
+            s, juce::AccessibilityRole::slider, juce::AccessibilityActions {},
+            Interfaces { std::unique_ptr<juce::AccessibilityValueInterface> (std::make_unique<Value> (s)) })
+    {
+    }
+
+private:
+    class Value : public juce::AccessibilityValueInterface
+    {
+    public:
+        explicit Value (MdSlider& s)
+            : slider (s)
+        {
+        }
+
+        bool isReadOnly() const override { return ! slider.isEnabled(); }
+        double getCurrentValue() const override { return slider.getValue(); }
+        void setValue (double newValue) override { slider.setValue (newValue, juce::sendNotificationSync); }
+        void setValueAsString (const juce::String& text) override
+        {
+            if (const double typed = slider.getValueFromText (text); std::isfinite (typed))
+                setValue (typed);
+        }
+        juce::String getCurrentValueAsString() const override
+        {
+            return slider.accessibleValueText ? slider.accessibleValueText (slider.getValue())
+                                              : slider.getTextFromValue (slider.getValue());
+        }
+        // The step of the arrow keys: a hundredth of the range, or the
+        // slider's interval where that is coarser (whole-number controls).
+        AccessibleValueRange getRange() const override
+        {
+            const double span = slider.getMaximum() - slider.getMinimum();
+            return { { slider.getMinimum(), slider.getMaximum() }, std::max (slider.getInterval(), span / 100.0) };
+        }
+
+    private:
+        MdSlider& slider;
+    };
+};
+} // namespace
+
+std::unique_ptr<juce::AccessibilityHandler> MdSlider::createAccessibilityHandler()
+{
+    return std::make_unique<MdSliderAccessibility> (*this);
+}
+
 double MdSlider::getValueFromText (const juce::String& typed)
 {
     return valuetext::parse (kind, typed, getValue(), display());

@@ -52,6 +52,8 @@ public:
     void mouseDoubleClick (const juce::MouseEvent&) override;
     void mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails&) override;
 
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
+
     // Each is called with paramId.
     std::function<void (const juce::String&)> onDragStart;
     std::function<void (const juce::String&)> onDragEnd;
@@ -68,6 +70,10 @@ public:
     juce::String paramId;
     bool phaseMode = false; // beat-offset display and 45-step snapping (with syncMode)
     int hoverMargin = 0;
+
+    // The value text screen readers announce, for a raw value; unset: the
+    // slider's own text. The editor gives bound sliders the host's text.
+    std::function<juce::String (double)> accessibleValueText;
 
     // The host tempo, shared by every slider; 0 or less when unknown.
     static inline float hostBpm = 0.0f;

@@ -30,13 +30,41 @@ OptionsPanelComponent::OptionsPanelComponent (juce::AudioProcessorValueTreeState
 
     closeButton.onClick = [this] { hidePanel(); };
 
+    mixLockToggle.setColour (juce::ToggleButton::textColourId, Col::t0);
+    mixLockToggle.setTooltip ("Keeps Mix and Mix Bypass as they are when a preset, a program, the Random action or "
+                              "a history step changes the sound");
+    mixLockToggle.onClick = [this] {
+        if (onMixLockChanged)
+            onMixLockChanged (mixLockToggle.getToggleState());
+    };
+
+    styleHeading (zoomLabel, "ZOOM");
+    for (std::size_t i = 0; i < zoomButtons.size(); ++i)
+    {
+        auto& button = zoomButtons[i];
+        const int percent = presets::zoomSteps[i];
+        button.setButtonText (juce::String (percent) + "%");
+        button.setTitle ("Zoom " + juce::String (percent) + "%");
+        button.setClickingTogglesState (false);
+        button.onClick = [this, percent] {
+            showZoom (percent);
+            if (onZoomChosen)
+                onZoomChosen (percent);
+        };
+        addAndMakeVisible (button);
+    }
+    showZoom (100);
+
     viewport.setViewedComponent (&content, false);
+    viewport.setTitle ("Random matrix");
     viewport.setScrollBarsShown (true, false);
 
     addAndMakeVisible (title);
     addAndMakeVisible (viewport);
     addAndMakeVisible (closeButton);
     addAndMakeVisible (smoothingToggle);
+    addAndMakeVisible (mixLockToggle);
+    addAndMakeVisible (zoomLabel);
 
     setVisible (false);
 }
@@ -93,6 +121,18 @@ void OptionsPanelComponent::finishSlide()
         stopTimer();
         setVisible (false);
     }
+}
+
+//==============================================================================
+void OptionsPanelComponent::showMixLock (bool locked)
+{
+    mixLockToggle.setToggleState (locked, juce::dontSendNotification);
+}
+
+void OptionsPanelComponent::showZoom (int percent)
+{
+    for (std::size_t i = 0; i < zoomButtons.size(); ++i)
+        zoomButtons[i].setToggleState (presets::zoomSteps[i] == percent, juce::dontSendNotification);
 }
 
 //==============================================================================
@@ -181,14 +221,22 @@ void OptionsPanelComponent::resized()
     smoothingToggle.setBounds (8, 30, w - 16, 18);
     smoothingBox = { 4, 26, w - 8, 26 };
 
+    // The settings box: the mix lock above a row of zoom steps.
+    constexpr int extra = settingsHeight;
+    settingsBox = { 4, 56, w - 8, extra - 4 };
+    mixLockToggle.setBounds (8, 60, w - 16, 18);
+    zoomLabel.setBounds (8, 80, 48, 16);
+    for (std::size_t i = 0; i < zoomButtons.size(); ++i)
+        zoomButtons[i].setBounds (60 + static_cast<int> (i) * 50, 80, 46, 16);
+
     if (randomMatrix != nullptr && content.getNumChildComponents() > 0)
     {
-        int vh = ((std::max (h, 78) - 78) / 16) * 16;
+        int vh = ((std::max (h, 78 + extra) - (78 + extra)) / 16) * 16;
         if (vh < 17)
             vh = 16;
         vh = std::min (vh, content.getHeight());
-        viewport.setBounds (8, 62, w - 16, vh);
-        matrixBox = { 4, 58, w - 8, vh + 8 };
+        viewport.setBounds (8, 62 + extra, w - 16, vh);
+        matrixBox = { 4, 58 + extra, w - 8, vh + 8 };
     }
     else
     {
@@ -204,7 +252,7 @@ void OptionsPanelComponent::paint (juce::Graphics& g)
     g.setColour (Col::b0.brighter (0.3f));
     g.drawRoundedRectangle (bounds, 5.0f, 1.0f);
 
-    for (const auto& box : { smoothingBox, matrixBox })
+    for (const auto& box : { smoothingBox, settingsBox, matrixBox })
     {
         if (box.getHeight() <= 0)
             continue;

@@ -34,6 +34,13 @@ PitchBody::PitchBody (juce::AudioProcessorValueTreeState& state)
     addAndMakeVisible (shapeCaption);
 
     picker.onShapeChanged = [this] (int shape) { shapePicked (shape); };
+    // Screen readers name each shape button by the parameter and the text a
+    // host shows for that shape.
+    if (auto* shapeParam = state.getParameter (id::pitchShape))
+        picker.setButtonTitles ([shapeParam] (int shape) {
+            return shapeParam->getName (64) + " "
+                   + shapeParam->getText (shapeParam->convertTo0to1 (static_cast<float> (shape)), 64);
+        });
     addAndMakeVisible (picker);
     storedShape = static_cast<int> (params.raw (id::pitchShape));
     syncShapeRow();

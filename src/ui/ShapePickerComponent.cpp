@@ -30,6 +30,12 @@ ShapePickerComponent::ShapePickerComponent (std::vector<int> shapeList)
     }
 }
 
+void ShapePickerComponent::setButtonTitles (const std::function<juce::String (int)>& titleOf)
+{
+    for (size_t i = 0; i < buttons.size(); ++i)
+        buttons[i]->setTitle (titleOf (shapes[i]));
+}
+
 MdButton* ShapePickerComponent::getButton (int position) const
 {
     if (position < 0 || position >= static_cast<int> (buttons.size()))

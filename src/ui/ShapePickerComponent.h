@@ -21,6 +21,9 @@ public:
     void setSelectedShape (int s);
     int getSelectedShape() const noexcept { return selectedShape; }
 
+    // Gives each button the accessible title titleOf(its shape number).
+    void setButtonTitles (const std::function<juce::String (int shape)>& titleOf);
+
     // The user picked the button at position (as a click on it does).
     void shapeClicked (int position);
 

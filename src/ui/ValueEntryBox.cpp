@@ -82,6 +82,14 @@ juce::CallOutBox& ValueEntryBox::launch (juce::Component& owner, juce::Rectangle
     return callOut;
 }
 
+bool ValueEntryBox::isOpenFor (const juce::Component& ancestor)
+{
+    for (auto* box : openBoxes())
+        if (auto* opener = box->owner.getComponent(); opener == &ancestor || ancestor.isParentOf (opener))
+            return true;
+    return false;
+}
+
 void ValueEntryBox::dismissAll (const juce::Component* ancestor)
 {
     for (auto* box : openBoxes())

@@ -30,6 +30,9 @@ public:
     // nullptr. An editor calls this before its widgets are destroyed.
     static void dismissAll (const juce::Component* ancestor = nullptr);
 
+    // Whether a box launched for ancestor or one of its children is open.
+    static bool isOpenFor (const juce::Component& ancestor);
+
     void resized() override;
 
 private:

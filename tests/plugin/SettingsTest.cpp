@@ -154,3 +154,60 @@ TEST_F (SettingsFixture, AFolderHoldingTheSettingsFileIsNotReadAsOne)
     EXPECT_FALSE (presets::setCustomPresetFolder (settings.getParentDirectory(), settings));
     EXPECT_TRUE (settings.isDirectory());
 }
+
+//==============================================================================
+// The mix lock and the zoom as the file holds them.
+namespace
+{
+struct StoredOptionCase
+{
+    const char* what;
+    const char* json;
+    bool mixLock;
+    int zoom;
+};
+
+class SettingsStoredOptions : public SettingsFixture, public ::testing::WithParamInterface<StoredOptionCase>
+{};
+} // namespace
+
+TEST_P (SettingsStoredOptions, ReadBackAsTheEditorUsesThem)
+{
+    const auto& c = GetParam();
+    settings.getParentDirectory().createDirectory();
+    settings.replaceWithText (c.json);
+
+    EXPECT_EQ (presets::getMixLock (settings), c.mixLock);
+    EXPECT_EQ (presets::getZoomPercent (settings), c.zoom);
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    Cases, SettingsStoredOptions,
+    ::testing::Values (StoredOptionCase { "no keys", R"({})", false, 100 },
+                       StoredOptionCase { "lock on zoom 175", R"({ "mixLock": true, "zoom": 175 })", true, 175 },
+                       StoredOptionCase { "lock off zoom 200", R"({ "mixLock": false, "zoom": 200 })", false, 200 },
+                       StoredOptionCase { "lock as a number", R"({ "mixLock": 1, "zoom": 125.0 })", true, 125 },
+                       StoredOptionCase { "lock as text is off", R"({ "mixLock": "yes", "zoom": "150" })", false, 100 },
+                       StoredOptionCase { "zoom between steps", R"({ "zoom": 130 })", false, 100 },
+                       StoredOptionCase { "zoom too large", R"({ "zoom": 400 })", false, 100 },
+                       StoredOptionCase { "zoom negative", R"({ "zoom": -150 })", false, 100 },
+                       StoredOptionCase { "not an object", R"([ 1, 2 ])", false, 100 }),
+    testsupport::NameFromWhat {});
+
+TEST_F (SettingsFixture, TheLockAndTheZoomKeepTheOtherKeysAndTheZoomSnapsToAStep)
+{
+    presets::setDefaultPatchId ("Live/Mine", settings);
+    presets::setMixLock (true, settings);
+    presets::setZoomPercent (160, settings);
+
+    EXPECT_TRUE (presets::getMixLock (settings));
+    EXPECT_EQ (presets::getZoomPercent (settings), 150);
+    EXPECT_EQ (stored().getProperty ("zoom", {}), juce::var (150));
+    EXPECT_EQ (presets::getDefaultPatchId (settings), "Live/Mine");
+
+    presets::setMixLock (false, settings);
+    presets::setZoomPercent (1000, settings);
+    EXPECT_FALSE (presets::getMixLock (settings));
+    EXPECT_EQ (presets::getZoomPercent (settings), 200);
+    EXPECT_EQ (presets::getDefaultPatchId (settings), "Live/Mine");
+}

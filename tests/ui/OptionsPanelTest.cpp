@@ -2,6 +2,7 @@
 
 #include "plugin/PluginEditor.h"
 #include "plugin/PluginProcessor.h"
+#include "presets/PresetSettings.h"
 #include "ui/Col.h"
 #include "ui/OptionsPanelComponent.h"
 
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <memory>
 
@@ -163,6 +165,85 @@ TEST_F (Options, DynamicSmoothingSwitchIsBoundToItsParameter)
     EXPECT_EQ (toggle.getToggleState(), initially);
 }
 
+TEST_F (Options, ZoomStepsResizeTheEditorAndAreStoredForTheNextInstance)
+{
+    click (editor->getOptionsButton());
+    const auto steps = std::size (presets::zoomSteps);
+    for (std::size_t i = steps; i-- > 0;)
+    {
+        const int percent = presets::zoomSteps[i];
+        SCOPED_TRACE (percent);
+        auto& button = panel().getZoomButton (static_cast<int> (i));
+        EXPECT_EQ (button.getButtonText(), juce::String (percent) + "%");
+        click (button);
+        EXPECT_EQ (editor->getZoomPercent(), percent);
+        EXPECT_EQ (editor->getBoundsInParent().getWidth(), static_cast<int> (std::ceil (460.0 * percent / 100.0)));
+        EXPECT_EQ (presets::getZoomPercent (presets::defaultSettingsFile()), percent);
+        for (std::size_t j = 0; j < steps; ++j)
+            EXPECT_EQ (panel().getZoomButton (static_cast<int> (j)).getToggleState(), j == i) << j;
+    }
+    EXPECT_EQ (editor->getWidth(), 460) << "the layout itself never changes";
+
+    // A stored zoom is marked when a new editor's panel opens.
+    presets::setZoomPercent (150, presets::defaultSettingsFile());
+    editor.reset (dynamic_cast<MassDelayAudioProcessorEditor*> (processor.createEditor()));
+    click (editor->getOptionsButton());
+    EXPECT_TRUE (panel().getZoomButton (2).getToggleState());
+    EXPECT_FALSE (panel().getZoomButton (0).getToggleState());
+    presets::setZoomPercent (100, presets::defaultSettingsFile());
+}
+
+TEST_F (Options, TheMixLockSwitchStoresTheLockThatPresetsThenRespect)
+{
+    ASSERT_FALSE (MassDelayAudioProcessor::isMixLocked());
+    click (editor->getOptionsButton());
+    auto& lock = panel().getMixLockToggle();
+    EXPECT_EQ (lock.getButtonText(), "Mix Lock");
+    EXPECT_FALSE (lock.getToggleState());
+
+    click (lock);
+    EXPECT_TRUE (MassDelayAudioProcessor::isMixLocked());
+    auto* mix = processor.getValueTreeState().getParameter (params::id::mix);
+    mix->setValueNotifyingHost (0.33f);
+    const auto* other = [this]() -> const presets::Patch* {
+        for (const auto& p : processor.getPresetLibrary().getPatches())
+            if (auto m = p.params.getProperty (params::id::mix, {});
+                ! m.isVoid() && std::abs (static_cast<double> (m) - 0.33) > 0.05)
+                return &p;
+        return nullptr;
+    }();
+    ASSERT_NE (other, nullptr);
+    processor.applyPatch (*other);
+    EXPECT_NEAR (mix->getValue(), 0.33f, 1.0e-4f);
+
+    click (lock);
+    EXPECT_FALSE (MassDelayAudioProcessor::isMixLocked());
+    processor.applyPatch (*other);
+    EXPECT_GT (std::abs (mix->getValue() - 0.33f), 0.04f);
+
+    // A lock set elsewhere (another instance) shows when the panel opens again.
+    click (editor->getOptionsButton());
+    MassDelayAudioProcessor::setMixLocked (true);
+    click (editor->getOptionsButton());
+    EXPECT_TRUE (lock.getToggleState());
+    MassDelayAudioProcessor::setMixLocked (false);
+}
+
+TEST_F (Options, NoSwitchOfThePanelTakesTheKeyboardFromTheHost)
+{
+    click (editor->getOptionsButton());
+    ASSERT_FALSE (panel().getMatrixToggles().empty());
+    std::vector<juce::Component*> controls { &panel().getMixLockToggle(), &panel().getSmoothingToggle(),
+                                             &panel().getAllOnButton(), &panel().getAllOffButton(),
+                                             &panel().getCloseButton() };
+    for (int i = 0; i < static_cast<int> (std::size (presets::zoomSteps)); ++i)
+        controls.push_back (&panel().getZoomButton (i));
+    for (const auto& t : panel().getMatrixToggles())
+        controls.push_back (t.button.get());
+    for (auto* c : controls)
+        EXPECT_FALSE (c->getMouseClickGrabsKeyboardFocus()) << c->getTitle() << " " << c->getName();
+}
+
 TEST (OptionsLayout, GroupsStartOnANewRowUnderTheirHeading)
 {
     MassDelayAudioProcessor processor;
@@ -224,9 +305,11 @@ TEST (OptionsLayout, ShowingBeforeTheMatrixIsSetShowsOnlyTheSwitch)
     panel.showPanel();
     panel.finishSlide();
     EXPECT_EQ (panel.getMatrixToggles().size(), RandomMatrixState::entries.size());
-    // 358 - 78 = 280, whole rows of 16: 272.
-    EXPECT_EQ (panel.getViewport().getBounds(), juce::Rectangle<int> (8, 62, 304, 272));
-    EXPECT_EQ (panel.getMatrixBox(), juce::Rectangle<int> (4, 58, 312, 280));
+    // The settings box (mix lock, zoom) sits between the switch row and the
+    // matrix: 358 - 78 - 44 = 236, whole rows of 16: 224.
+    EXPECT_EQ (panel.getSettingsBox(), juce::Rectangle<int> (4, 56, 312, 40));
+    EXPECT_EQ (panel.getViewport().getBounds(), juce::Rectangle<int> (8, 106, 304, 224));
+    EXPECT_EQ (panel.getMatrixBox(), juce::Rectangle<int> (4, 102, 312, 232));
 }
 
 TEST (OptionsLayout, AShortPanelStillShowsOneRowOfTheMatrix)
@@ -235,7 +318,7 @@ TEST (OptionsLayout, AShortPanelStillShowsOneRowOfTheMatrix)
     OptionsPanelComponent panel (processor.getValueTreeState());
     panel.setRandomMatrix (&processor.getRandomMatrix());
     panel.buildRandomMatrixUI();
-    for (const int h : { 40, 100, 109 })
+    for (const int h : { 40, 100, 138 })
     {
         panel.setBounds (0, 0, 320, h);
         EXPECT_EQ (panel.getViewport().getHeight(), 16) << h;

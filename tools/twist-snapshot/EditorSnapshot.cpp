@@ -127,7 +127,9 @@ std::unique_ptr<EditorSnapshot> EditorSnapshot::create (const Setup& setup, juce
     // (10 Hz): a short run of the message loop lets them catch up with the
     // last tick.
     juce::MessageManager::getInstance()->runDispatchLoopUntil (150);
-    snapshot->setSize (snapshot->editor->getWidth(), snapshot->editor->getHeight());
+    snapshot->editor->applyZoomPercent (setup.zoom);
+    const auto window = snapshot->editor->getBoundsInParent();
+    snapshot->setSize (window.getRight(), window.getBottom());
     if (setup.open.isNotEmpty() && ! snapshot->open (setup.open, error))
         return nullptr;
     return snapshot;

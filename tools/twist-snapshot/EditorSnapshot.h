@@ -34,6 +34,9 @@ public:
         // The effect sections that start open, by title (any case), or
         // "all" or "none"; empty: as the state has them.
         juce::StringArray expand;
+        // The editor's zoom in percent (a step of 100 to 200), whatever the
+        // user's settings hold.
+        int zoom = 100;
     };
 
     // What --open can show: the options panel, the about dialog, the licence

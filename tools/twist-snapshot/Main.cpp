@@ -9,6 +9,7 @@
 #include "Suggestions.h"
 #include "ToolCli.h"
 #include "plugin/ParameterTable.h"
+#include "presets/PresetSettings.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -52,7 +53,7 @@ constexpr int minTicks = 1, maxTicks = 10000;
 struct Arguments
 {
     std::vector<std::string> positional, scales, sets, expand;
-    std::string name, preset, state, ticks, open, drag, hover, area;
+    std::string name, preset, state, ticks, open, drag, hover, area, zoom;
     bool list = false;
 };
 
@@ -91,6 +92,10 @@ void declare (CLI::App& app, Arguments& a)
                      "editor: open exactly these effect sections, repeatable: TAPE, \"PITCH / CHORUS\", WAVE, "
                      "TREMOLO, all or none (default: as the state has them)",
                      "SECTION", "Editor");
+    cli::valueOption (app, "--zoom", a.zoom,
+                      "editor: draw the editor at this zoom, 100, 125, 150, 175 or 200 (default 100, whatever the "
+                      "user's settings hold)",
+                      "PERCENT", "Editor");
     app.add_flag ("--list", a.list, "print the modes and what they show")->group ("Other");
 }
 
@@ -181,10 +186,11 @@ std::optional<cli::Problem> interpret (const Arguments& a, Job& job)
             return problem;
 
     const bool editorOnly = ! a.preset.empty() || ! a.state.empty() || ! a.sets.empty() || ! a.ticks.empty()
-                            || ! a.open.empty() || ! a.drag.empty() || ! a.hover.empty() || ! a.expand.empty();
+                            || ! a.open.empty() || ! a.drag.empty() || ! a.hover.empty() || ! a.expand.empty()
+                            || ! a.zoom.empty();
     if (editorOnly && juce::String (job.mode->name) != "editor")
         return cli::Problem {
-            "--preset, --state, --set, --ticks, --open, --drag, --hover and --expand go with the editor mode, not "
+            "--preset, --state, --set, --ticks, --open, --drag, --hover, --expand and --zoom go with the editor mode, not "
             + modeName
         };
     if (! a.preset.empty() && ! a.state.empty())
@@ -223,6 +229,14 @@ std::optional<cli::Problem> interpret (const Arguments& a, Job& job)
     o.hoverId = text (a.hover).trim();
     if (! a.hover.empty() && params::indexOf (o.hoverId.toStdString()) < 0)
         return cli::Problem { unknownParameter (o.hoverId), cli::exitFailure };
+    if (! a.zoom.empty())
+    {
+        if (auto problem = readWhole ("--zoom", a.zoom, std::begin (presets::zoomSteps)[0],
+                                      std::end (presets::zoomSteps)[-1], o.zoom))
+            return problem;
+        if (presets::nearestZoomStep (o.zoom) != o.zoom)
+            return cli::Problem { "--zoom takes 100, 125, 150, 175 or 200, not " + text (a.zoom) };
+    }
     return std::nullopt;
 }
 

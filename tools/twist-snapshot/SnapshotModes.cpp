@@ -25,6 +25,7 @@ const std::vector<SnapshotMode>& snapshotModes()
               setup.dragId = options.dragId;
               setup.hoverId = options.hoverId;
               setup.expand = options.expand;
+              setup.zoom = options.zoom;
               return EditorSnapshot::create (setup, error);
           } },
     };

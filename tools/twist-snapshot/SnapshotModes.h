@@ -20,6 +20,7 @@ struct SnapshotOptions
     juce::String dragId;                  // --drag
     juce::String hoverId;                 // --hover
     juce::StringArray expand;             // --expand SECTION (or all / none)
+    int zoom = 100;                       // --zoom PERCENT
 };
 
 // What twist-snapshot can render. A mode builds the component to render,

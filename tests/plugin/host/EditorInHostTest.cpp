@@ -14,7 +14,10 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <fcntl.h>
+#include <optional>
+#include <string>
 #include <thread>
 #include <unistd.h>
 
@@ -714,3 +717,65 @@ INSTANTIATE_TEST_SUITE_P (Formats, HostedEditor,
                                              FormatCase { "LV2", HostedPlugin::Format::LV2 }),
                           testsupport::NameFromWhat());
 // clang-format on
+
+//==============================================================================
+// The zoom in a real host: the built VST3 reads the user's zoom from the
+// settings file in its home folder and multiplies it with the scale the host
+// hands its view, and the host's window takes the product.
+TEST (HostedVst3Editor, OpensAt460TimesTheHostScaleTimesTheUserZoom)
+{
+    struct Case
+    {
+        int zoom;
+        int width;
+    };
+    // The plug-in finds its settings under HOME; the real one comes back after.
+    struct HomeRestorer
+    {
+        ~HomeRestorer()
+        {
+            if (saved.has_value())
+                setenv ("HOME", saved->c_str(), 1);
+            else
+                unsetenv ("HOME");
+        }
+        std::optional<std::string> saved =
+            std::getenv ("HOME") != nullptr ? std::optional<std::string> (std::getenv ("HOME")) : std::nullopt;
+    } restoreHome;
+
+    for (const auto c : { Case { 150, 1035 }, Case { 100, 690 } })
+    {
+        SCOPED_TRACE (juce::String ("zoom ") + juce::String (c.zoom));
+
+        const juce::TemporaryFile home;
+        const auto settings = home.getFile().getChildFile (".config/TwistDelay/settings.json");
+        ASSERT_TRUE (settings.getParentDirectory().createDirectory().wasOk());
+        ASSERT_TRUE (settings.replaceWithText ("{ \"zoom\": " + juce::String (c.zoom) + " }"));
+        setenv ("HOME", home.getFile().getFullPathName().toRawUTF8(), 1);
+
+        HostedPlugin plugin (HostedPlugin::Format::VST3, 48000.0, 256);
+        ASSERT_NE (plugin.get(), nullptr) << plugin.error;
+        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+        ASSERT_NE (editor, nullptr);
+        editor->setVisible (true);
+        editor->addToDesktop (0);
+        pump (100);
+
+        // A HiDPI host: its view gets a content scale of 1.5.
+        editor->setScaleFactor (1.5f);
+        for (int i = 0; i < 100 && editor->getWidth() != c.width; ++i)
+            pump (20);
+        pump (100);
+
+        EXPECT_EQ (editor->getWidth(), c.width);
+        // The height is the layout's height at the same scale, within the screen.
+        const auto* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
+        ASSERT_NE (display, nullptr);
+        EXPECT_GT (editor->getHeight(), 0);
+        EXPECT_LE (editor->getHeight(), display->userArea.getHeight());
+        EXPECT_LE (editor->getHeight(), static_cast<int> (std::ceil (788.0 * 1.5 * c.zoom / 100.0)));
+
+        editor.reset();
+        pump (50);
+    }
+}
