@@ -16,7 +16,7 @@
 
 MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProcessor& p)
     : AudioProcessorEditor (p)
-    , processor (p)
+    , audioProcessor (p)
     , apvts (p.getValueTreeState())
     , params (p.getValueTreeState())
     , presetPanel (p.getValueTreeState(), p.getPresetLibrary())
@@ -45,14 +45,14 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     addAndMakeVisible (optionsButton);
 
     // Preset bar.
-    presetPanel.applyPatchCallback = [this] (const presets::Patch& patch) { processor.applyPatch (patch); };
-    presetPanel.currentParamsCallback = [this] { return processor.captureParamsVar(); };
+    presetPanel.applyPatchCallback = [this] (const presets::Patch& patch) { audioProcessor.applyPatch (patch); };
+    presetPanel.currentParamsCallback = [this] { return audioProcessor.captureParamsVar(); };
     presetPanel.onPatchSaved = [this] (const juce::String& name, const juce::String& folder) {
-        processor.setCurrentPatch (name, folder);
+        audioProcessor.setCurrentPatch (name, folder);
     };
     addAndMakeVisible (presetPanel);
-    shownPatchCount = processor.getAppliedPatchCount();
-    presetPanel.setCurrentPatchDisplay (processor.getCurrentPatchName(), processor.getCurrentPatchFolder());
+    shownPatchCount = audioProcessor.getAppliedPatchCount();
+    presetPanel.setCurrentPatchDisplay (audioProcessor.getCurrentPatchName(), audioProcessor.getCurrentPatchFolder());
 
     // Tap count.
     tapCountBox.setRange (1, 64);
@@ -76,8 +76,8 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     for (const auto& [slider, id] : handleSliders)
     {
         slider->paramId = id;
-        slider->onDragStart = [this] (const juce::String& pid) { setDragged (pid); };
-        slider->onDragEnd = [this] (const juce::String& pid) { clearDragged (pid); };
+        slider->onParamDragStart = [this] (const juce::String& pid) { setDragged (pid); };
+        slider->onParamDragEnd = [this] (const juce::String& pid) { clearDragged (pid); };
     }
     visualizer.predelayParam = apvts.getParameter (params::id::predelay);
     visualizer.onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
@@ -101,8 +101,8 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     mixSlider.setRange (0.0, 100.0, 1.0);
     mixSlider.resetValue = 80.0;
     mixSlider.paramId = params::id::mix;
-    mixSlider.onDragStart = [this] (const juce::String& id) { setDragged (id); };
-    mixSlider.onDragEnd = [this] (const juce::String& id) { clearDragged (id); };
+    mixSlider.onParamDragStart = [this] (const juce::String& id) { setDragged (id); };
+    mixSlider.onParamDragEnd = [this] (const juce::String& id) { clearDragged (id); };
     mixSlider.onHoverEnter = [this] (const juce::String& id) { setHovered (id); };
     mixSlider.onHoverExit = [this] (const juce::String& id) { clearHovered (id); };
     addAndMakeVisible (mixSlider);
@@ -186,11 +186,11 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
         return drawHistoryChevron (g, r, c, false);
     };
     historyBackButton.onClick = [this] {
-        processor.randomStepBack();
+        audioProcessor.randomStepBack();
         updateHistoryArrows();
     };
     historyForwardButton.onClick = [this] {
-        processor.randomStepForward();
+        audioProcessor.randomStepForward();
         updateHistoryArrows();
     };
     addAndMakeVisible (historyBackButton);
@@ -212,7 +212,7 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     // Options panel, its outside-click catcher, and the dialog overlay above all.
     clickCatcher.onClick = [this] { optionsPanel.hidePanel(); };
     addChildComponent (clickCatcher);
-    optionsPanel.setRandomMatrix (&processor.getRandomMatrix());
+    optionsPanel.setRandomMatrix (&audioProcessor.getRandomMatrix());
     optionsPanel.onMixLockChanged = [] (bool locked) { MassDelayAudioProcessor::setMixLocked (locked); };
     optionsPanel.onZoomChosen = [this] (int percent) { setZoomPercent (percent); };
     optionsPanel.onVisibilityChanged = [this] (bool shown) {
@@ -280,7 +280,7 @@ float MassDelayAudioProcessorEditor::drawHistoryChevron (juce::Graphics& g, juce
 
 void MassDelayAudioProcessorEditor::updateHistoryArrows()
 {
-    const auto& history = processor.getRandomHistory();
+    const auto& history = audioProcessor.getRandomHistory();
     const bool back = history.canStepBack();
     const bool forward = history.canStepForward();
     historyBackButton.setEnabled (back);
@@ -304,7 +304,7 @@ void MassDelayAudioProcessorEditor::randomize()
     }
 
     // Parameters from the random matrix, new seeds and a history entry.
-    processor.randomizeParameters();
+    audioProcessor.randomizeParameters();
     syncConverter.forgetSwitches();
     updateHistoryArrows();
 }
@@ -456,12 +456,12 @@ VisualizerComponent::VisualizerState MassDelayAudioProcessorEditor::readDisplayS
 {
     // The same record the audio thread builds, in the same units.
     params::BlockContext context;
-    context.bpm = processor.getLastTempo();
-    context.tapCount = processor.getRequestedTapCount();
-    context.waveSeed = processor.getWaveLfoSeed();
-    context.tremSeed = processor.getTremLfoSeed();
-    context.pitchSeed = processor.getPitchLfoSeed();
-    const auto values = processor.readRawValues();
+    context.bpm = audioProcessor.getLastTempo();
+    context.tapCount = audioProcessor.getRequestedTapCount();
+    context.waveSeed = audioProcessor.getWaveLfoSeed();
+    context.tremSeed = audioProcessor.getTremLfoSeed();
+    context.pitchSeed = audioProcessor.getPitchLfoSeed();
+    const auto values = audioProcessor.readRawValues();
     const auto p = params::makeParamBlock (values, context);
 
     VisualizerComponent::VisualizerState s;
@@ -557,7 +557,7 @@ VisualizerComponent::ActiveHud MassDelayAudioProcessorEditor::chooseHud() const
 void MassDelayAudioProcessorEditor::timerCallback()
 {
     // 1. Taps.
-    visualizer.setTaps (processor.getTapSnapshot());
+    visualizer.setTaps (audioProcessor.getTapSnapshot());
 
     // 2. Filter handles.
     refreshFilterHandles();
@@ -592,14 +592,14 @@ void MassDelayAudioProcessorEditor::timerCallback()
     // 9. Tempo: the last tempo the host reported, as the audio thread keeps it
     // (120 until one arrives), so the displays and conversions use the tempo
     // the engine plays.
-    const float bpm = processor.getLastTempo();
+    const float bpm = audioProcessor.getLastTempo();
     MdSlider::hostBpm = bpm;
 
     // 10. Sync display on the synced sliders.
     refreshSyncDisplay (bpm > 0.0f);
 
     // 11. Sync conversions.
-    syncConverter.tick (params, bpm, processor.getPatchGeneration());
+    syncConverter.tick (params, bpm, audioProcessor.getPatchGeneration());
 
     // 12. Density strip.
     refreshDensityStrip();
@@ -629,10 +629,11 @@ void MassDelayAudioProcessorEditor::timerCallback()
     // The preset bar names a patch applied elsewhere (a host's program
     // change), unmarked: its own parameter changes are the patch. Then the
     // mark, for parameter changes made on other threads.
-    if (const auto applied = processor.getAppliedPatchCount(); applied != shownPatchCount)
+    if (const auto applied = audioProcessor.getAppliedPatchCount(); applied != shownPatchCount)
     {
         shownPatchCount = applied;
-        presetPanel.setCurrentPatchDisplay (processor.getCurrentPatchName(), processor.getCurrentPatchFolder());
+        presetPanel.setCurrentPatchDisplay (audioProcessor.getCurrentPatchName(),
+                                            audioProcessor.getCurrentPatchFolder());
     }
     presetPanel.takePendingChanges();
 }

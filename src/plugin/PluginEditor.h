@@ -187,7 +187,7 @@ private:
     void refreshTitle();
     void refreshDecayControls();
 
-    MassDelayAudioProcessor& processor;
+    MassDelayAudioProcessor& audioProcessor;
     juce::AudioProcessorValueTreeState& apvts;
     ParameterAccess params;
 

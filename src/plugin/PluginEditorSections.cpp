@@ -54,7 +54,7 @@ void MassDelayAudioProcessorEditor::buildEffectSections()
     auto waveOwned = std::make_unique<WaveBody> (apvts);
     waveBody = waveOwned.get();
     waveBody->setSliderColours (Col::pu);
-    waveBody->onRandomShapeSelected = [this] { processor.rerollWaveLfoSeed(); };
+    waveBody->onRandomShapeSelected = [this] { audioProcessor.rerollWaveLfoSeed(); };
     wave->setShowSync (true);
     attachHeader (id::waveSync, wave->getSyncButton());
     wave->setBody (std::move (waveOwned));
@@ -63,7 +63,7 @@ void MassDelayAudioProcessorEditor::buildEffectSections()
     auto tremoloOwned = std::make_unique<TremoloBody> (apvts);
     tremoloBody = tremoloOwned.get();
     tremoloBody->setSliderColours (Col::te);
-    tremoloBody->onRandomShapeSelected = [this] { processor.rerollTremLfoSeed(); };
+    tremoloBody->onRandomShapeSelected = [this] { audioProcessor.rerollTremLfoSeed(); };
     tremolo->setShowSync (true);
     attachHeader (id::tremSync, tremolo->getSyncButton());
     tremolo->setBody (std::move (tremoloOwned));
@@ -82,7 +82,7 @@ void MassDelayAudioProcessorEditor::buildEffectSections()
     pitchBody = pitchOwned.get();
     pitchBody->setSliderColours (Col::bl);
     reportDrags (*pitchBody);
-    pitchBody->onRandomShapeSelected = [this] { processor.rerollPitchLfoSeed(); };
+    pitchBody->onRandomShapeSelected = [this] { audioProcessor.rerollPitchLfoSeed(); };
     pitch->setShowWide (true);
     pitch->setShow2x (true);
     pitch->setShowSync (true);
@@ -104,7 +104,7 @@ void MassDelayAudioProcessorEditor::buildEffectSections()
     sections.push_back (std::move (pitch));
     sections.push_back (std::move (wave));
     sections.push_back (std::move (tremolo));
-    auto& layout = processor.getAccordionLayout();
+    auto& layout = audioProcessor.getAccordionLayout();
     for (auto& section : sections)
     {
         section->setExpanded (layout.isExpanded (section->getTitle()));
@@ -135,7 +135,7 @@ int MassDelayAudioProcessorEditor::layoutSections (int width)
 void MassDelayAudioProcessorEditor::accordionHeightChanged (AccordionComponent* section)
 {
     if (section != nullptr)
-        processor.getAccordionLayout().setExpanded (section->getTitle(), section->isExpanded());
+        audioProcessor.getAccordionLayout().setExpanded (section->getTitle(), section->isExpanded());
     resized();
     updateWindowHeight();
 }

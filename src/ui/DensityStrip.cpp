@@ -35,12 +35,12 @@ DensityStrip::DensityStrip()
     for (auto* slider : { &startSlider, &endSlider })
     {
         slider->setRange (0.0, 1000.0, 1.0);
-        slider->onDragStart = [this, slider] (const juce::String&) {
+        slider->onParamDragStart = [this, slider] (const juce::String&) {
             lastLinkedTrigger = -1.0f;
             if (onParamDragStart)
                 onParamDragStart (slider->paramId);
         };
-        slider->onDragEnd = [this, slider] (const juce::String&) {
+        slider->onParamDragEnd = [this, slider] (const juce::String&) {
             if (onParamDragEnd)
                 onParamDragEnd (slider->paramId);
         };

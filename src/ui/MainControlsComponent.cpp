@@ -22,11 +22,11 @@ MainControlsComponent::MainControlsComponent (juce::AudioProcessorValueTreeState
     for (auto* slider : { &widthSlider, &pingPongSlider })
     {
         MdSlider::setColours (*slider, Col::mg);
-        slider->onDragStart = [this] (const juce::String& id) {
+        slider->onParamDragStart = [this] (const juce::String& id) {
             if (onParamDragStart)
                 onParamDragStart (id);
         };
-        slider->onDragEnd = [this] (const juce::String& id) {
+        slider->onParamDragEnd = [this] (const juce::String& id) {
             if (onParamDragEnd)
                 onParamDragEnd (id);
         };

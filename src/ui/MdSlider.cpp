@@ -162,8 +162,8 @@ void MdSlider::mouseDown (const juce::MouseEvent& e)
     }
 
     userEditing = true;
-    if (onDragStart)
-        onDragStart (paramId);
+    if (onParamDragStart)
+        onParamDragStart (paramId);
     juce::Slider::mouseDown (e);
 
     // A click jumps the thumb to the mouse: the same pull and snapping as a drag.
@@ -246,8 +246,8 @@ void MdSlider::mouseUp (const juce::MouseEvent& e)
         return;
     }
 
-    if (onDragEnd)
-        onDragEnd (paramId);
+    if (onParamDragEnd)
+        onParamDragEnd (paramId);
     juce::Slider::mouseUp (e);
     userEditing = false;
 }

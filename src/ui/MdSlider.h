@@ -55,8 +55,8 @@ public:
     std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
 
     // Each is called with paramId.
-    std::function<void (const juce::String&)> onDragStart;
-    std::function<void (const juce::String&)> onDragEnd;
+    std::function<void (const juce::String&)> onParamDragStart;
+    std::function<void (const juce::String&)> onParamDragEnd;
     std::function<void (const juce::String&)> onHoverEnter;
     std::function<void (const juce::String&)> onHoverExit;
 

@@ -60,11 +60,11 @@ void PitchBody::wireDragCallbacks()
     {
         auto& slider = control->getSlider();
         slider.paramId = control->getDefinition().paramId;
-        slider.onDragStart = [this] (const juce::String& pid) {
+        slider.onParamDragStart = [this] (const juce::String& pid) {
             if (onParamDragStart)
                 onParamDragStart (pid);
         };
-        slider.onDragEnd = [this] (const juce::String& pid) {
+        slider.onParamDragEnd = [this] (const juce::String& pid) {
             if (onParamDragEnd)
                 onParamDragEnd (pid);
         };

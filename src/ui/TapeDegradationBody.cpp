@@ -34,11 +34,11 @@ TapeDegradationBody::TapeDegradationBody (juce::AudioProcessorValueTreeState& st
     {
         controls[i] = std::make_unique<EffectBodyControl> (tapeControls[i]);
         auto& slider = controls[i]->getSlider();
-        slider.onDragStart = [this] (const juce::String& pid) {
+        slider.onParamDragStart = [this] (const juce::String& pid) {
             if (onParamDragStart)
                 onParamDragStart (pid);
         };
-        slider.onDragEnd = [this] (const juce::String& pid) {
+        slider.onParamDragEnd = [this] (const juce::String& pid) {
             if (onParamDragEnd)
                 onParamDragEnd (pid);
         };

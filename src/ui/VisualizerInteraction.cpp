@@ -152,14 +152,14 @@ float VisualizerComponent::predelayFromText (const juce::String& text) const
 
 void VisualizerComponent::reportDragStart (MdSlider& slider)
 {
-    if (slider.onDragStart)
-        slider.onDragStart (slider.paramId);
+    if (slider.onParamDragStart)
+        slider.onParamDragStart (slider.paramId);
 }
 
 void VisualizerComponent::reportDragEnd (MdSlider& slider)
 {
-    if (slider.onDragEnd)
-        slider.onDragEnd (slider.paramId);
+    if (slider.onParamDragEnd)
+        slider.onParamDragEnd (slider.paramId);
 }
 
 //==============================================================================

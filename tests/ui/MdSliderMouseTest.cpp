@@ -228,8 +228,8 @@ TEST_F (SliderFixture, ReportsDragsAndHoversWithItsParameterId)
 {
     std::vector<juce::String> log;
     slider.paramId = "dcFall";
-    slider.onDragStart = [&] (const juce::String& id) { log.push_back ("start " + id); };
-    slider.onDragEnd = [&] (const juce::String& id) { log.push_back ("end " + id); };
+    slider.onParamDragStart = [&] (const juce::String& id) { log.push_back ("start " + id); };
+    slider.onParamDragEnd = [&] (const juce::String& id) { log.push_back ("end " + id); };
     slider.onHoverEnter = [&] (const juce::String& id) { log.push_back ("enter " + id); };
     slider.onHoverExit = [&] (const juce::String& id) { log.push_back ("exit " + id); };
 
@@ -269,7 +269,7 @@ class MdSliderEntryOpens : public SliderFixture, public ::testing::WithParamInte
 TEST_P (MdSliderEntryOpens, WithTheValueTextAndWithoutStartingADrag)
 {
     bool dragStarted = false;
-    slider.onDragStart = [&] (const juce::String&) { dragStarted = true; };
+    slider.onParamDragStart = [&] (const juce::String&) { dragStarted = true; };
     slider.setValue (250.0);
 
     mouse.down (xFor (0.9), 10.0f, GetParam().mods);

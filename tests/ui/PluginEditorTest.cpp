@@ -234,10 +234,10 @@ TEST_F (Editor, TracksTheDraggedAndTheHoveredParameter)
 
     // The visualizer's handle sliders report their IDs.
     auto& decay = editor->getVisualizer().getDecaySlider();
-    ASSERT_TRUE (decay.onDragStart != nullptr);
-    decay.onDragStart (decay.paramId);
+    ASSERT_TRUE (decay.onParamDragStart != nullptr);
+    decay.onParamDragStart (decay.paramId);
     EXPECT_EQ (editor->getDraggedParamId(), "dcv");
-    decay.onDragEnd (decay.paramId);
+    decay.onParamDragEnd (decay.paramId);
     EXPECT_TRUE (editor->getDraggedParamId().isEmpty());
 }
 
@@ -285,10 +285,10 @@ TEST_F (Editor, HudFollowsTheDraggedOrHoveredParameter)
     mix.exit();
 
     auto& falloff = editor->getVisualizer().getFalloffSlider();
-    falloff.onDragStart (falloff.paramId);
+    falloff.onParamDragStart (falloff.paramId);
     editor->refresh();
     EXPECT_EQ (editor->getVisualizer().getState().activeHud, Hud::Falloff);
-    falloff.onDragEnd (falloff.paramId);
+    falloff.onParamDragEnd (falloff.paramId);
     editor->refresh();
     EXPECT_EQ (editor->getVisualizer().getState().activeHud, Hud::None);
 }

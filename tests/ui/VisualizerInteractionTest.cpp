@@ -48,8 +48,8 @@ struct Handles : public ::testing::Test
         for (const auto& [slider, id] : sliders)
         {
             slider->paramId = id;
-            slider->onDragStart = [this] (const juce::String& pid) { log.push_back ("start " + pid); };
-            slider->onDragEnd = [this] (const juce::String& pid) { log.push_back ("end " + pid); };
+            slider->onParamDragStart = [this] (const juce::String& pid) { log.push_back ("start " + pid); };
+            slider->onParamDragEnd = [this] (const juce::String& pid) { log.push_back ("end " + pid); };
         }
         v.onParamDragStart = [this] (const juce::String& pid) { log.push_back ("start " + pid); };
         v.onParamDragEnd = [this] (const juce::String& pid) { log.push_back ("end " + pid); };
