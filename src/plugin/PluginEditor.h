@@ -31,10 +31,10 @@
 #include <vector>
 
 // The plug-in's window: 460 pixels wide, as tall as the expanded effect
-// sections need (at most 788), both times the zoom and the host's scale. Owns every panel, lays them out in one
-// column, binds the controls to their parameters, routes the panels'
-// callbacks to the processor and remembers which parameter is being dragged
-// or hovered, for the overlays.
+// sections need (at most 788), both times the zoom and the host's scale.
+// Owns every panel, lays them out in one column, binds the controls to their
+// parameters, routes the panels' callbacks to the processor and remembers
+// which parameter is being dragged or hovered, for the overlays.
 class MassDelayAudioProcessorEditor : public juce::AudioProcessorEditor,
                                       private juce::Timer,
                                       private AccordionComponent::HeightListener

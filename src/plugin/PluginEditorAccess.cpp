@@ -8,6 +8,16 @@
 
 #include <functional>
 
+namespace
+{
+// The text a host shows for the parameter at a raw value: what a slider that
+// moves the parameter's own value announces.
+std::function<juce::String (double)> hostValueText (const juce::RangedAudioParameter& param)
+{
+    return [&param] (double raw) { return param.getText (param.convertTo0to1 (static_cast<float> (raw)), 1024); };
+}
+} // namespace
+
 juce::String MassDelayAudioProcessorEditor::parameterName (const char* id) const
 {
     if (auto* param = apvts.getParameter (id))
@@ -47,9 +57,7 @@ void MassDelayAudioProcessorEditor::setUpKeyboardAndAccessibility()
     {
         auto& slider = visualizer.getLengthSlider();
         slider.setTitle (length->getName (64));
-        slider.accessibleValueText = [length] (double raw) {
-            return length->getText (length->convertTo0to1 (static_cast<float> (raw)), 1024);
-        };
+        slider.accessibleValueText = hostValueText (*length);
     }
 
     auto& density = visualizer.getDensityStrip();
@@ -68,11 +76,7 @@ void MassDelayAudioProcessorEditor::setUpKeyboardAndAccessibility()
             {
                 if (slider->getTitle().isEmpty())
                     slider->setTitle (param->getName (64));
-                // The slider moves the parameter's own value, so the host's
-                // text for it is the parameter's text at that value.
-                slider->accessibleValueText = [param] (double raw) {
-                    return param->getText (param->convertTo0to1 (static_cast<float> (raw)), 1024);
-                };
+                slider->accessibleValueText = hostValueText (*param);
             }
             slider->setWantsKeyboardFocus (true);
         }

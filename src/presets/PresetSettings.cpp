@@ -23,6 +23,14 @@ FolderOverride& folderOverride()
     static FolderOverride instance;
     return instance;
 }
+
+// Writes one key, keeping the others.
+bool storeSetting (const juce::File& settingsFile, const juce::Identifier& key, const juce::var& value)
+{
+    auto settings = loadSettings (settingsFile);
+    settings.getDynamicObject()->setProperty (key, value);
+    return saveSettings (settingsFile, settings);
+}
 } // namespace
 
 juce::File programFolder()
@@ -83,9 +91,7 @@ juce::File getCustomPresetFolder (const juce::File& settingsFile)
 
 bool setCustomPresetFolder (const juce::File& folder, const juce::File& settingsFile)
 {
-    auto settings = loadSettings (settingsFile);
-    settings.getDynamicObject()->setProperty ("presetFolder", folder.getFullPathName());
-    return saveSettings (settingsFile, settings);
+    return storeSetting (settingsFile, "presetFolder", folder.getFullPathName());
 }
 
 juce::String getDefaultPatchId (const juce::File& settingsFile)
@@ -98,9 +104,7 @@ juce::String getDefaultPatchId (const juce::File& settingsFile)
 
 bool setDefaultPatchId (const juce::String& id, const juce::File& settingsFile)
 {
-    auto settings = loadSettings (settingsFile);
-    settings.getDynamicObject()->setProperty ("defaultPatchId", id);
-    return saveSettings (settingsFile, settings);
+    return storeSetting (settingsFile, "defaultPatchId", id);
 }
 
 const Patch* resolveDefaultPatch (const PresetLibrary& library, const juce::File& settingsFile)
@@ -125,9 +129,7 @@ bool getMixLock (const juce::File& settingsFile)
 
 void setMixLock (bool locked, const juce::File& settingsFile)
 {
-    auto settings = loadSettings (settingsFile);
-    settings.getDynamicObject()->setProperty ("mixLock", locked);
-    saveSettings (settingsFile, settings);
+    storeSetting (settingsFile, "mixLock", locked);
 }
 
 int nearestZoomStep (int percent)
@@ -154,9 +156,7 @@ int getZoomPercent (const juce::File& settingsFile)
 
 void setZoomPercent (int percent, const juce::File& settingsFile)
 {
-    auto settings = loadSettings (settingsFile);
-    settings.getDynamicObject()->setProperty ("zoom", nearestZoomStep (percent));
-    saveSettings (settingsFile, settings);
+    storeSetting (settingsFile, "zoom", nearestZoomStep (percent));
 }
 
 juce::File userPresetDirectory (const juce::File& settingsFile)

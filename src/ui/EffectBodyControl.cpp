@@ -59,3 +59,11 @@ void EffectBodyControl::setAlpha (float alpha)
     slider.setAlpha (alpha);
     value.setAlpha (alpha);
 }
+
+std::function<juce::String (int shape)> shapeButtonTitles (const juce::RangedAudioParameter& shapeParam)
+{
+    return [&shapeParam] (int shape) {
+        return shapeParam.getName (64) + " "
+               + shapeParam.getText (shapeParam.convertTo0to1 (static_cast<float> (shape)), 64);
+    };
+}

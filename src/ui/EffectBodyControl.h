@@ -5,6 +5,7 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <functional>
 #include <memory>
 
 // One control of an effect body: a caption, an MdSlider bound to its
@@ -51,3 +52,7 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE (EffectBodyControl)
 };
+
+// The accessible title of each button of an effect body's shape picker: the
+// shape parameter's name and the text a host shows for that shape.
+std::function<juce::String (int shape)> shapeButtonTitles (const juce::RangedAudioParameter& shapeParam);

@@ -25,10 +25,7 @@ LfoEffectBody::LfoEffectBody (juce::AudioProcessorValueTreeState& state, const C
     // Screen readers name each shape button by the parameter and the text a
     // host shows for that shape.
     if (auto* shapeParam = apvts.getParameter (config.shapeParamId))
-        picker.setButtonTitles ([shapeParam] (int shape) {
-            return shapeParam->getName (64) + " "
-                   + shapeParam->getText (shapeParam->convertTo0to1 (static_cast<float> (shape)), 64);
-        });
+        picker.setButtonTitles (shapeButtonTitles (*shapeParam));
     addAndMakeVisible (picker);
 
     storedShape = static_cast<int> (params.raw (config.shapeParamId));

@@ -37,10 +37,7 @@ PitchBody::PitchBody (juce::AudioProcessorValueTreeState& state)
     // Screen readers name each shape button by the parameter and the text a
     // host shows for that shape.
     if (auto* shapeParam = state.getParameter (id::pitchShape))
-        picker.setButtonTitles ([shapeParam] (int shape) {
-            return shapeParam->getName (64) + " "
-                   + shapeParam->getText (shapeParam->convertTo0to1 (static_cast<float> (shape)), 64);
-        });
+        picker.setButtonTitles (shapeButtonTitles (*shapeParam));
     addAndMakeVisible (picker);
     storedShape = static_cast<int> (params.raw (id::pitchShape));
     syncShapeRow();
