@@ -731,29 +731,21 @@ TEST (HostedVst3Editor, OpensAt460TimesTheHostScaleTimesTheUserZoom)
         int zoom;
         int width;
     };
-    // The plug-in finds its settings under HOME; the real one comes back after.
-    struct HomeRestorer
-    {
-        ~HomeRestorer()
-        {
-            if (saved.has_value())
-                setenv ("HOME", saved->c_str(), 1);
-            else
-                unsetenv ("HOME");
-        }
-        std::optional<std::string> saved =
-            std::getenv ("HOME") != nullptr ? std::optional<std::string> (std::getenv ("HOME")) : std::nullopt;
-    } restoreHome;
+    // The plug-in finds its settings under HOME. HOME is set once, before
+    // any plug-in is loaded: a loaded plug-in has threads of its own that may
+    // read the environment, and changing it under them is not safe. The
+    // process ends after the test (one test per process), so it is not put
+    // back; the folder lives as long as the process.
+    static const juce::TemporaryFile home;
+    const auto settings = home.getFile().getChildFile (".config/TwistDelay/settings.json");
+    ASSERT_TRUE (settings.getParentDirectory().createDirectory().wasOk());
+    setenv ("HOME", home.getFile().getFullPathName().toRawUTF8(), 1);
 
     for (const auto c : { Case { 150, 1035 }, Case { 100, 690 } })
     {
         SCOPED_TRACE (juce::String ("zoom ") + juce::String (c.zoom));
-
-        const juce::TemporaryFile home;
-        const auto settings = home.getFile().getChildFile (".config/TwistDelay/settings.json");
-        ASSERT_TRUE (settings.getParentDirectory().createDirectory().wasOk());
+        // The editor reads the zoom when it opens.
         ASSERT_TRUE (settings.replaceWithText ("{ \"zoom\": " + juce::String (c.zoom) + " }"));
-        setenv ("HOME", home.getFile().getFullPathName().toRawUTF8(), 1);
 
         HostedPlugin plugin (HostedPlugin::Format::VST3, 48000.0, 256);
         ASSERT_NE (plugin.get(), nullptr) << plugin.error;
