@@ -5,7 +5,7 @@
 // the build to run is chosen once at load time. Not in ThreadSanitizer
 // builds: the load-time choice would run before its runtime.
 #if defined(__x86_64__) && defined(__GNUC__) && ! defined(__clang__) && ! defined(__SANITIZE_THREAD__)
-#define TWIST_VECTOR_CLONES __attribute__ ((target_clones ("avx2", "default")))
+#define TWIST_VECTOR_CLONES __attribute__ ((target_clones ("avx512f", "avx2", "default")))
 #else
 #define TWIST_VECTOR_CLONES
 #endif
