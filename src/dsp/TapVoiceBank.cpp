@@ -796,6 +796,29 @@ int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetL
     const int count = completes ? remaining : n;
     const int last = count - 1;
 
+    if (! u.dark && v.gain == v.gainTarget)
+    {
+        // At a steady level: read, blend and add in one pass per channel.
+        if (count > 0 && v.gain <= silent && v.gainTarget <= silent)
+        {
+            v.active = false;
+            v.wearLeft = v.wearRight = 0.0f;
+        }
+        const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
+        const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
+        const auto fl = readPoint (blockStart, leftDelay (v.fadeDelay), ringFrames);
+        const auto fr = readPoint (blockStart, rightDelay (v.fadeDelay, u.offset), ringFrames);
+        const int blended = completes ? last : count;
+        voicekernels::crossfadeAdd (lineLeft.data() + pl.start, weightsOf (pl), lineLeft.data() + fl.start,
+                                    weightsOf (fl), fadePos, blended, v.gain, u.panLeft, wetLeft, count);
+        voicekernels::crossfadeAdd (lineRight.data() + pr.start, weightsOf (pr), lineRight.data() + fr.start,
+                                    weightsOf (fr), fadePos, blended, v.gain, u.panRight, wetRight, count);
+        v.fadeStep += count;
+        if (completes)
+            completeCrossfade (v);
+        return count;
+    }
+
     float* const mainL = scratchLeft.data();
     float* const mainR = scratchRight.data();
     float* const otherL = darkScratch[0].data();

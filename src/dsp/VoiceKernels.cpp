@@ -97,6 +97,30 @@ TWIST_VECTOR_CLONES void addPanned (const float* x, float pan, float* wet, int n
     for (int i = 0; i < n; ++i)
         wet[i] += x[i] * pan;
 }
+TWIST_VECTOR_CLONES void crossfadeAdd (const float* from, const Weights& wFrom, const float* to, const Weights& wTo,
+                                       const float* t, int blended, float g, float pan, float* wet, int n)
+{
+    const float am1 = wFrom.wm1, a0 = wFrom.w0, a1 = wFrom.w1, a2 = wFrom.w2;
+    const float bm1 = wTo.wm1, b0 = wTo.w0, b1 = wTo.w1, b2 = wTo.w2;
+    const int split = blended < n ? blended : n;
+    int i = 0;
+    for (; i < split; ++i)
+    {
+        const float* p = from + i;
+        const float* q = to + i;
+        float a = am1 * p[0] + a0 * p[1] + a1 * p[2] + a2 * p[3];
+        const float b = bm1 * q[0] + b0 * q[1] + b1 * q[2] + b2 * q[3];
+        a += (b - a) * t[i];
+        wet[i] += (a * g) * pan;
+    }
+    for (; i < n; ++i)
+    {
+        const float* q = to + i;
+        const float b = bm1 * q[0] + b0 * q[1] + b1 * q[2] + b2 * q[3];
+        wet[i] += (b * g) * pan;
+    }
+}
+
 TWIST_VECTOR_CLONES void interpolateScaled (const float* src, const Weights& w, float g, float* out, int n)
 {
     const float wm1 = w.wm1, w0 = w.w0, w1 = w.w1, w2 = w.w2;
