@@ -796,23 +796,53 @@ int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetL
     const int count = completes ? remaining : n;
     const int last = count - 1;
 
-    if (! u.dark && v.gain == v.gainTarget)
+    if (! u.dark)
     {
-        // At a steady level: read, blend and add in one pass per channel.
-        if (count > 0 && v.gain <= silent && v.gainTarget <= silent)
-        {
-            v.active = false;
-            v.wearLeft = v.wearRight = 0.0f;
-        }
+        // Read, blend and add in one pass per channel; while the level still
+        // ramps, sample by sample.
         const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
         const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
         const auto fl = readPoint (blockStart, leftDelay (v.fadeDelay), ringFrames);
         const auto fr = readPoint (blockStart, rightDelay (v.fadeDelay, u.offset), ringFrames);
+        const float* const mainL = lineLeft.data() + pl.start;
+        const float* const mainR = lineRight.data() + pr.start;
+        const float* const otherL = lineLeft.data() + fl.start;
+        const float* const otherR = lineRight.data() + fr.start;
+        const auto wMainL = weightsOf (pl), wMainR = weightsOf (pr), wOtherL = weightsOf (fl), wOtherR = weightsOf (fr);
+        // On the completing sample the voice already reads the new delay.
         const int blended = completes ? last : count;
-        voicekernels::crossfadeAdd (lineLeft.data() + pl.start, weightsOf (pl), lineLeft.data() + fl.start,
-                                    weightsOf (fl), fadePos, blended, v.gain, u.panLeft, wetLeft, count);
-        voicekernels::crossfadeAdd (lineRight.data() + pr.start, weightsOf (pr), lineRight.data() + fr.start,
-                                    weightsOf (fr), fadePos, blended, v.gain, u.panRight, wetRight, count);
+
+        int i = 0;
+        for (; i < count && v.gain != v.gainTarget; ++i)
+        {
+            float valueL = wMainL.apply (mainL + i);
+            float valueR = wMainR.apply (mainR + i);
+            const float secondL = wOtherL.apply (otherL + i);
+            const float secondR = wOtherR.apply (otherR + i);
+            if (i < blended)
+            {
+                valueL += (secondL - valueL) * fadePos[i];
+                valueR += (secondR - valueR) * fadePos[i];
+            }
+            else
+            {
+                valueL = secondL;
+                valueR = secondR;
+            }
+            addCrossfadeSample (v, u, valueL, valueR, wetLeft[i], wetRight[i]);
+        }
+        if (i < count)
+        {
+            if (v.gain <= silent && v.gainTarget <= silent)
+            {
+                v.active = false;
+                v.wearLeft = v.wearRight = 0.0f;
+            }
+            voicekernels::crossfadeAdd (mainL + i, wMainL, otherL + i, wOtherL, fadePos + i, blended - i, v.gain,
+                                        u.panLeft, wetLeft + i, count - i);
+            voicekernels::crossfadeAdd (mainR + i, wMainR, otherR + i, wOtherR, fadePos + i, blended - i, v.gain,
+                                        u.panRight, wetRight + i, count - i);
+        }
         v.fadeStep += count;
         if (completes)
             completeCrossfade (v);
@@ -844,27 +874,9 @@ int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetL
         mainR[last] = otherR[last];
     }
 
-    int i = 0;
-    if (u.dark)
-    {
-        for (; i < count; ++i)
-            addCrossfadeSample (v, u, mainL[i], mainR[i], wetLeft[i], wetRight[i]);
-    }
-    else
-    {
-        for (; i < count && v.gain != v.gainTarget; ++i)
-            addCrossfadeSample (v, u, mainL[i], mainR[i], wetLeft[i], wetRight[i]);
-        if (i < count)
-        {
-            if (v.gain <= silent && v.gainTarget <= silent)
-            {
-                v.active = false;
-                v.wearLeft = v.wearRight = 0.0f;
-            }
-            voicekernels::addScaled (mainL + i, v.gain, u.panLeft, wetLeft + i, count - i);
-            voicekernels::addScaled (mainR + i, v.gain, u.panRight, wetRight + i, count - i);
-        }
-    }
+    // Darkened: the wear filter runs sample by sample.
+    for (int i = 0; i < count; ++i)
+        addCrossfadeSample (v, u, mainL[i], mainR[i], wetLeft[i], wetRight[i]);
 
     v.fadeStep += count;
     if (completes)
