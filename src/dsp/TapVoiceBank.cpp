@@ -704,7 +704,9 @@ bool TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
         int from = 0;
         if (v.fading && ! u.jumps && u.waveStill)
             from = renderCrossfade (v, u, wetLeft, wetRight, n);
-        if (from < n)
+        if (from > 0 && from < n && settledAfterCrossfade (v, u))
+            renderSteadyRest (v, u, s, wetLeft, wetRight, n, from);
+        else if (from < n)
             renderMoving (v, t, u, taps, s, wetLeft, wetRight, n, from);
     }
 
@@ -882,6 +884,35 @@ int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetL
     if (completes)
         completeCrossfade (v);
     return count;
+}
+
+bool TapVoiceBank::settledAfterCrossfade (const TapVoice& v, const VoiceSetup& u)
+{
+    return ! v.fading && ! u.jumps && ! u.dark && u.waveStill && v.gain == v.gainTarget
+           && (v.fadeQueued || v.readDelay == v.targetDelay);
+}
+
+void TapVoiceBank::renderSteadyRest (TapVoice& v, const VoiceSetup& u, const RenderSettings& s, float* wetLeft,
+                                     float* wetRight, int n, int from)
+{
+    // renderMoving's steps change nothing here but the sign of a zero: one
+    // step leaves what any number of them would.
+    if (! v.fadeQueued)
+        v.readDelay += (v.targetDelay - v.readDelay) * u.glide;
+    v.waveDiff += (v.waveDiffTarget - v.waveDiff) * static_cast<float> (u.glide);
+    if (stepGain (v, u.ramp))
+    {
+        v.active = false;
+        v.wearLeft = v.wearRight = 0.0f;
+    }
+
+    const double offset = s.pingPong ? 0.0 : static_cast<double> (v.waveDiff * u.offsetScale);
+    const auto pl = readPoint (blockStart + from, leftDelay (v.readDelay), ringFrames);
+    const auto pr = readPoint (blockStart + from, rightDelay (v.readDelay, offset), ringFrames);
+    const voicekernels::SteadyRead left { lineLeft.data() + pl.start, weightsOf (pl), v.gain, u.panLeft };
+    const voicekernels::SteadyRead right { lineRight.data() + pr.start, weightsOf (pr), v.gain, u.panRight };
+    voicekernels::sumSteady (&left, 1, wetLeft + from, n - from);
+    voicekernels::sumSteady (&right, 1, wetRight + from, n - from);
 }
 
 void TapVoiceBank::addCrossfadeSample (TapVoice& v, const VoiceSetup& u, float valueL, float valueR, float& wetL,

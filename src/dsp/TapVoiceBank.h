@@ -173,6 +173,12 @@ private:
                                     float& wetR);
     void renderMoving (TapVoice& v, int index, const VoiceSetup& u, const TapSet& taps, const RenderSettings& s,
                        float* wetLeft, float* wetRight, int n, int from);
+    // The rest of the block, from `from`, of a voice that a finished
+    // crossfade left still at a steady level (see settledAfterCrossfade):
+    // what renderMoving gives it, as one vector loop per channel.
+    void renderSteadyRest (TapVoice& v, const VoiceSetup& u, const RenderSettings& s, float* wetLeft, float* wetRight,
+                           int n, int from);
+    static bool settledAfterCrossfade (const TapVoice& v, const VoiceSetup& u);
 
     double sampleRate = 44100.0;
     int frames = 0;     // frames of history a tap may reach: 15 s plus one
