@@ -691,11 +691,7 @@ bool TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
 
         if (u.steady)
         {
-            float* const tl = scratchLeft.data();
-            float* const tr = scratchRight.data();
-            interpolateSteady (v, u, tl, tr, n);
-            voicekernels::addPanned (tl, u.panLeft, wetLeft, n);
-            voicekernels::addPanned (tr, u.panRight, wetRight, n);
+            addSteady (v, u, u.offset, wetLeft, wetRight, n, 0);
             if (! v.active)
                 v.wearLeft = v.wearRight = 0.0f;
             continue;
@@ -907,12 +903,34 @@ void TapVoiceBank::renderSteadyRest (TapVoice& v, const VoiceSetup& u, const Ren
     }
 
     const double offset = s.pingPong ? 0.0 : static_cast<double> (v.waveDiff * u.offsetScale);
+    addSteady (v, u, offset, wetLeft, wetRight, n, from);
+}
+
+void TapVoiceBank::addSteady (TapVoice& v, const VoiceSetup& u, double offset, float* wetLeft, float* wetRight, int n,
+                              int from)
+{
     const auto pl = readPoint (blockStart + from, leftDelay (v.readDelay), ringFrames);
     const auto pr = readPoint (blockStart + from, rightDelay (v.readDelay, offset), ringFrames);
-    const voicekernels::SteadyRead left { lineLeft.data() + pl.start, weightsOf (pl), v.gain, u.panLeft };
-    const voicekernels::SteadyRead right { lineRight.data() + pr.start, weightsOf (pr), v.gain, u.panRight };
-    voicekernels::sumSteady (&left, 1, wetLeft + from, n - from);
-    voicekernels::sumSteady (&right, 1, wetRight + from, n - from);
+    voicekernels::SteadyRead left { lineLeft.data() + pl.start, weightsOf (pl), v.gain, u.panLeft };
+    voicekernels::SteadyRead right { lineRight.data() + pr.start, weightsOf (pr), v.gain, u.panRight };
+
+    int i = from;
+    for (; i < n && v.gain != v.gainTarget; ++i)
+    {
+        if (stepGain (v, u.ramp))
+            v.active = false;
+        wetLeft[i] += (left.weights.apply (left.src + (i - from)) * v.gain) * u.panLeft;
+        wetRight[i] += (right.weights.apply (right.src + (i - from)) * v.gain) * u.panRight;
+    }
+    if (i == n)
+        return;
+    if (v.gain <= silent && v.gainTarget <= silent)
+        v.active = false;
+    left.src += i - from;
+    right.src += i - from;
+    left.gain = right.gain = v.gain;
+    voicekernels::sumSteady (&left, 1, wetLeft + i, n - i);
+    voicekernels::sumSteady (&right, 1, wetRight + i, n - i);
 }
 
 void TapVoiceBank::addCrossfadeSample (TapVoice& v, const VoiceSetup& u, float valueL, float valueR, float& wetL,

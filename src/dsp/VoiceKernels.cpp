@@ -86,17 +86,6 @@ TWIST_VECTOR_CLONES void scale (float* x, float g, int n)
         x[i] *= g;
 }
 
-TWIST_VECTOR_CLONES void addScaled (const float* x, float g, float pan, float* wet, int n)
-{
-    for (int i = 0; i < n; ++i)
-        wet[i] += (x[i] * g) * pan;
-}
-
-TWIST_VECTOR_CLONES void addPanned (const float* x, float pan, float* wet, int n)
-{
-    for (int i = 0; i < n; ++i)
-        wet[i] += x[i] * pan;
-}
 TWIST_VECTOR_CLONES void crossfadeAdd (const float* from, const Weights& wFrom, const float* to, const Weights& wTo,
                                        const float* t, int blended, float g, float pan, float* wet, int n)
 {
