@@ -149,8 +149,7 @@ void TapVoiceBank::prepare (double newSampleRate, int maxBlockSize)
     scratchRight.assign (static_cast<std::size_t> (maxBlock), 0.0f);
     for (auto& b : darkScratch)
         b.assign (static_cast<std::size_t> (maxBlock), 0.0f);
-    // A spare lane of the darkening reads four frames past each sample.
-    silence.assign (static_cast<std::size_t> (maxBlock) + 4, 0.0f);
+    silence.assign (static_cast<std::size_t> (maxBlock), 0.0f);
     glideScratch.assign (static_cast<std::size_t> (2 * voicekernels::glideLanes * maxBlock), 0.0f);
     reset();
 }
@@ -511,21 +510,6 @@ int TapVoiceBank::applyGain (TapVoice& v, const VoiceSetup& u, float* tl, float*
     return quietFrom;
 }
 
-void TapVoiceBank::materialiseDarkReads (int n)
-{
-    for (int j = 0; j < darkGroupSize; ++j)
-    {
-        auto& g = darkGroup[j];
-        if (! g.reads)
-            continue;
-        voicekernels::interpolateScaled (g.readLeft.src, g.readLeft.weights, g.readLeft.gain,
-                                         darkScratch[static_cast<std::size_t> (j)].data(), n);
-        voicekernels::interpolateScaled (g.readRight.src, g.readRight.weights, g.readRight.gain,
-                                         darkScratch[static_cast<std::size_t> (maxDarkGroup + j)].data(), n);
-        g.reads = false;
-    }
-}
-
 void TapVoiceBank::flushDarkGroup (float* wetLeft, float* wetRight, int n)
 {
     // The one-pole darkening filters of up to eight voices run side by side,
@@ -539,7 +523,6 @@ void TapVoiceBank::flushDarkGroup (float* wetLeft, float* wetRight, int n)
     const float* tl[maxDarkGroup];
     const float* tr[maxDarkGroup];
     bool anyQuiet = false;
-    bool allRead = true;
     for (int j = 0; j < k; ++j)
     {
         const auto& g = darkGroup[j];
@@ -551,36 +534,10 @@ void TapVoiceBank::flushDarkGroup (float* wetLeft, float* wetRight, int n)
         tl[j] = darkScratch[static_cast<std::size_t> (j)].data();
         tr[j] = darkScratch[static_cast<std::size_t> (maxDarkGroup + j)].data();
         anyQuiet = anyQuiet || g.quietFrom < n;
-        allRead = allRead && g.reads;
     }
 
-    if (allRead)
+    if (! anyQuiet && vectorDarkening)
     {
-        // Every voice is read in the loop that filters it. Spare lanes read
-        // zeros at no level.
-        voicekernels::Weights wl[maxDarkGroup], wr[maxDarkGroup];
-        float gl[maxDarkGroup], gr[maxDarkGroup];
-        for (int j = 0; j < maxDarkGroup; ++j)
-        {
-            if (j < k)
-            {
-                const auto& g = darkGroup[j];
-                tl[j] = g.readLeft.src;
-                tr[j] = g.readRight.src;
-                wl[j] = g.readLeft.weights;
-                wr[j] = g.readRight.weights;
-                gl[j] = g.readLeft.gain;
-                gr[j] = g.readRight.gain;
-                continue;
-            }
-            yl[j] = yr[j] = a[j] = pl[j] = pr[j] = gl[j] = gr[j] = 0.0f;
-            tl[j] = tr[j] = silence.data();
-        }
-        voicekernels::darkenEight ({ tl, yl, pl, wetLeft, wl, gl }, { tr, yr, pr, wetRight, wr, gr }, a, n);
-    }
-    else if (! anyQuiet && vectorDarkening)
-    {
-        materialiseDarkReads (n);
         // A group short of eight fills its spare lanes with silent voices:
         // no input, no pan, so they add exact zeros after the real ones.
         for (int j = k; j < maxDarkGroup; ++j)
@@ -592,7 +549,6 @@ void TapVoiceBank::flushDarkGroup (float* wetLeft, float* wetRight, int n)
     }
     else
     {
-        materialiseDarkReads (n);
         for (int i = 0; i < n; ++i)
         {
             float sumL = wetLeft[i];
@@ -694,20 +650,8 @@ bool TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
             g.coeff = u.wearCoeff;
             g.panLeft = u.panLeft;
             g.panRight = u.panRight;
-            g.reads = vectorDarkening && v.gain == v.gainTarget && v.gain > silent;
-            if (g.reads)
-            {
-                const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
-                const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
-                g.readLeft = { lineLeft.data() + pl.start, weightsOf (pl), v.gain, u.panLeft };
-                g.readRight = { lineRight.data() + pr.start, weightsOf (pr), v.gain, u.panRight };
-                g.quietFrom = n;
-            }
-            else
-            {
-                g.quietFrom = interpolateSteady (v, u, darkScratch[static_cast<std::size_t> (j)].data(),
-                                                 darkScratch[static_cast<std::size_t> (maxDarkGroup + j)].data(), n);
-            }
+            g.quietFrom = interpolateSteady (v, u, darkScratch[static_cast<std::size_t> (j)].data(),
+                                             darkScratch[static_cast<std::size_t> (maxDarkGroup + j)].data(), n);
             if (++darkGroupSize == maxDarkGroup)
                 flushDarkGroup (wetLeft, wetRight, n);
             continue;

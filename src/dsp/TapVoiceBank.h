@@ -120,10 +120,6 @@ private:
         float coeff = 0.0f;
         float panLeft = 1.0f, panRight = 1.0f;
         int quietFrom = 0;
-        // A voice at a steady level is read where it is filtered: its frames
-        // and weights. Otherwise its input waits in its scratch buffers.
-        bool reads = false;
-        voicekernels::SteadyRead readLeft, readRight;
     };
     static constexpr int maxDarkGroup = voicekernels::darkLanes;
 
@@ -169,9 +165,6 @@ private:
     // the first sample from which the voice is silent (n when it never is).
     int applyGain (TapVoice& v, const VoiceSetup& u, float* tl, float* tr, int n);
     void flushDarkGroup (float* wetLeft, float* wetRight, int n);
-    // Reads the dark group's steady voices into their scratch buffers, for
-    // the loops that take their inputs from there.
-    void materialiseDarkReads (int n);
     // A running crossfade between two still delays, up to the sample where it
     // completes; returns the number of samples done.
     int renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetLeft, float* wetRight, int n);

@@ -151,30 +151,14 @@ __attribute__ ((target ("avx2"))) inline void transpose8 (__m256 (&r)[8])
     r[7] = _mm256_permute2f128_ps (u3, u7, 0x31);
 }
 
-// Eight samples of voice j's input from its frames, as interpolateScaled
-// computes them.
-__attribute__ ((target ("avx2"))) inline __m256 readEight (const DarkChannel& c, int j, int i)
-{
-    const float* q = c.x[j] + i;
-    const Weights& w = c.weights[j];
-    __m256 v = _mm256_add_ps (_mm256_mul_ps (_mm256_set1_ps (w.wm1), _mm256_loadu_ps (q)),
-                              _mm256_mul_ps (_mm256_set1_ps (w.w0), _mm256_loadu_ps (q + 1)));
-    v = _mm256_add_ps (v, _mm256_mul_ps (_mm256_set1_ps (w.w1), _mm256_loadu_ps (q + 2)));
-    v = _mm256_add_ps (v, _mm256_mul_ps (_mm256_set1_ps (w.w2), _mm256_loadu_ps (q + 3)));
-    return _mm256_mul_ps (v, _mm256_set1_ps (c.gains[j]));
-}
-
 // Eight samples of eight voices of one channel, turned so that each vector
 // holds one sample of every voice; filtered; turned back; summed in order.
-// With Reads the inputs are read from the voices' frames on the way, which
-// fills the time the filters' recursion leaves free.
-template <bool Reads>
-__attribute__ ((target ("avx2"))) inline void darkenChunk (const DarkChannel& c, int i, __m256& state, __m256 coeff,
-                                                           __m256 gains)
+__attribute__ ((target ("avx2"))) inline void darkenChunk (const float* const* x, int i, __m256& state, __m256 coeff,
+                                                           __m256 gains, float* wet)
 {
     __m256 r[darkLanes];
     for (int j = 0; j < darkLanes; ++j)
-        r[j] = Reads ? readEight (c, j, i) : _mm256_loadu_ps (c.x[j] + i);
+        r[j] = _mm256_loadu_ps (x[j] + i);
     transpose8 (r);
     for (auto& sample : r)
     {
@@ -182,28 +166,26 @@ __attribute__ ((target ("avx2"))) inline void darkenChunk (const DarkChannel& c,
         sample = _mm256_mul_ps (state, gains);
     }
     transpose8 (r);
-    __m256 sum = _mm256_loadu_ps (c.wet + i);
+    __m256 sum = _mm256_loadu_ps (wet + i);
     for (const auto& voice : r)
         sum = _mm256_add_ps (sum, voice);
-    _mm256_storeu_ps (c.wet + i, sum);
+    _mm256_storeu_ps (wet + i, sum);
 }
 
-void darkenTail (const DarkChannel& c, const float* a, int from, int n)
+void darkenTail (const float* const* x, float* y, const float* a, const float* pan, float* wet, int from, int n)
 {
     for (int i = from; i < n; ++i)
     {
-        float sum = c.wet[i];
+        float sum = wet[i];
         for (std::size_t j = 0; j < static_cast<std::size_t> (darkLanes); ++j)
         {
-            const float x = c.weights != nullptr ? c.weights[j].apply (c.x[j] + i) * c.gains[j] : c.x[j][i];
-            c.y[j] += (x - c.y[j]) * a[j];
-            sum += c.y[j] * c.pan[j];
+            y[j] += (x[j][i] - y[j]) * a[j];
+            sum += y[j] * pan[j];
         }
-        c.wet[i] = sum;
+        wet[i] = sum;
     }
 }
 
-template <bool Reads>
 __attribute__ ((target ("avx2"))) void darkenEightAvx2 (const DarkChannel& left, const DarkChannel& right,
                                                         const float* a, int n)
 {
@@ -217,13 +199,13 @@ __attribute__ ((target ("avx2"))) void darkenEightAvx2 (const DarkChannel& left,
     int i = 0;
     for (; i + darkLanes <= n; i += darkLanes)
     {
-        darkenChunk<Reads> (left, i, stateL, coeff, panL);
-        darkenChunk<Reads> (right, i, stateR, coeff, panR);
+        darkenChunk (left.x, i, stateL, coeff, panL, left.wet);
+        darkenChunk (right.x, i, stateR, coeff, panR, right.wet);
     }
     _mm256_storeu_ps (left.y, stateL);
     _mm256_storeu_ps (right.y, stateR);
-    darkenTail (left, a, i, n);
-    darkenTail (right, a, i, n);
+    darkenTail (left.x, left.y, a, left.pan, left.wet, i, n);
+    darkenTail (right.x, right.y, a, right.pan, right.wet, i, n);
 }
 
 // Where a read of `delay` samples behind position x starts and its
@@ -530,10 +512,7 @@ bool hasLaneKernels()
 void darkenEight (const DarkChannel& left, const DarkChannel& right, const float* a, int n)
 {
 #if TWIST_HAS_AVX2_KERNELS
-    if (left.weights != nullptr)
-        darkenEightAvx2<true> (left, right, a, n);
-    else
-        darkenEightAvx2<false> (left, right, a, n);
+    darkenEightAvx2 (left, right, a, n);
 #else
     (void) left, (void) right, (void) a, (void) n;
 #endif

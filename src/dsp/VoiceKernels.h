@@ -63,17 +63,13 @@ void crossfadeAdd (const float* from, const Weights& wFrom, const float* to, con
 void interpolateScaled (const float* src, const Weights& w, float g, float* out, int n);
 
 // One channel of eight darkened voices: their inputs, filter states and pans,
-// and the sum they add to. With `weights` set, x[j] holds the frames voice j
-// reads instead: its input i is weights[j].apply (x[j] + i) * gains[j], as
-// interpolateScaled gives it.
+// and the sum they add to.
 struct DarkChannel
 {
     const float* const* x;
     float* y;
     const float* pan;
     float* wet;
-    const Weights* weights = nullptr;
-    const float* gains = nullptr;
 };
 
 // Eight darkened voices side by side, one vector lane each: for every sample
