@@ -95,6 +95,32 @@ void pump (int ms)
     juce::MessageManager::getInstance()->runDispatchLoopUntil (ms);
 }
 
+// JUCE's host-side window for a VST3 editor answers a configure event of the
+// plug-in's window with a message that refers to the host window itself; one
+// still queued when that window goes runs on freed memory (a crash seen after
+// the editor resized, on a loaded machine). So an editor that may have
+// resized is closed only once its bounds have held still for 200 ms and every
+// message queued until then has run.
+void closeOnceSettled (std::unique_ptr<juce::AudioProcessorEditor>& editor)
+{
+    if (editor != nullptr)
+    {
+        auto last = editor->getScreenBounds();
+        for (int held = 0, i = 0; held < 10 && i < 250; ++i)
+        {
+            pump (20);
+            const auto now = editor->getScreenBounds();
+            held = now == last ? held + 1 : 0;
+            last = now;
+        }
+        const auto ran = std::make_shared<std::atomic<bool>> (false);
+        juce::MessageManager::callAsync ([ran] { ran->store (true); });
+        for (int i = 0; i < 500 && ! ran->load(); ++i)
+            pump (10);
+    }
+    editor.reset();
+}
+
 // Counts the change gestures a host sees on one parameter.
 struct GestureCounter : public juce::AudioProcessorListener
 {
@@ -240,7 +266,7 @@ TEST_P (HostedEditor, OpensOnTheDesktopAndClosesCleanlyAgainAndAgainWhileAudioRu
 
         // Closed as a host closes it: the editor goes while its window is still
         // up, so the plug-in's view is detached before the window is destroyed.
-        editor.reset();
+        closeOnceSettled (editor);
         pump (50);
         EXPECT_EQ (plugin->getActiveEditor(), nullptr);
     }
@@ -358,7 +384,7 @@ TEST_P (HostedEditor, SitsOpenOnASyncedPatchWithoutReportingAnyParameterChange)
     EXPECT_TRUE (heard.contains ("In/Out 4x")) << heard.joinIntoString (", ").toStdString();
     EXPECT_TRUE (heard.contains ("End")) << heard.joinIntoString (", ").toStdString();
 
-    editor.reset();
+    closeOnceSettled (editor);
     pump (50);
     audio.stop();
     plugin->releaseResources();
@@ -477,7 +503,7 @@ TEST_P (HostedEditor, DrawsTheMainRowTheFilterRangeAndTheMeteredFaderAndADragOnT
     EXPECT_TRUE (savePng (shot, format.toLowerCase() + "-editor-after-fader-drag.png"));
     EXPECT_NEAR (whiteRunCentre (shot, 428, 73, 174), 73.0f + 87.0f, 1.5f) << "the thumb follows";
 
-    editor.reset();
+    closeOnceSettled (editor);
     pump (50);
     audio.stop();
     plugin->removeListener (&gestures);
@@ -692,7 +718,7 @@ TEST_P (HostedEditor, ShowsTheSectionsInTheirColumnAndEveryClickOnOneResizesTheH
     }
 
     // A new editor opens the sections as they were left.
-    editor.reset();
+    closeOnceSettled (editor);
     pump (100);
     openEditor();
     ASSERT_FALSE (HasFatalFailure());
@@ -706,7 +732,7 @@ TEST_P (HostedEditor, ShowsTheSectionsInTheirColumnAndEveryClickOnOneResizesTheH
     }
 
     screen.moveTo ({ 0, 1000 });
-    editor.reset();
+    closeOnceSettled (editor);
     pump (50);
     audio.stop();
     EXPECT_TRUE (audio.allFinite());
@@ -769,7 +795,7 @@ TEST (HostedVst3Editor, OpensAt460TimesTheHostScaleTimesTheUserZoom)
         EXPECT_LE (editor->getHeight(), display->userArea.getHeight());
         EXPECT_LE (editor->getHeight(), static_cast<int> (std::ceil (788.0 * 1.5 * c.zoom / 100.0)));
 
-        editor.reset();
+        closeOnceSettled (editor);
         pump (50);
     }
 }
