@@ -410,7 +410,10 @@ TEST_P (HostedEditor, DrawsTheMainRowTheFilterRangeAndTheMeteredFaderAndADragOnT
     AudioThread audio (*plugin.get(), block);
 
     // Each format's window in its own corner of the screen, away from the
-    // windows other test programs open at the top left.
+    // windows other test programs open at the top left. The windows are 788
+    // pixels tall, so the two would still overlap: the screen is ours from
+    // before the window opens until it has closed.
+    PointerLock lock;
     const juce::Point<int> origin (780, GetParam().format == HostedPlugin::Format::VST3 ? 40 : 560);
     std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
     ASSERT_NE (editor, nullptr);
@@ -427,7 +430,6 @@ TEST_P (HostedEditor, DrawsTheMainRowTheFilterRangeAndTheMeteredFaderAndADragOnT
     // comes). The plug-in paints in its own time: the screen is read until
     // the filter's pass band (row 309) shows, for at most five seconds, and
     // a little longer so that the meter has taken the running audio.
-    PointerLock lock;
     screen.moveTo (origin + juce::Point<int> (440, 385));
     const auto band = Col::b2.overlaidWith (Col::co_br.withAlpha (0.75f));
     const juce::Rectangle<int> window (origin.x, origin.y, 460, 392);
@@ -764,6 +766,9 @@ TEST (HostedVst3Editor, OpensAt460TimesTheHostScaleTimesTheUserZoom)
     // back; the folder lives as long as the process.
     static const juce::TemporaryFile home;
     const auto settings = home.getFile().getChildFile (".config/TwistDelay/settings.json");
+    // Its windows cover most of the screen: the tests that read the screen
+    // wait for it.
+    PointerLock lock;
     ASSERT_TRUE (settings.getParentDirectory().createDirectory().wasOk());
     setenv ("HOME", home.getFile().getFullPathName().toRawUTF8(), 1);
 
