@@ -66,6 +66,28 @@ private:
     bool isReversed() const;
     void setG (float value);
 
+    // What a frame draws besides the dots and the singularity: when none of
+    // it changes between two ticks, only the band the dots and the
+    // singularity move in needs painting again.
+    struct StillPart
+    {
+        float g = 0.0f;
+        bool reversed = false;
+        int width = 0;
+        int height = 0;
+        bool decorated = false; // the hover's bokeh or flare is drawn
+
+        bool operator== (const StillPart& o) const noexcept
+        {
+            return g == o.g && reversed == o.reversed && width == o.width && height == o.height
+                   && decorated == o.decorated;
+        }
+    };
+    StillPart stillPart() const;
+    // The rows the dots and the singularity can reach while g >= 0 and
+    // nothing else moves: the dots run along one line there.
+    juce::Rectangle<int> dotBand() const;
+
     void drawBokeh (juce::Graphics&, float twist, float focusX, float focusY) const;
     void drawFlare (juce::Graphics&, float focusX, float focusY, float intensity, double timeSeconds) const;
 
@@ -73,6 +95,11 @@ private:
     bool hovered = false;
     float hoverAmount = 0.0f;
     float energy = 0.0f;
+
+    // The still part the last paint drew with; a band-only repaint is
+    // allowed only while it is unchanged.
+    StillPart lastPainted;
+    bool paintedOnce = false;
 
     juce::Image background;
     float cachedG = 1.0e9f;
