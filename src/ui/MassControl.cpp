@@ -181,14 +181,18 @@ void MassControl::timerCallback()
     accumTick();
     hoverAmount += ((hovered ? 1.0f : 0.0f) - hoverAmount) * 0.15f;
 
+    repaint (areaToRepaint());
+}
+
+juce::Rectangle<int> MassControl::areaToRepaint() const
+{
     // The grid, the captions and the frame change only with g, rev, the size
     // or the hover's glow: while they stay as last painted and g >= 0, only
-    // the dots' band is painted again (a fifth of the area).
+    // the dots' band is painted again (about a third of the area).
     const auto still = stillPart();
     if (paintedOnce && still == lastPainted && still.g >= 0.0f && ! still.decorated)
-        repaint (dotBand());
-    else
-        repaint();
+        return dotBand();
+    return getLocalBounds();
 }
 
 MassControl::StillPart MassControl::stillPart() const

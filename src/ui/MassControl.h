@@ -42,6 +42,11 @@ public:
     float getEnergy() const noexcept { return energy; }
     float getHoverAmount() const noexcept { return hoverAmount; }
 
+    // What the next animation tick repaints: only the band the dots and the
+    // singularity move in while nothing else changed since the last paint and
+    // g >= 0, else the whole control.
+    juce::Rectangle<int> areaToRepaint() const;
+
     // Rebuilds the cached grid picture when g, size or scale changed.
     void ensureBackground (float scale);
     const juce::Image& getBackground() const noexcept { return background; }
