@@ -223,12 +223,7 @@ bool DelayEngine::runEchoFilters (bool wetSilent, int n) noexcept
         return i == 0;
     }
 
-    // Both channels in one loop, so the two filter recursions overlap.
-    for (std::size_t k = 0; k < static_cast<std::size_t> (n); ++k)
-    {
-        wetLeft[k] = echoFilterLeft.process (wetLeft[k]);
-        wetRight[k] = echoFilterRight.process (wetRight[k]);
-    }
+    Filter::processPair (echoFilterLeft, echoFilterRight, wetLeft.data(), wetRight.data(), n);
     return false;
 }
 

@@ -30,4 +30,8 @@ struct Filter
 
     // n samples in place.
     void process (float* samples, int n) noexcept;
+
+    // n samples of two channels in place, each through its own filter, in
+    // one loop so that the two recursions overlap.
+    static void processPair (Filter& left, Filter& right, float* leftSamples, float* rightSamples, int n) noexcept;
 };

@@ -691,11 +691,7 @@ bool TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
 
         if (u.steady)
         {
-            float* const tl = scratchLeft.data();
-            float* const tr = scratchRight.data();
-            interpolateSteady (v, u, tl, tr, n);
-            voicekernels::addPanned (tl, u.panLeft, wetLeft, n);
-            voicekernels::addPanned (tr, u.panRight, wetRight, n);
+            addSteady (v, u, u.offset, wetLeft, wetRight, n, 0);
             if (! v.active)
                 v.wearLeft = v.wearRight = 0.0f;
             continue;
@@ -704,7 +700,9 @@ bool TapVoiceBank::render (const TapSet& taps, const RenderSettings& s, float* w
         int from = 0;
         if (v.fading && ! u.jumps && u.waveStill)
             from = renderCrossfade (v, u, wetLeft, wetRight, n);
-        if (from < n)
+        if (from > 0 && from < n && settledAfterCrossfade (v, u))
+            renderSteadyRest (v, u, s, wetLeft, wetRight, n, from);
+        else if (from < n)
             renderMoving (v, t, u, taps, s, wetLeft, wetRight, n, from);
     }
 
@@ -796,6 +794,59 @@ int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetL
     const int count = completes ? remaining : n;
     const int last = count - 1;
 
+    if (! u.dark)
+    {
+        // Read, blend and add in one pass per channel; while the level still
+        // ramps, sample by sample.
+        const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
+        const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
+        const auto fl = readPoint (blockStart, leftDelay (v.fadeDelay), ringFrames);
+        const auto fr = readPoint (blockStart, rightDelay (v.fadeDelay, u.offset), ringFrames);
+        const float* const mainL = lineLeft.data() + pl.start;
+        const float* const mainR = lineRight.data() + pr.start;
+        const float* const otherL = lineLeft.data() + fl.start;
+        const float* const otherR = lineRight.data() + fr.start;
+        const auto wMainL = weightsOf (pl), wMainR = weightsOf (pr), wOtherL = weightsOf (fl), wOtherR = weightsOf (fr);
+        // On the completing sample the voice already reads the new delay.
+        const int blended = completes ? last : count;
+
+        int i = 0;
+        for (; i < count && v.gain != v.gainTarget; ++i)
+        {
+            float valueL = wMainL.apply (mainL + i);
+            float valueR = wMainR.apply (mainR + i);
+            const float secondL = wOtherL.apply (otherL + i);
+            const float secondR = wOtherR.apply (otherR + i);
+            if (i < blended)
+            {
+                valueL += (secondL - valueL) * fadePos[i];
+                valueR += (secondR - valueR) * fadePos[i];
+            }
+            else
+            {
+                valueL = secondL;
+                valueR = secondR;
+            }
+            addCrossfadeSample (v, u, valueL, valueR, wetLeft[i], wetRight[i]);
+        }
+        if (i < count)
+        {
+            if (v.gain <= silent && v.gainTarget <= silent)
+            {
+                v.active = false;
+                v.wearLeft = v.wearRight = 0.0f;
+            }
+            voicekernels::crossfadeAdd (mainL + i, wMainL, otherL + i, wOtherL, fadePos + i, blended - i, v.gain,
+                                        u.panLeft, wetLeft + i, count - i);
+            voicekernels::crossfadeAdd (mainR + i, wMainR, otherR + i, wOtherR, fadePos + i, blended - i, v.gain,
+                                        u.panRight, wetRight + i, count - i);
+        }
+        v.fadeStep += count;
+        if (completes)
+            completeCrossfade (v);
+        return count;
+    }
+
     float* const mainL = scratchLeft.data();
     float* const mainR = scratchRight.data();
     float* const otherL = darkScratch[0].data();
@@ -821,32 +872,65 @@ int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetL
         mainR[last] = otherR[last];
     }
 
-    int i = 0;
-    if (u.dark)
-    {
-        for (; i < count; ++i)
-            addCrossfadeSample (v, u, mainL[i], mainR[i], wetLeft[i], wetRight[i]);
-    }
-    else
-    {
-        for (; i < count && v.gain != v.gainTarget; ++i)
-            addCrossfadeSample (v, u, mainL[i], mainR[i], wetLeft[i], wetRight[i]);
-        if (i < count)
-        {
-            if (v.gain <= silent && v.gainTarget <= silent)
-            {
-                v.active = false;
-                v.wearLeft = v.wearRight = 0.0f;
-            }
-            voicekernels::addScaled (mainL + i, v.gain, u.panLeft, wetLeft + i, count - i);
-            voicekernels::addScaled (mainR + i, v.gain, u.panRight, wetRight + i, count - i);
-        }
-    }
+    // Darkened: the wear filter runs sample by sample.
+    for (int i = 0; i < count; ++i)
+        addCrossfadeSample (v, u, mainL[i], mainR[i], wetLeft[i], wetRight[i]);
 
     v.fadeStep += count;
     if (completes)
         completeCrossfade (v);
     return count;
+}
+
+bool TapVoiceBank::settledAfterCrossfade (const TapVoice& v, const VoiceSetup& u)
+{
+    return ! v.fading && ! u.jumps && ! u.dark && u.waveStill && v.gain == v.gainTarget
+           && (v.fadeQueued || v.readDelay == v.targetDelay);
+}
+
+void TapVoiceBank::renderSteadyRest (TapVoice& v, const VoiceSetup& u, const RenderSettings& s, float* wetLeft,
+                                     float* wetRight, int n, int from)
+{
+    // renderMoving's steps change nothing here but the sign of a zero: one
+    // step leaves what any number of them would.
+    if (! v.fadeQueued)
+        v.readDelay += (v.targetDelay - v.readDelay) * u.glide;
+    v.waveDiff += (v.waveDiffTarget - v.waveDiff) * static_cast<float> (u.glide);
+    if (stepGain (v, u.ramp))
+    {
+        v.active = false;
+        v.wearLeft = v.wearRight = 0.0f;
+    }
+
+    const double offset = s.pingPong ? 0.0 : static_cast<double> (v.waveDiff * u.offsetScale);
+    addSteady (v, u, offset, wetLeft, wetRight, n, from);
+}
+
+void TapVoiceBank::addSteady (TapVoice& v, const VoiceSetup& u, double offset, float* wetLeft, float* wetRight, int n,
+                              int from)
+{
+    const auto pl = readPoint (blockStart + from, leftDelay (v.readDelay), ringFrames);
+    const auto pr = readPoint (blockStart + from, rightDelay (v.readDelay, offset), ringFrames);
+    voicekernels::SteadyRead left { lineLeft.data() + pl.start, weightsOf (pl), v.gain, u.panLeft };
+    voicekernels::SteadyRead right { lineRight.data() + pr.start, weightsOf (pr), v.gain, u.panRight };
+
+    int i = from;
+    for (; i < n && v.gain != v.gainTarget; ++i)
+    {
+        if (stepGain (v, u.ramp))
+            v.active = false;
+        wetLeft[i] += (left.weights.apply (left.src + (i - from)) * v.gain) * u.panLeft;
+        wetRight[i] += (right.weights.apply (right.src + (i - from)) * v.gain) * u.panRight;
+    }
+    if (i == n)
+        return;
+    if (v.gain <= silent && v.gainTarget <= silent)
+        v.active = false;
+    left.src += i - from;
+    right.src += i - from;
+    left.gain = right.gain = v.gain;
+    voicekernels::sumSteady (&left, 1, wetLeft + i, n - i);
+    voicekernels::sumSteady (&right, 1, wetRight + i, n - i);
 }
 
 void TapVoiceBank::addCrossfadeSample (TapVoice& v, const VoiceSetup& u, float valueL, float valueR, float& wetL,

@@ -173,6 +173,17 @@ private:
                                     float& wetR);
     void renderMoving (TapVoice& v, int index, const VoiceSetup& u, const TapSet& taps, const RenderSettings& s,
                        float* wetLeft, float* wetRight, int n, int from);
+    // The rest of the block, from `from`, of a voice that a finished
+    // crossfade left still at a steady level (see settledAfterCrossfade):
+    // what renderMoving gives it, as one vector loop per channel.
+    void renderSteadyRest (TapVoice& v, const VoiceSetup& u, const RenderSettings& s, float* wetLeft, float* wetRight,
+                           int n, int from);
+    // Samples from..n of a still voice that is not darkened, read with the
+    // right channel `offset` samples further back: sample by sample while its
+    // level ramps, then one vector loop per channel. A voice whose level
+    // reaches silence stops being active (its reads are still added).
+    void addSteady (TapVoice& v, const VoiceSetup& u, double offset, float* wetLeft, float* wetRight, int n, int from);
+    static bool settledAfterCrossfade (const TapVoice& v, const VoiceSetup& u);
 
     double sampleRate = 44100.0;
     int frames = 0;     // frames of history a tap may reach: 15 s plus one

@@ -86,17 +86,30 @@ TWIST_VECTOR_CLONES void scale (float* x, float g, int n)
         x[i] *= g;
 }
 
-TWIST_VECTOR_CLONES void addScaled (const float* x, float g, float pan, float* wet, int n)
+TWIST_VECTOR_CLONES void crossfadeAdd (const float* from, const Weights& wFrom, const float* to, const Weights& wTo,
+                                       const float* t, int blended, float g, float pan, float* wet, int n)
 {
-    for (int i = 0; i < n; ++i)
-        wet[i] += (x[i] * g) * pan;
+    const float am1 = wFrom.wm1, a0 = wFrom.w0, a1 = wFrom.w1, a2 = wFrom.w2;
+    const float bm1 = wTo.wm1, b0 = wTo.w0, b1 = wTo.w1, b2 = wTo.w2;
+    const int split = blended < n ? blended : n;
+    int i = 0;
+    for (; i < split; ++i)
+    {
+        const float* p = from + i;
+        const float* q = to + i;
+        float a = am1 * p[0] + a0 * p[1] + a1 * p[2] + a2 * p[3];
+        const float b = bm1 * q[0] + b0 * q[1] + b1 * q[2] + b2 * q[3];
+        a += (b - a) * t[i];
+        wet[i] += (a * g) * pan;
+    }
+    for (; i < n; ++i)
+    {
+        const float* q = to + i;
+        const float b = bm1 * q[0] + b0 * q[1] + b1 * q[2] + b2 * q[3];
+        wet[i] += (b * g) * pan;
+    }
 }
 
-TWIST_VECTOR_CLONES void addPanned (const float* x, float pan, float* wet, int n)
-{
-    for (int i = 0; i < n; ++i)
-        wet[i] += x[i] * pan;
-}
 TWIST_VECTOR_CLONES void interpolateScaled (const float* src, const Weights& w, float g, float* out, int n)
 {
     const float wm1 = w.wm1, w0 = w.w0, w1 = w.w1, w2 = w.w2;
@@ -210,11 +223,15 @@ struct ReadQuad
     __m128 near;
 };
 
+// Without MayBeNear the caller knows every delay is at least one sample.
+template <bool MayBeNear>
 __attribute__ ((target ("avx2"))) inline ReadQuad readQuad (__m256d delay, __m128i xMinusOne, __m128i ring)
 {
     const __m256d back = _mm256_round_pd (delay, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
     __m128i start = _mm_sub_epi32 (xMinusOne, _mm256_cvttpd_epi32 (back));
     start = _mm_add_epi32 (start, _mm_and_si128 (_mm_cmpgt_epi32 (_mm_setzero_si128(), start), ring));
+    if constexpr (! MayBeNear)
+        return { start, _mm256_cvtpd_ps (_mm256_sub_pd (back, delay)), _mm_setzero_ps() };
     const __m256d near = _mm256_and_pd (_mm256_cmp_pd (delay, _mm256_setzero_pd(), _CMP_GT_OQ),
                                         _mm256_cmp_pd (delay, _mm256_set1_pd (1.0), _CMP_LT_OQ));
     return { start, _mm256_cvtpd_ps (_mm256_sub_pd (back, delay)),
@@ -297,9 +314,12 @@ __attribute__ ((target ("avx2"))) inline LaneWeights weightsOf (__m256 f)
 // The weights of eight reads from their quads: a read less than one sample
 // behind x gives the weight of the frame after x (not recorded yet) to the
 // newest frame, as the voice bank's weightsOf does.
+template <bool MayBeNear>
 __attribute__ ((target ("avx2"))) inline LaneWeights weightsOf (const ReadQuad& lo, const ReadQuad& hi)
 {
     LaneWeights w = weightsOf (_mm256_set_m128 (hi.fraction, lo.fraction));
+    if constexpr (! MayBeNear)
+        return w;
     const __m256 near = _mm256_cmp_ps (_mm256_set_m128 (hi.near, lo.near), _mm256_setzero_ps(), _CMP_NEQ_OQ);
     w.w1 = _mm256_blendv_ps (w.w1, _mm256_add_ps (w.w1, w.w2), near);
     w.w2 = _mm256_blendv_ps (w.w2, _mm256_setzero_ps(), near);
@@ -346,7 +366,9 @@ __attribute__ ((target ("avx2"))) void addLanesInOrder (const float* contributio
 // Without WaveMoves every Wave offset already sits at its target: one step
 // toward it changes nothing but the sign of a zero, which the end of the
 // block settles.
-template <bool SharedReads, bool Ramps, bool WaveMoves>
+// With Far every left read (and every shared one) stays at least one sample
+// behind all block, so none needs the near-read weights.
+template <bool SharedReads, bool Ramps, bool WaveMoves, bool Far>
 __attribute__ ((target ("avx2"))) void glideEightAvx2 (GlideLanes& lanes, const GlideBlock& b, float* wetLeft,
                                                        float* wetRight, int n)
 {
@@ -412,11 +434,11 @@ __attribute__ ((target ("avx2"))) void glideEightAvx2 (GlideLanes& lanes, const 
         // the offset earlier, never ahead of the newest sample.
         const __m128i x = xMinusOne;
         xMinusOne = _mm_add_epi32 (xMinusOne, one);
-        const ReadQuad lLo = readQuad (leftDelayOf (delayLo, maxDelay), x, ring);
-        const ReadQuad lHi = readQuad (leftDelayOf (delayHi, maxDelay), x, ring);
+        const ReadQuad lLo = readQuad<! Far> (leftDelayOf (delayLo, maxDelay), x, ring);
+        const ReadQuad lHi = readQuad<! Far> (leftDelayOf (delayHi, maxDelay), x, ring);
         _mm_store_si128 (reinterpret_cast<__m128i*> (startsL), lLo.start);
         _mm_store_si128 (reinterpret_cast<__m128i*> (startsL + 4), lHi.start);
-        const LaneWeights weightsL = weightsOf (lLo, lHi);
+        const LaneWeights weightsL = weightsOf<! Far> (lLo, lHi);
         __m256 valueL, valueR;
         if constexpr (SharedReads)
         {
@@ -434,15 +456,15 @@ __attribute__ ((target ("avx2"))) void glideEightAvx2 (GlideLanes& lanes, const 
                 offsetLo = _mm256_cvtps_pd (_mm256_castps256_ps128 (offset));
                 offsetHi = _mm256_cvtps_pd (_mm256_extractf128_ps (offset, 1));
             }
-            const ReadQuad rLo = readQuad (rightDelayOf (delayLo, offsetLo, maxDelay), x, ring);
-            const ReadQuad rHi = readQuad (rightDelayOf (delayHi, offsetHi, maxDelay), x, ring);
+            const ReadQuad rLo = readQuad<true> (rightDelayOf (delayLo, offsetLo, maxDelay), x, ring);
+            const ReadQuad rHi = readQuad<true> (rightDelayOf (delayHi, offsetHi, maxDelay), x, ring);
             _mm_store_si128 (reinterpret_cast<__m128i*> (startsR), rLo.start);
             _mm_store_si128 (reinterpret_cast<__m128i*> (startsR + 4), rHi.start);
             __m256 framesL[4], framesR[4];
             gatherFrames (lineLeft, startsL, framesL);
             gatherFrames (lineRight, startsR, framesR);
             valueL = applyWeights (framesL, weightsL);
-            valueR = applyWeights (framesR, weightsOf (rLo, rHi));
+            valueR = applyWeights (framesR, weightsOf<true> (rLo, rHi));
         }
 
         __m256 l = _mm256_mul_ps (valueL, gain);
@@ -509,19 +531,28 @@ void glideEight (GlideLanes& lanes, const GlideBlock& block, float* wetLeft, flo
             shared = shared && lanes.waveDiff[j] == 0.0f && lanes.waveDiffTarget[j] == 0.0f;
     }
     bool ramps = false, waveMoves = false;
+    // Each step moves a delay a share of the way to its target, so it stays
+    // between where it starts and the target, give or take a rounding far
+    // smaller than the one-sample margin kept here.
+    bool far = block.maxDelay >= 2.0;
     for (int j = 0; j < glideLanes; ++j)
     {
         ramps = ramps || lanes.gain[j] != lanes.gainTarget[j];
         waveMoves = waveMoves || lanes.waveDiff[j] != lanes.waveDiffTarget[j];
+        far = far && lanes.delay[j] >= 2.0 && lanes.target[j] >= 2.0;
     }
     using Kernel = void (*) (GlideLanes&, const GlideBlock&, float*, float*, int);
-    static constexpr Kernel kernels[2][2][2] = {
-        { { glideEightAvx2<false, false, false>, glideEightAvx2<false, false, true> },
-          { glideEightAvx2<false, true, false>, glideEightAvx2<false, true, true> } },
-        { { glideEightAvx2<true, false, false>, glideEightAvx2<true, false, true> },
-          { glideEightAvx2<true, true, false>, glideEightAvx2<true, true, true> } }
+    static constexpr Kernel kernels[2][2][2][2] = {
+        { { { glideEightAvx2<false, false, false, false>, glideEightAvx2<false, false, false, true> },
+            { glideEightAvx2<false, false, true, false>, glideEightAvx2<false, false, true, true> } },
+          { { glideEightAvx2<false, true, false, false>, glideEightAvx2<false, true, false, true> },
+            { glideEightAvx2<false, true, true, false>, glideEightAvx2<false, true, true, true> } } },
+        { { { glideEightAvx2<true, false, false, false>, glideEightAvx2<true, false, false, true> },
+            { glideEightAvx2<true, false, true, false>, glideEightAvx2<true, false, true, true> } },
+          { { glideEightAvx2<true, true, false, false>, glideEightAvx2<true, true, false, true> },
+            { glideEightAvx2<true, true, true, false>, glideEightAvx2<true, true, true, true> } } }
     };
-    kernels[shared ? 1 : 0][ramps ? 1 : 0][waveMoves ? 1 : 0](lanes, block, wetLeft, wetRight, n);
+    kernels[shared ? 1 : 0][ramps ? 1 : 0][waveMoves ? 1 : 0][far ? 1 : 0](lanes, block, wetLeft, wetRight, n);
 #else
     (void) lanes, (void) block, (void) wetLeft, (void) wetRight, (void) n;
 #endif

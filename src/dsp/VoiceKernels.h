@@ -52,11 +52,12 @@ void blend (float* a, const float* b, const float* t, int n);
 // x[i] *= g.
 void scale (float* x, float g, int n);
 
-// wet[i] += (x[i] * g) * pan.
-void addScaled (const float* x, float g, float pan, float* wet, int n);
-
-// wet[i] += x[i] * pan.
-void addPanned (const float* x, float pan, float* wet, int n);
+// A crossfade at a steady level in one pass: with a[i] the read at from + i
+// and b[i] the one at to + i, a[i] += (b[i] - a[i]) * t[i] for i < blended
+// and a[i] = b[i] from there, then wet[i] += (a[i] * g) * pan. The same
+// results as interpolate and blend, then that sum, one after the other.
+void crossfadeAdd (const float* from, const Weights& wFrom, const float* to, const Weights& wTo, const float* t,
+                   int blended, float g, float pan, float* wet, int n);
 
 // out[i] = (the weighted read at src + i) * g.
 void interpolateScaled (const float* src, const Weights& w, float g, float* out, int n);

@@ -638,7 +638,8 @@ struct LaneCase
     bool snap = false;
     bool longDelays = false; // reads near the end of the line and across its wrap
     std::vector<int> blocks { 512 };
-    float spacingMs = 0.0f; // when not 0, the taps' spacing (the first tap sits at it)
+    float spacingMs = 0.0f;      // when not 0, the taps' spacing (the first tap sits at it)
+    float stretchDepth = 0.004f; // how far the delays move from one block to the next
 };
 
 void PrintTo (const LaneCase& c, std::ostream* os)
@@ -703,7 +704,7 @@ TEST_P (LaneLoops, GiveTheSameBitsAsThePlainLoops)
         }
 
         // Every block the delays move (as Twist moves them): every voice glides.
-        const float stretch = 1.0f + 0.004f * std::sin (0.05f * static_cast<float> (step));
+        const float stretch = 1.0f + c.stretchDepth * std::sin (0.05f * static_cast<float> (step));
         for (int i = 0; i < c.taps; ++i)
         {
             auto& t = taps.taps[static_cast<std::size_t> (i)];
@@ -759,6 +760,8 @@ INSTANTIATE_TEST_SUITE_P (Cases, LaneLoops, ::testing::Values (
     LaneCase { "blocks of odd sizes", 37, true, true, false, true, true, false, false, { 1, 7, 512, 33, 200, 3 } },
     LaneCase { "reads less than a sample behind", 16, false, false, false, false, false, false, false, { 512 }, 0.013f },
     LaneCase { "reads less than a sample behind, Wave offsets moving", 16, true, false, true, true, false, false, false,
-               { 64, 5 }, 0.013f }),
+               { 64, 5 }, 0.013f },
+    LaneCase { "the nearest reads gliding in and out of the last sample", 16, false, false, false, false, false, false,
+               false, { 512 }, 0.0415f, 0.5f }),
     testsupport::NameFromWhat());
 // clang-format on
