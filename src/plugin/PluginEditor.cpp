@@ -402,24 +402,44 @@ void MassDelayAudioProcessorEditor::resized()
 //==============================================================================
 void MassDelayAudioProcessorEditor::paint (juce::Graphics& g)
 {
+    // Most repaints are the visualizer's and the Twist control's areas, deep
+    // inside the window: there the background is one flat colour, and the
+    // frame, the section well and the title's glow lie outside the clip, so
+    // they are skipped instead of being built and clipped away.
+    const auto clip = g.getClipBounds();
+    // Grown by a pixel, so that under a zoom every device pixel of the clip
+    // lies wholly inside the filled rectangle.
+    const auto flat = clip.expanded (1);
+    const bool clearOfFrame = getLocalBounds().reduced (frameMargin).contains (flat);
+
     const auto bounds = getLocalBounds().toFloat();
     g.setColour (Col::bg0);
-    g.fillRoundedRectangle (bounds, 9.0f);
-    g.setColour (Col::b0);
-    g.drawRoundedRectangle (bounds, 9.0f, 0.5f);
+    if (clearOfFrame)
+        g.fillRect (flat);
+    else
+    {
+        g.fillRoundedRectangle (bounds, 9.0f);
+        g.setColour (Col::b0);
+        g.drawRoundedRectangle (bounds, 9.0f, 0.5f);
+    }
 
     const auto well = sectionViewport.getBounds().toFloat();
-    g.setColour (Col::bgSunken);
-    g.fillRoundedRectangle (well, 6.0f);
-    g.setGradientFill (juce::ColourGradient (juce::Colours::black.withAlpha (0.6f), 0.0f, well.getY() - 4.0f,
-                                             juce::Colours::transparentBlack, 0.0f, well.getY(), false));
-    g.fillRect (well.getX(), well.getY() - 4.0f, well.getWidth(), 4.0f);
-    g.setColour (juce::Colours::black.withAlpha (0.8f));
-    g.fillRect (well.getX(), well.getY() - 2.0f, well.getWidth(), 2.0f);
-    g.setColour (juce::Colours::white.withAlpha (0.06f));
-    g.fillRect (well.getX(), well.getY(), well.getWidth(), 1.0f);
+    if (clip.intersects (sectionViewport.getBounds().withTop (sectionViewport.getY() - 4).expanded (1)))
+    {
+        g.setColour (Col::bgSunken);
+        g.fillRoundedRectangle (well, 6.0f);
+        g.setGradientFill (juce::ColourGradient (juce::Colours::black.withAlpha (0.6f), 0.0f, well.getY() - 4.0f,
+                                                 juce::Colours::transparentBlack, 0.0f, well.getY(), false));
+        g.fillRect (well.getX(), well.getY() - 4.0f, well.getWidth(), 4.0f);
+        g.setColour (juce::Colours::black.withAlpha (0.8f));
+        g.fillRect (well.getX(), well.getY() - 2.0f, well.getWidth(), 2.0f);
+        g.setColour (juce::Colours::white.withAlpha (0.06f));
+        g.fillRect (well.getX(), well.getY(), well.getWidth(), 1.0f);
+    }
 
-    if (titleGlow > 0.0f)
+    // The glow's stroke (at most 2 px, mitred corners reach 3 widths out)
+    // stays well inside the title's box grown by 12.
+    if (titleGlow > 0.0f && clip.intersects (titleLabel.getBounds().expanded (12)))
     {
         const auto font = titleLabel.getFont();
         const auto text = titleLabel.getBorderSize().subtractedFrom (titleLabel.getBounds()).toFloat();

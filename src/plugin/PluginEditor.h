@@ -42,6 +42,9 @@ class MassDelayAudioProcessorEditor : public juce::AudioProcessorEditor,
 public:
     static constexpr int editorWidth = 460;
     static constexpr int maxHeight = 788;
+    // Inside this margin the window's background is flat: clear of the
+    // rounded corners (radius 9) and the outline.
+    static constexpr int frameMargin = 10;
 
     explicit MassDelayAudioProcessorEditor (MassDelayAudioProcessor&);
     ~MassDelayAudioProcessorEditor() override;

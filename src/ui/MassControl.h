@@ -42,6 +42,11 @@ public:
     float getEnergy() const noexcept { return energy; }
     float getHoverAmount() const noexcept { return hoverAmount; }
 
+    // What the next animation tick repaints: only the band the dots and the
+    // singularity move in while nothing else changed since the last paint and
+    // g >= 0, else the whole control.
+    juce::Rectangle<int> areaToRepaint() const;
+
     // Rebuilds the cached grid picture when g, size or scale changed.
     void ensureBackground (float scale);
     const juce::Image& getBackground() const noexcept { return background; }
@@ -66,6 +71,28 @@ private:
     bool isReversed() const;
     void setG (float value);
 
+    // What a frame draws besides the dots and the singularity: when none of
+    // it changes between two ticks, only the band the dots and the
+    // singularity move in needs painting again.
+    struct StillPart
+    {
+        float g = 0.0f;
+        bool reversed = false;
+        int width = 0;
+        int height = 0;
+        bool decorated = false; // the hover's bokeh or flare is drawn
+
+        bool operator== (const StillPart& o) const noexcept
+        {
+            return g == o.g && reversed == o.reversed && width == o.width && height == o.height
+                   && decorated == o.decorated;
+        }
+    };
+    StillPart stillPart() const;
+    // The rows the dots and the singularity can reach while g >= 0 and
+    // nothing else moves: the dots run along one line there.
+    juce::Rectangle<int> dotBand() const;
+
     void drawBokeh (juce::Graphics&, float twist, float focusX, float focusY) const;
     void drawFlare (juce::Graphics&, float focusX, float focusY, float intensity, double timeSeconds) const;
 
@@ -73,6 +100,11 @@ private:
     bool hovered = false;
     float hoverAmount = 0.0f;
     float energy = 0.0f;
+
+    // The still part the last paint drew with; a band-only repaint is
+    // allowed only while it is unchanged.
+    StillPart lastPainted;
+    bool paintedOnce = false;
 
     juce::Image background;
     float cachedG = 1.0e9f;

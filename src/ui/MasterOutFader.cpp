@@ -54,8 +54,40 @@ void MasterOutFader::timerCallback()
 {
     if (! meterSource)
         return;
+    const float before = meterLevel;
     if (advanceMeter (meterSource(), meterLevel))
-        repaint();
+        if (const auto area = meterChangeArea (before, meterLevel); ! area.isEmpty())
+            repaint (area);
+}
+
+std::pair<float, float> MasterOutFader::meterBottomAndTravel()
+{
+    // The meter shares the fader's travel: the thumb's centre runs from R
+    // below the top to R above the bottom.
+    const auto radius = static_cast<float> (getLookAndFeel().getSliderThumbRadius (fader));
+    const auto h = static_cast<float> (getHeight());
+    const float travel = std::max (h - 2.0f * radius, 0.0f);
+    return { radius + travel, travel };
+}
+
+juce::Rectangle<int> MasterOutFader::meterChangeArea (float fromLevel, float toLevel)
+{
+    const float from = meterFraction (fromLevel);
+    const float to = meterFraction (toLevel);
+    if (from == to)
+        return {};
+
+    // The rows between the two tops, with room for their anti-aliased
+    // edges, across the whole width: a clip that ended inside the fader
+    // would leave its rounded background a hair short of full cover in the
+    // clip's last column (JUCE's edge tables stop just inside a clip's
+    // right edge), unlike a whole repaint.
+    const auto [bottom, travel] = meterBottomAndTravel();
+    const float yFrom = bottom - from * travel;
+    const float yTo = bottom - to * travel;
+    const int top = static_cast<int> (std::floor (std::min (yFrom, yTo))) - 2;
+    const int end = static_cast<int> (std::ceil (std::max (yFrom, yTo))) + 2;
+    return getLocalBounds().getIntersection ({ 0, top, getWidth(), end - top });
 }
 
 void MasterOutFader::resized()
@@ -74,11 +106,8 @@ void MasterOutFader::paint (juce::Graphics& g)
     g.setGradientFill (juce::ColourGradient (Col::bg2, x, y, Col::bg3, x, y + h, false));
     g.fillRoundedRectangle (bounds, 3.0f);
 
-    // The meter shares the fader's travel: the thumb's centre runs from R
-    // below the top to R above the bottom.
-    const auto radius = static_cast<float> (getLookAndFeel().getSliderThumbRadius (fader));
-    const float travel = std::max (h - 2.0f * radius, 0.0f);
-    const float bottom = y + radius + travel;
+    const auto [meterBottom, travel] = meterBottomAndTravel();
+    const float bottom = y + meterBottom;
     const float columnWidth = std::max (w / 2.0f, 4.0f);
     const float left = x + w / 2.0f - columnWidth / 2.0f;
 

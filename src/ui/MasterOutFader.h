@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 // The master output fader (mout) with a peak meter of the plug-in's output
 // behind its thumb: -60 dB at the bottom of the travel, +6 dB at the top,
@@ -30,6 +31,10 @@ public:
     static constexpr float warningTop = 57.0f / 66.0f;
 
     float getMeterLevel() const noexcept { return meterLevel; }
+
+    // The rows a meter change from one level to another alters (empty when
+    // both show the same height): the tick repaints only these.
+    juce::Rectangle<int> meterChangeArea (float fromLevel, float toLevel);
     juce::Slider& getFader() noexcept { return fader; }
 
     // One meter tick as the 20 Hz timer runs it.
@@ -52,6 +57,8 @@ public:
 private:
     void timerCallback() override;
     void report (const std::function<void (const juce::String&)>& callback) const;
+    // The y of the meter's zero and its travel in pixels.
+    std::pair<float, float> meterBottomAndTravel();
 
     juce::Slider fader { juce::Slider::LinearVertical, juce::Slider::NoTextBox };
     std::unique_ptr<juce::AudioProcessorValueTreeState::SliderAttachment> attachment;

@@ -288,6 +288,14 @@ private:
     void paintWearGhostLine (juce::Graphics&, const Coords&) const;
     void paintDecayGhostLine (juce::Graphics&, const Coords&) const;
     juce::Path sampleCurve (const Coords&, bool wear) const;
+    // The curves' stroked outlines, remade only when the display state, the
+    // coordinates, the single-tap case or the device scale change: the taps
+    // move on every refresh while the curves mostly stay.
+    struct StrokedCurves
+    {
+        juce::Path wearShadow, wearLine, decayLine, decayHalo, decayHaloCore;
+    };
+    const StrokedCurves& strokedCurves (const Coords&, float scale) const;
     void paintFalloffLine (juce::Graphics&, const Coords&) const;
     void paintDecayHandle (juce::Graphics&, const Coords&) const;
     void paintWearHandle (juce::Graphics&, const Coords&) const;
@@ -314,6 +322,17 @@ private:
     float timelineMaxMs = 2400.0f;
     VisualizerState state;
     ActiveHud shownHud = ActiveHud::None;
+
+    struct CurveCache
+    {
+        bool valid = false;
+        VisualizerState state;
+        Coords coords;
+        bool singleTap = false;
+        float scale = 0.0f;
+        StrokedCurves curves;
+    };
+    mutable CurveCache curveCache;
 
     // The overlays, created in this order; overlays lists them all.
     std::unique_ptr<EqHud> eqHud;

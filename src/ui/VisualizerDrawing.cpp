@@ -441,28 +441,67 @@ juce::Path VisualizerComponent::sampleCurve (const Coords& c, bool wear) const
     return path;
 }
 
+const VisualizerComponent::StrokedCurves& VisualizerComponent::strokedCurves (const Coords& c, float scale) const
+{
+    auto& cache = curveCache;
+    const bool singleTap = taps.count < 2;
+    const bool sameCoords = cache.coords.plotWidth == c.plotWidth && cache.coords.plotHeight == c.plotHeight
+                            && cache.coords.x0 == c.x0 && cache.coords.xSpan == c.xSpan
+                            && cache.coords.viewSpanMs == c.viewSpanMs && cache.coords.viewStartMs == c.viewStartMs;
+    if (cache.valid && sameCoords && cache.singleTap == singleTap && cache.scale == scale
+        && cache.state.samePaintInputs (state))
+        return cache.curves;
+
+    // Stroked as Graphics::strokePath strokes, at the same device scale, so
+    // filling an outline paints what stroking the curve would.
+    auto stroke = [scale] (juce::Path& out, const juce::Path& curve, float width) {
+        out.clear();
+        juce::PathStrokeType (width).createStrokedPath (out, curve, {}, scale);
+    };
+    const auto wear = sampleCurve (c, true);
+    const auto decay = sampleCurve (c, false);
+    stroke (cache.curves.wearShadow, wear, 2.4f);
+    stroke (cache.curves.wearLine, wear, 1.2f);
+    stroke (cache.curves.decayLine, decay, 1.4f);
+    // The halo shows with the decay overlay only (the overlay is part of the state).
+    cache.curves.decayHalo.clear();
+    cache.curves.decayHaloCore.clear();
+    if (state.activeHud == ActiveHud::Decay)
+    {
+        stroke (cache.curves.decayHalo, decay, 4.0f);
+        stroke (cache.curves.decayHaloCore, decay, 2.5f);
+    }
+
+    cache.valid = true;
+    cache.state = state;
+    cache.coords = c;
+    cache.singleTap = singleTap;
+    cache.scale = scale;
+    return cache.curves;
+}
+
 void VisualizerComponent::paintWearGhostLine (juce::Graphics& g, const Coords& c) const
 {
-    const auto path = sampleCurve (c, true);
+    const auto& curves = strokedCurves (c, g.getInternalContext().getPhysicalPixelScaleFactor());
     g.setColour (juce::Colour (0x99000000));
-    g.strokePath (path, juce::PathStrokeType (2.4f));
+    g.fillPath (curves.wearShadow);
     g.setColour (Col::wearRust);
-    g.strokePath (path, juce::PathStrokeType (1.2f));
+    g.fillPath (curves.wearLine);
 }
 
 void VisualizerComponent::paintDecayGhostLine (juce::Graphics& g, const Coords& c) const
 {
-    const auto path = sampleCurve (c, false);
+    const auto& curves = strokedCurves (c, g.getInternalContext().getPhysicalPixelScaleFactor());
     g.setGradientFill (juce::ColourGradient (Col::bl.withAlpha (0.95f), 0.0f, 0.0f,
                                              juce::Colour (0xff1273b8).withAlpha (0.85f), 0.0f, c.plotHeight, false));
-    g.strokePath (path, juce::PathStrokeType (1.4f));
+    g.fillPath (curves.decayLine);
 
     if (state.activeHud == ActiveHud::Decay)
     {
         g.setColour (juce::Colour (0x4d80c8ff));
-        g.strokePath (path, juce::PathStrokeType (4.0f));
+        g.fillPath (curves.decayHalo);
         g.setColour (juce::Colour (0xee80c8ff));
-        g.strokePath (path, juce::PathStrokeType (2.5f));
+        g.fillPath (curves.decayHaloCore);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <string>
 
 // The zoom scales the whole editor: the window a host sees (the editor's
 // bounds in its parent) grows with the zoom and the host's scale, and the
@@ -167,4 +168,68 @@ TEST (EditorZoom, TwoHundredPercentIsDrawnAsSharpAsTheDeviceScale)
     const double pixels = static_cast<double> (device.getWidth() * rows);
     EXPECT_LT (zoomedError / pixels, 1.0); // under one colour level on average
     EXPECT_GT (stretchedError / pixels, 4.0 * std::max (zoomedError / pixels, 0.25));
+}
+
+// Most repaints cover a part of the window deep inside it (the visualizer,
+// the Twist control's dots): the window's own background painted under such
+// a clip skips the frame, the section well and the title's glow when the
+// clip does not reach them, and must give the same pixels there as the whole
+// picture, at every zoom; so must clips that meet the well or the glow.
+// (Clips that come within a pixel of the frame take the rounded fill and
+// stroke, which under a clip JUCE leaves a little short of full cover at
+// the clip's right edge; those are not compared.)
+TEST (EditorBackground, PaintingPartOfTheWindowGivesTheWholePicturesPixelsThere)
+{
+    for (const int zoom : { 100, 125, 175 })
+    {
+        SCOPED_TRACE ("zoom " + std::to_string (zoom));
+        ZoomFixture f;
+        auto& e = *f.editor;
+        e.applyZoomPercent (zoom);
+        e.refresh();
+        ASSERT_GT (e.getTitleGlow(), 0.0f) << "the default mix lights the title";
+        const float scale = static_cast<float> (zoom) / 100.0f;
+        const int w = juce::roundToInt (static_cast<float> (e.getWidth()) * scale);
+        const int h = juce::roundToInt (static_cast<float> (e.getHeight()) * scale);
+
+        // The background alone (the children would cover most of it), under
+        // a clip given in device pixels.
+        auto background = [&] (juce::Rectangle<int> clip) {
+            juce::Image image (juce::Image::ARGB, w, h, true);
+            juce::Graphics g (image);
+            g.reduceClipRegion (clip);
+            g.addTransform (juce::AffineTransform::scale (scale));
+            e.paint (g);
+            return image;
+        };
+        const auto whole = background ({ 0, 0, w, h });
+
+        const auto visualizer = e.getVisualizer().getBounds();
+        const auto twist = e.getMassControl().getBounds();
+        const auto well = e.getSectionViewport().getBounds();
+        const juce::Rectangle<int> areas[] = {
+            visualizer,
+            twist.withTrimmedTop (14).withHeight (26),
+            visualizer.getUnion (twist),
+            e.getMixSlider().getBounds().expanded (2),
+            e.getTitleLabel().getBounds().withTrimmedTop (2),
+            e.getTitleLabel().getBounds().withY (e.getTitleLabel().getBottom() + 1).withHeight (14),
+            well.withHeight (8).translated (0, -5),
+            well.withHeight (3).translated (0, -8),
+            { 12, visualizer.getY(), 20, 40 },
+            { e.getWidth() - 30, well.getBottom() - 20, 18, 16 },
+        };
+        for (const auto& layoutArea : areas)
+        {
+            SCOPED_TRACE (layoutArea.toString().toStdString());
+            const auto area =
+                (layoutArea.toFloat() * scale).getSmallestIntegerContainer().getIntersection ({ 0, 0, w, h });
+            const auto part = background (area);
+            int differing = 0;
+            for (int y = area.getY(); y < area.getBottom(); ++y)
+                for (int x = area.getX(); x < area.getRight(); ++x)
+                    differing += part.getPixelAt (x, y) != whole.getPixelAt (x, y) ? 1 : 0;
+            EXPECT_EQ (differing, 0);
+        }
+    }
 }

@@ -334,3 +334,56 @@ TEST_F (Twist, HoverEasesInAndLightsTheFlareAndBokeh)
         uitest::pump();
     EXPECT_LE (control.getHoverAmount(), 0.05f);
 }
+
+TEST_F (Twist, BetweenTwoMomentsOnlyTheDotsBandChangesAndAnyOtherChangeRepaintsTheWhole)
+{
+    struct Case
+    {
+        float g;
+        bool rev;
+    };
+    for (const auto& c : { Case { 0.0f, false }, Case { 45.0f, false }, Case { 100.0f, true }, Case { 20.0f, true } })
+    {
+        SCOPED_TRACE ("g = " + std::to_string (c.g) + (c.rev ? ", rev" : ""));
+        set ("g", c.g);
+        set ("rev", c.rev ? 1.0f : 0.0f);
+        const auto before = uitest::render (control);
+
+        // The tick would repaint the band only; everything outside it must
+        // stay as it was while the dots move on (at least 1.3 px/s).
+        const auto band = control.areaToRepaint();
+        ASSERT_LT (band.getHeight(), control.getHeight());
+        ASSERT_TRUE (control.getLocalBounds().contains (band));
+        juce::Thread::sleep (800);
+        const auto after = uitest::render (control);
+
+        int changedInside = 0, changedOutside = 0;
+        for (int y = 0; y < control.getHeight(); ++y)
+            for (int x = 0; x < control.getWidth(); ++x)
+                if (before.getPixelAt (x, y) != after.getPixelAt (x, y))
+                    ++(band.contains (x, y) ? changedInside : changedOutside);
+        EXPECT_GT (changedInside, 0) << "the dots moved";
+        EXPECT_EQ (changedOutside, 0) << "band " << band.toString();
+
+        // A new g changes the grid and the value: the whole control.
+        set ("g", c.g >= 50.0f ? c.g - 10.0f : c.g + 10.0f);
+        EXPECT_EQ (control.areaToRepaint(), control.getLocalBounds());
+        uitest::render (control);
+        EXPECT_NE (control.areaToRepaint(), control.getLocalBounds()) << "painted with the new g: the band again";
+    }
+
+    // Negative g bends the stream toward the sinking focus: always the whole.
+    set ("g", -30.0f);
+    uitest::render (control);
+    EXPECT_EQ (control.areaToRepaint(), control.getLocalBounds());
+
+    // So does the hover's glow, which spreads over the whole control.
+    set ("g", 0.0f);
+    uitest::render (control);
+    ASSERT_NE (control.areaToRepaint(), control.getLocalBounds());
+    mouse.enter();
+    for (int i = 0; i < 200 && control.getHoverAmount() <= 0.01f; ++i)
+        uitest::pump();
+    EXPECT_EQ (control.areaToRepaint(), control.getLocalBounds());
+    mouse.exit();
+}

@@ -192,7 +192,9 @@ TEST_F (Fader, MeterFollowsABurstFallsBackAndCostsNoRepaintAtRest)
     EXPECT_FLOAT_EQ (fader.getMeterLevel(), 1.0f);
     EXPECT_EQ (counter->count, 2);
 
-    // Silence: the level falls 0.85 a tick, one repaint each, for 57 ticks.
+    // Silence: the level falls 0.85 a tick for 57 ticks, with one repaint a
+    // tick while the meter's height changes: 43 ticks take it below -60 dB,
+    // the bottom of the meter, and the rest draw nothing new.
     float expected = 1.0f;
     for (int i = 0; i < 20; ++i)
     {
@@ -200,14 +202,19 @@ TEST_F (Fader, MeterFollowsABurstFallsBackAndCostsNoRepaintAtRest)
         expected *= 0.85f;
     }
     EXPECT_NEAR (fader.getMeterLevel(), expected, 1.0e-6f);
-    for (int i = 20; i < 57; ++i)
+    for (int i = 20; i < 43; ++i)
+        fader.tick();
+    EXPECT_GT (fader.getMeterLevel(), 0.0f);
+    EXPECT_EQ (MasterOutFader::meterFraction (fader.getMeterLevel()), 0.0f);
+    EXPECT_EQ (counter->count, 2 + 43);
+    for (int i = 43; i < 57; ++i)
         fader.tick();
     EXPECT_EQ (fader.getMeterLevel(), 0.0f);
-    EXPECT_EQ (counter->count, 2 + 57);
+    EXPECT_EQ (counter->count, 2 + 43) << "below the meter's bottom nothing is repainted";
 
     for (int i = 0; i < 100; ++i)
         fader.tick();
-    EXPECT_EQ (counter->count, 2 + 57) << "a silent meter repaints nothing";
+    EXPECT_EQ (counter->count, 2 + 43) << "a silent meter repaints nothing";
 
     // The real timer ticks too, at 20 Hz.
     peaks = { 0.3f };
@@ -340,4 +347,41 @@ TEST_F (Fader, PressesAndHoversReportMoutAndADragMovesItInOneHostGesture)
     // Host automation moves the thumb.
     setMaster (6.0f);
     EXPECT_DOUBLE_EQ (fader.getFader().getValue(), 6.0);
+}
+
+// A meter tick repaints only the rows between the old and the new top: every
+// pixel the change alters lies there, rising or falling, in any zone.
+TEST_F (Fader, AMeterTickAltersOnlyTheRowsItRepaints)
+{
+    const float levels[] = { 0.0f, 0.002f, 0.05f, 0.3f, 0.6f, 1.0f, 2.5f };
+    for (const float from : levels)
+        for (const float to : levels)
+        {
+            if (MasterOutFader::meterFraction (from) == MasterOutFader::meterFraction (to))
+            {
+                EXPECT_TRUE (fader.meterChangeArea (from, to).isEmpty());
+                continue;
+            }
+            SCOPED_TRACE (juce::String (from) + " to " + juce::String (to));
+            // Drive the meter to each level: a rise is taken at once.
+            auto showLevel = [this] (float level) {
+                peaks = { 0.0f };
+                for (int i = 0; i < 100 && fader.getMeterLevel() > 0.0f; ++i)
+                    fader.tick();
+                peaks = { level };
+                fader.tick();
+                return uitest::render (fader);
+            };
+            const auto before = showLevel (from);
+            const auto after = showLevel (to);
+            const auto area = fader.meterChangeArea (from, to);
+            EXPECT_EQ (area.getWidth(), fader.getWidth());
+            int inside = 0, outside = 0;
+            for (int y = 0; y < fader.getHeight(); ++y)
+                for (int x = 0; x < fader.getWidth(); ++x)
+                    if (before.getPixelAt (x, y) != after.getPixelAt (x, y))
+                        ++(area.contains (x, y) ? inside : outside);
+            EXPECT_GT (inside, 0);
+            EXPECT_EQ (outside, 0) << area.toString();
+        }
 }

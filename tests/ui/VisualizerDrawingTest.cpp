@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace
@@ -494,4 +496,76 @@ TEST_F (Drawing, TheLengthStripDrawsAWhiteThumbAtTheLength)
     EXPECT_LT (uitest::colourDistance (image.getPixelAt (thumbX, thumbY), Col::ax), 8);
     EXPECT_LT (uitest::colourDistance (image.getPixelAt (strip.getRight() - 10, thumbY), juce::Colour (0xff16161b)), 12)
         << "the empty track beyond the thumb";
+}
+
+// The curves' outlines are kept between paints while their inputs stay: a
+// visualizer taken through a change draws what a fresh one shows for the new
+// inputs, at 1x and at 2x (where the outlines are remade at the new scale).
+TEST_F (Drawing, CurvesFollowEveryChangeExactlyAsAFreshVisualizerDrawsThem)
+{
+    state.tapeOn = true;
+    state.tapeWear = 40.0f;
+    draw();
+    uitest::renderScaled (viz, 2.0f, juce::Colours::black);
+
+    auto makeFresh = [this] {
+        auto fresh = std::make_unique<Viz>();
+        fresh->attachDecay (processor.getValueTreeState());
+        fresh->attachWear (processor.getValueTreeState());
+        fresh->attachFalloff (processor.getValueTreeState());
+        fresh->attachLength (processor.getValueTreeState());
+        fresh->setBounds (viz.getBounds());
+        fresh->setVisible (true);
+        fresh->getLengthSlider().setVisible (false);
+        fresh->setTimelineMaxMs (viz.getTimelineMaxMs());
+        fresh->setTaps (viz.getTaps());
+        fresh->setState (state);
+        return fresh;
+    };
+    auto differing = [] (const juce::Image& a, const juce::Image& b) {
+        int n = 0;
+        for (int y = 0; y < a.getHeight(); ++y)
+            for (int x = 0; x < a.getWidth(); ++x)
+                n += a.getPixelAt (x, y) != b.getPixelAt (x, y) ? 1 : 0;
+        return n;
+    };
+
+    struct Change
+    {
+        const char* what;
+        std::function<void()> apply;
+    };
+    const Change changes[] = {
+        { "decay curve", [this] { state.decayCurve = -20.0f; } },
+        { "stepped decay", [this] { state.decayMode = 1; } },
+        { "wear", [this] { state.tapeWear = 90.0f; } },
+        { "falloff", [this] { state.decayFalloff = 70.0f; } },
+        { "length and predelay",
+          [this] {
+              state.lengthMs = 700.0f;
+              state.predelayMs = 200.0f;
+          } },
+        { "decay overlay", [this] { state.activeHud = Hud::Decay; } },
+        { "timeline", [this] { viz.setTimelineMaxMs (1400.0f); } },
+        { "a single tap",
+          [this] {
+              setTaps ({ { 300.0f, 0.9f } });
+          } },
+        { "height", [this] { viz.setBounds (0, 0, 436, 140); } },
+    };
+    for (const auto& change : changes)
+    {
+        SCOPED_TRACE (change.what);
+        const auto before = uitest::render (viz);
+        change.apply();
+        const auto changed = draw();
+        ASSERT_GT (differing (before, changed), 0) << "the change shows";
+        const auto fresh = makeFresh();
+        EXPECT_EQ (differing (changed, uitest::render (*fresh)), 0);
+        EXPECT_EQ (differing (uitest::renderScaled (viz, 2.0f, juce::Colours::black),
+                              uitest::renderScaled (*fresh, 2.0f, juce::Colours::black)),
+                   0)
+            << "at 2x";
+        EXPECT_EQ (differing (uitest::render (viz), changed), 0) << "back at 1x";
+    }
 }
