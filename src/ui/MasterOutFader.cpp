@@ -106,8 +106,11 @@ void MasterOutFader::paint (juce::Graphics& g)
     g.setGradientFill (juce::ColourGradient (Col::bg2, x, y, Col::bg3, x, y + h, false));
     g.fillRoundedRectangle (bounds, 3.0f);
 
-    const auto [meterBottom, travel] = meterBottomAndTravel();
-    const float bottom = y + meterBottom;
+    // Named copies, not a structured binding: the lambdas below capture
+    // them, which clang before 16 does not allow for bindings.
+    const auto meterSpan = meterBottomAndTravel();
+    const float travel = meterSpan.second;
+    const float bottom = y + meterSpan.first;
     const float columnWidth = std::max (w / 2.0f, 4.0f);
     const float left = x + w / 2.0f - columnWidth / 2.0f;
 

@@ -6,8 +6,14 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+
+// libFuzzer's entry points, which it declares in no header of its own.
+extern "C" int LLVMFuzzerInitialize (int* argc, char*** argv);
+extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size);
 
 namespace
 {
