@@ -793,30 +793,30 @@ int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetL
     const bool completes = remaining <= n;
     const int count = completes ? remaining : n;
     const int last = count - 1;
+    // On the completing sample the voice already reads the new delay.
+    const int blended = completes ? last : count;
+
+    const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
+    const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
+    const auto fl = readPoint (blockStart, leftDelay (v.fadeDelay), ringFrames);
+    const auto fr = readPoint (blockStart, rightDelay (v.fadeDelay, u.offset), ringFrames);
+    const float* const fromL = lineLeft.data() + pl.start;
+    const float* const fromR = lineRight.data() + pr.start;
+    const float* const toL = lineLeft.data() + fl.start;
+    const float* const toR = lineRight.data() + fr.start;
+    const auto wFromL = weightsOf (pl), wFromR = weightsOf (pr), wToL = weightsOf (fl), wToR = weightsOf (fr);
 
     if (! u.dark)
     {
         // Read, blend and add in one pass per channel; while the level still
         // ramps, sample by sample.
-        const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
-        const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
-        const auto fl = readPoint (blockStart, leftDelay (v.fadeDelay), ringFrames);
-        const auto fr = readPoint (blockStart, rightDelay (v.fadeDelay, u.offset), ringFrames);
-        const float* const mainL = lineLeft.data() + pl.start;
-        const float* const mainR = lineRight.data() + pr.start;
-        const float* const otherL = lineLeft.data() + fl.start;
-        const float* const otherR = lineRight.data() + fr.start;
-        const auto wMainL = weightsOf (pl), wMainR = weightsOf (pr), wOtherL = weightsOf (fl), wOtherR = weightsOf (fr);
-        // On the completing sample the voice already reads the new delay.
-        const int blended = completes ? last : count;
-
         int i = 0;
         for (; i < count && v.gain != v.gainTarget; ++i)
         {
-            float valueL = wMainL.apply (mainL + i);
-            float valueR = wMainR.apply (mainR + i);
-            const float secondL = wOtherL.apply (otherL + i);
-            const float secondR = wOtherR.apply (otherR + i);
+            float valueL = wFromL.apply (fromL + i);
+            float valueR = wFromR.apply (fromR + i);
+            const float secondL = wToL.apply (toL + i);
+            const float secondR = wToR.apply (toR + i);
             if (i < blended)
             {
                 valueL += (secondL - valueL) * fadePos[i];
@@ -836,10 +836,10 @@ int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetL
                 v.active = false;
                 v.wearLeft = v.wearRight = 0.0f;
             }
-            voicekernels::crossfadeAdd (mainL + i, wMainL, otherL + i, wOtherL, fadePos + i, blended - i, v.gain,
-                                        u.panLeft, wetLeft + i, count - i);
-            voicekernels::crossfadeAdd (mainR + i, wMainR, otherR + i, wOtherR, fadePos + i, blended - i, v.gain,
-                                        u.panRight, wetRight + i, count - i);
+            voicekernels::crossfadeAdd (fromL + i, wFromL, toL + i, wToL, fadePos + i, blended - i, v.gain, u.panLeft,
+                                        wetLeft + i, count - i);
+            voicekernels::crossfadeAdd (fromR + i, wFromR, toR + i, wToR, fadePos + i, blended - i, v.gain, u.panRight,
+                                        wetRight + i, count - i);
         }
         v.fadeStep += count;
         if (completes)
@@ -851,19 +851,10 @@ int TapVoiceBank::renderCrossfade (TapVoice& v, const VoiceSetup& u, float* wetL
     float* const mainR = scratchRight.data();
     float* const otherL = darkScratch[0].data();
     float* const otherR = darkScratch[1].data();
-    {
-        const auto pl = readPoint (blockStart, leftDelay (v.readDelay), ringFrames);
-        const auto pr = readPoint (blockStart, rightDelay (v.readDelay, u.offset), ringFrames);
-        const auto fl = readPoint (blockStart, leftDelay (v.fadeDelay), ringFrames);
-        const auto fr = readPoint (blockStart, rightDelay (v.fadeDelay, u.offset), ringFrames);
-        voicekernels::interpolate (lineLeft.data() + pl.start, weightsOf (pl), mainL, count);
-        voicekernels::interpolate (lineRight.data() + pr.start, weightsOf (pr), mainR, count);
-        voicekernels::interpolate (lineLeft.data() + fl.start, weightsOf (fl), otherL, count);
-        voicekernels::interpolate (lineRight.data() + fr.start, weightsOf (fr), otherR, count);
-    }
-
-    // Blend; on the completing sample the voice already reads the new delay.
-    const int blended = completes ? last : count;
+    voicekernels::interpolate (fromL, wFromL, mainL, count);
+    voicekernels::interpolate (fromR, wFromR, mainR, count);
+    voicekernels::interpolate (toL, wToL, otherL, count);
+    voicekernels::interpolate (toR, wToR, otherR, count);
     voicekernels::blend (mainL, otherL, fadePos, blended);
     voicekernels::blend (mainR, otherR, fadePos, blended);
     if (completes)
