@@ -127,6 +127,8 @@ public:
         float top() const noexcept { return 0.09f * plotHeight; }         // 0 dB line
         float curveFloorY() const noexcept { return plotHeight - 22.0f; } // -45 dB line
         float timeToX (float ms) const noexcept { return (ms - viewStartMs) / viewSpanMs * xSpan + x0; }
+
+        bool operator== (const Coords&) const = default;
     };
 
     VisualizerComponent();

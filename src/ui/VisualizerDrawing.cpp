@@ -445,10 +445,7 @@ const VisualizerComponent::StrokedCurves& VisualizerComponent::strokedCurves (co
 {
     auto& cache = curveCache;
     const bool singleTap = taps.count < 2;
-    const bool sameCoords = cache.coords.plotWidth == c.plotWidth && cache.coords.plotHeight == c.plotHeight
-                            && cache.coords.x0 == c.x0 && cache.coords.xSpan == c.xSpan
-                            && cache.coords.viewSpanMs == c.viewSpanMs && cache.coords.viewStartMs == c.viewStartMs;
-    if (cache.valid && sameCoords && cache.singleTap == singleTap && cache.scale == scale
+    if (cache.valid && cache.coords == c && cache.singleTap == singleTap && cache.scale == scale
         && cache.state.samePaintInputs (state))
         return cache.curves;
 
