@@ -5,7 +5,7 @@ table of patches below.
 Patches are written here in each parameter's own units (milliseconds, Hz,
 percent, cents, note values); the script converts them to the normalised
 0..1 values that preset files store, using the ranges, skews and symmetric
-flags of src/plugin/ParameterTable.h (read from that file, so the two never
+flags of src/params/ParameterTable.h (read from that file, so the two never
 disagree). "INIT PATCH" is the exception: its normalised values are fixed
 and written exactly as they stand.
 
@@ -25,7 +25,7 @@ ROOT = pathlib.Path(__file__).resolve().parent.parent
 
 
 def read_parameter_table():
-    text = (ROOT / "src/plugin/ParameterTable.h").read_text()
+    text = (ROOT / "src/params/ParameterTable.h").read_text()
     table = {}
     order = []
     pattern = re.compile(

@@ -10,7 +10,7 @@
 // runDispatchLoopUntil instead polls and sleeps for a millisecond whenever
 // the queue is empty: a thousand wake-ups a second that no host makes, which
 // cost more than the editor itself.
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "plugin/PluginEditor.h"
 #include "plugin/PluginProcessor.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plugin/ParameterAccess.h"
+#include "params/ParameterAccess.h"
 #include "plugin/PluginProcessor.h"
 #include "plugin/SyncConverter.h"
 #include "ui/AccordionComponent.h"

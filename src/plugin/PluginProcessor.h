@@ -2,9 +2,9 @@
 
 #include "dsp/DelayEngine.h"
 #include "dsp/DspConstants.h"
-#include "plugin/ParamBlockReader.h"
-#include "plugin/ParameterTable.h"
-#include "plugin/ParameterText.h"
+#include "params/ParamBlockReader.h"
+#include "params/ParameterTable.h"
+#include "params/ParameterText.h"
 #include "presets/AccordionLayoutState.h"
 #include "presets/PresetLibrary.h"
 #include "presets/RandomHistory.h"

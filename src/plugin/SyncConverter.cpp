@@ -2,7 +2,7 @@
 
 #include "dsp/NoteGrid.h"
 #include "dsp/ParamMapping.h"
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plugin/ParameterAccess.h"
+#include "params/ParameterAccess.h"
 
 // Keeps a tempo-synced quantity meaning the same when its sync switch is
 // flipped: the tap spacings (s, e) when Tap Sync (mu) flips, and the Wave,

@@ -1,7 +1,7 @@
 #include "plugin/TapWindowEdits.h"
 
 #include "dsp/ParamMapping.h"
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "plugin/SyncConverter.h"
 
 #include <cmath>

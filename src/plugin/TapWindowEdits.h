@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plugin/ParameterAccess.h"
+#include "params/ParameterAccess.h"
 
 #include <juce_core/juce_core.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 

@@ -1,6 +1,6 @@
 #include "ui/FaderScale.h"
 
-#include "plugin/ValueText.h"
+#include "params/ValueText.h"
 
 namespace faderscale
 {

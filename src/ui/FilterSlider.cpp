@@ -1,7 +1,7 @@
 #include "ui/FilterSlider.h"
 
 #include "dsp/ParamMapping.h"
-#include "plugin/ValueText.h"
+#include "params/ValueText.h"
 #include "ui/Col.h"
 #include "ui/MdLookAndFeel.h"
 

@@ -1,6 +1,6 @@
 #include "ui/FlutterHud.h"
 
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "ui/Col.h"
 #include "ui/HudNoise.h"
 

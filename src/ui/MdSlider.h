@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plugin/ValueText.h"
+#include "params/ValueText.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 

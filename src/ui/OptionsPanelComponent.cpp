@@ -1,6 +1,6 @@
 #include "ui/OptionsPanelComponent.h"
 
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "ui/Col.h"
 #include "ui/MdLookAndFeel.h"
 

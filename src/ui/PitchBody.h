@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plugin/ParameterAccess.h"
+#include "params/ParameterAccess.h"
 #include "ui/EffectBodyControl.h"
 #include "ui/ShapePickerComponent.h"
 

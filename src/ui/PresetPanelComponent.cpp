@@ -1,6 +1,6 @@
 #include "ui/PresetPanelComponent.h"
 
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "presets/PresetSettings.h"
 #include "ui/Col.h"
 #include "ui/MdLookAndFeel.h"

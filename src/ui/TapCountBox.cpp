@@ -1,6 +1,6 @@
 #include "ui/TapCountBox.h"
 
-#include "plugin/ValueText.h"
+#include "params/ValueText.h"
 #include "ui/Col.h"
 #include "ui/MdLookAndFeel.h"
 #include "ui/ValueEntryBox.h"

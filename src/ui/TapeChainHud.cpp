@@ -1,6 +1,6 @@
 #include "ui/TapeChainHud.h"
 
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "ui/Col.h"
 
 #include <algorithm>

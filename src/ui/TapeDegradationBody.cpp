@@ -1,7 +1,7 @@
 #include "ui/TapeDegradationBody.h"
 
-#include "plugin/ParameterTable.h"
-#include "plugin/ValueText.h"
+#include "params/ParameterTable.h"
+#include "params/ValueText.h"
 #include "ui/Col.h"
 #include "ui/MdLookAndFeel.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plugin/ParameterAccess.h"
+#include "params/ParameterAccess.h"
 #include "ui/EffectBodyControl.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>

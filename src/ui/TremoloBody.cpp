@@ -1,6 +1,6 @@
 #include "ui/TremoloBody.h"
 
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 
 namespace
 {

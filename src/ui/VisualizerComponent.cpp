@@ -1,8 +1,8 @@
 #include "ui/VisualizerComponent.h"
 
 #include "dsp/TapEngine.h"
-#include "plugin/ParameterTable.h"
-#include "plugin/ValueText.h"
+#include "params/ParameterTable.h"
+#include "params/ValueText.h"
 #include "ui/BumpHud.h"
 #include "ui/Col.h"
 #include "ui/DecayHud.h"

@@ -7,8 +7,8 @@
 
 #include "ui/VisualizerComponent.h"
 
-#include "plugin/ParameterTable.h"
-#include "plugin/ValueText.h"
+#include "params/ParameterTable.h"
+#include "params/ValueText.h"
 #include "ui/ValueEntryBox.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "ui/WaveBody.h"
 
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 
 namespace
 {

@@ -4,7 +4,7 @@
 
 #include "ArdourHost.h"
 
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "plugin/PluginProcessor.h"
 
 #include <gtest/gtest.h>

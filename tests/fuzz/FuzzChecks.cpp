@@ -1,6 +1,6 @@
 #include "FuzzChecks.h"
 
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 
 #include <cmath>
 

@@ -3,8 +3,8 @@
 // value's own text read back.
 
 #include "FuzzChecks.h"
-#include "plugin/ParameterTable.h"
-#include "plugin/ParameterText.h"
+#include "params/ParameterTable.h"
+#include "params/ParameterText.h"
 
 #include <array>
 #include <cmath>

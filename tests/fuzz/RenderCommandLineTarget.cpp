@@ -6,7 +6,7 @@
 #include "FuzzChecks.h"
 #include "LfoSeeds.h"
 #include "Suggestions.h"
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 
 #include <cmath>
 

@@ -5,7 +5,7 @@
 
 #include "ProcessorFixture.h"
 
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "presets/PresetLibrary.h"
 #include "support/CaseName.h"
 

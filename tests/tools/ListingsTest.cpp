@@ -3,7 +3,7 @@
 
 #include "ToolFixture.h"
 
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 
 using namespace tooltest;
 

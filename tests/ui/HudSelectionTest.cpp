@@ -1,7 +1,7 @@
 #include "UiTestSupport.h"
 
 #include "EditorSnapshot.h"
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "plugin/PluginEditor.h"
 #include "ui/HudOverlay.h"
 

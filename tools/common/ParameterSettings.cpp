@@ -2,7 +2,7 @@
 
 #include "ParameterUnits.h"
 #include "Suggestions.h"
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 
 #include <cmath>
 #include <cstdlib>

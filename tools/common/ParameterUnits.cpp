@@ -2,8 +2,8 @@
 
 #include "ParameterSettings.h"
 #include "dsp/NoteGrid.h"
-#include "plugin/ParameterTable.h"
-#include "plugin/ValueText.h"
+#include "params/ParameterTable.h"
+#include "params/ValueText.h"
 #include "ui/FilterSlider.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "Listings.h"
 
 #include "ParameterUnits.h"
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 
 namespace listings
 {

@@ -8,7 +8,7 @@
 #include "SoundSetup.h"
 #include "TapPlot.h"
 #include "TapReport.h"
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "presets/PresetSettings.h"
 
 #include <cmath>

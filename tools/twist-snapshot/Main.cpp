@@ -8,7 +8,7 @@
 #include "SnapshotModes.h"
 #include "Suggestions.h"
 #include "ToolCli.h"
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "presets/PresetSettings.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>

@@ -1,7 +1,7 @@
 #include "host/HostedPlugin.h"
 #include "host/XScreen.h"
 
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 #include "support/CaseName.h"
 #include "ui/Col.h"
 #include "ui/DensityStrip.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dsp/ParamBlock.h"
-#include "plugin/ParameterTable.h"
+#include "params/ParameterTable.h"
 
 #include <array>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "plugin/ParamBlockReader.h"
+#include "params/ParamBlockReader.h"
 
 #include "dsp/ParamMapping.h"
 

@@ -1,8 +1,8 @@
-#include "plugin/ParameterText.h"
+#include "params/ParameterText.h"
 
 #include "dsp/NoteGrid.h"
 #include "dsp/ParamMapping.h"
-#include "plugin/ValueText.h"
+#include "params/ValueText.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "plugin/ParameterAccess.h"
+#include "params/ParameterAccess.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "plugin/ParamBlockReader.h"
-#include "plugin/ParameterTable.h"
+#include "params/ParamBlockReader.h"
+#include "params/ParameterTable.h"
 
 #include <juce_core/juce_core.h>
 

@@ -1,4 +1,4 @@
-#include "plugin/ValueText.h"
+#include "params/ValueText.h"
 
 #include "dsp/DspConstants.h"
 #include "dsp/NoteGrid.h"
