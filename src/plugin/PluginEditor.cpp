@@ -16,7 +16,7 @@ MassDelayAudioProcessorEditor::MassDelayAudioProcessorEditor (MassDelayAudioProc
     , audioProcessor (p)
     , apvts (p.getValueTreeState())
     , params (p.getValueTreeState())
-    , presetPanel (p.getValueTreeState(), p.getPresetLibrary())
+    , presetPanel (p.getValueTreeState(), p.getPresetLibrary(), [&p] { return p.isApplyingRulesOnThisThread(); })
     , massControl (p.getValueTreeState())
     , mainControls (p.getValueTreeState())
     , optionsPanel (p.getValueTreeState())
@@ -302,6 +302,5 @@ void MassDelayAudioProcessorEditor::randomize()
 
     // Parameters from the random matrix, new seeds and a history entry.
     audioProcessor.randomizeParameters();
-    syncConverter.forgetSwitches();
     updateHistoryArrows();
 }

@@ -5,7 +5,6 @@
 
 #include "dsp/NoteGrid.h"
 #include "dsp/ParamMapping.h"
-#include "plugin/TapWindowEdits.h"
 #include "ui/Col.h"
 
 #include <cmath>
@@ -110,7 +109,10 @@ VisualizerComponent::ActiveHud MassDelayAudioProcessorEditor::chooseHud() const
 }
 
 //==============================================================================
-// The 30 Hz refresh, step by step.
+// The 30 Hz refresh, step by step. It shows and writes nothing: the rules by
+// which parameters follow others (the length snap, the sync conversions, the
+// predelay following the start) are the processor's, applied with every
+// block whether or not this window is open.
 
 void MassDelayAudioProcessorEditor::timerCallback()
 {
@@ -120,9 +122,6 @@ void MassDelayAudioProcessorEditor::timerCallback()
     // 2. Filter handles.
     refreshFilterHandles();
 
-    // 4. Length snap.
-    TapWindowEdits::snapLength (params);
-
     // 5. Bypass display.
     refreshBypassBlink();
 
@@ -130,7 +129,7 @@ void MassDelayAudioProcessorEditor::timerCallback()
     auto state = readDisplayState();
 
     // 3. Timeline: the window length plus the predelay, taken from the
-    // display state (after the snap, so a snapped length shows at once).
+    // display state.
     visualizer.setTimelineMaxMs (state.lengthMs + state.predelayMs);
 
     // 7. Tap count.
@@ -148,16 +147,12 @@ void MassDelayAudioProcessorEditor::timerCallback()
     state.hudClock = hudClock;
 
     // 9. Tempo: the last tempo the host reported, as the audio thread keeps it
-    // (120 until one arrives), so the displays and conversions use the tempo
-    // the engine plays.
+    // (120 until one arrives), so the displays use the tempo the engine plays.
     const float bpm = audioProcessor.getLastTempo();
     MdSlider::hostBpm = bpm;
 
     // 10. Sync display on the synced sliders.
     refreshSyncDisplay (bpm > 0.0f);
-
-    // 11. Sync conversions.
-    syncConverter.tick (params, bpm, audioProcessor.getPatchGeneration());
 
     // 12. Density strip.
     refreshDensityStrip();
@@ -168,9 +163,6 @@ void MassDelayAudioProcessorEditor::timerCallback()
     if (state.activeHud == Hud::TapeChain || state.activeHud == Hud::TapeMix || state.activeHud == Hud::Bump
         || state.activeHud == Hud::Flutter || state.activeHud == Hud::Pitch)
         state.touchedParamId = draggedParamId;
-
-    // 14. Predelay follows the start.
-    TapWindowEdits::followStart (params, draggedParamId, bpm);
 
     // 15. Tap opacity.
     state.alphaBoost = (draggedParamId == params::id::mix || draggedParamId == params::id::master) ? 1.5f : 1.0f;
