@@ -1,5 +1,7 @@
 #include "ui/EqHud.h"
 
+#include "params/ValueText.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -36,9 +38,8 @@ float EqHud::gainAt (float hz, float hpHz, float lpHz)
 
 juce::String EqHud::frequencyText (float hz)
 {
-    if (hz < 1000.0f)
-        return juce::String (roundHalfAway (hz)) + " Hz";
-    return juce::String (hz / 1000.0f, 1) + " kHz";
+    // The filter range's own formatter, so both read the same.
+    return valuetext::filterHz (hz);
 }
 
 void EqHud::paintContent (juce::Graphics& g, juce::Rectangle<float> area)

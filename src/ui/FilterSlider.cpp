@@ -73,6 +73,12 @@ float FilterSlider::hzToX (float hz) const
     return 4.0f + (static_cast<float> (getWidth()) - 8.0f) * b;
 }
 
+juce::String FilterSlider::readoutText (bool highPass) const
+{
+    const float raw = juce::jlimit (0.0f, 1000.0f, highPass ? hpRaw : lpRaw);
+    return (highPass ? "HP " : "LP ") + formatHz (highPass ? rawToHzHp (raw) : rawToHzLp (raw));
+}
+
 juce::String FilterSlider::formatHz (float hz)
 {
     return valuetext::filterHz (hz);
@@ -224,10 +230,9 @@ void FilterSlider::paint (juce::Graphics& g)
     const float x = bounds.getX();
     const float right = bounds.getRight();
     const float h = bounds.getHeight();
-    g.drawText ("HP " + formatHz (clampHz (rawToHzHp (hpRaw))),
-                juce::Rectangle<float> (x + 2.0f, 0.0f, std::max (hx - x - 6.0f, 0.0f), h),
+    g.drawText (readoutText (true), juce::Rectangle<float> (x + 2.0f, 0.0f, std::max (hx - x - 6.0f, 0.0f), h),
                 juce::Justification::centredLeft, true);
     const float u = std::max (right - lx - 6.0f, 0.0f);
-    g.drawText ("LP " + formatHz (clampHz (rawToHzLp (lpRaw))), juce::Rectangle<float> (right - u - 2.0f, 0.0f, u, h),
+    g.drawText (readoutText (false), juce::Rectangle<float> (right - u - 2.0f, 0.0f, u, h),
                 juce::Justification::centredRight, true);
 }

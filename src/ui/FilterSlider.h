@@ -28,6 +28,11 @@ public:
     // "999 Hz" below 1 kHz, "1.0 kHz" from there (999.5 Hz and up).
     static juce::String formatHz (float hz);
 
+    // The readout of a handle ("HP 200 Hz", "LP 6.0 kHz"): the frequency the
+    // filter takes, so a handle dragged past its parameter's range reads the
+    // range's end.
+    juce::String readoutText (bool highPass) const;
+
     // The handles, in the parameters' raw domain; the refresh timer sets them
     // from hp and lp while no drag is in progress.
     void setRawPositions (float hpRaw, float lpRaw);

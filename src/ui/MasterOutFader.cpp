@@ -9,6 +9,11 @@
 MasterOutFader::MasterOutFader (juce::AudioProcessorValueTreeState& state, std::function<float()> source)
     : meterSource (std::move (source))
 {
+    // The meter starts from silence: a peak held since the meter last looked
+    // (hours ago, perhaps, while no window showed it) is dropped.
+    if (meterSource)
+        meterSource();
+
     fader.setColour (juce::Slider::thumbColourId, Col::ax);
     fader.setColour (juce::Slider::trackColourId, Col::ax.withAlpha (0.25f));
     fader.setColour (juce::Slider::backgroundColourId, juce::Colours::transparentBlack);

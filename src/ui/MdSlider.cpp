@@ -274,3 +274,9 @@ void MdSlider::mouseDoubleClick (const juce::MouseEvent&)
 }
 
 void MdSlider::mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails&) {}
+
+bool MdSlider::keyPressed (const juce::KeyPress& key)
+{
+    const juce::ScopedValueSetter<bool> editing (userEditing, true);
+    return juce::Slider::keyPressed (key);
+}

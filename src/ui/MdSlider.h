@@ -51,6 +51,8 @@ public:
     void mouseExit (const juce::MouseEvent&) override;
     void mouseDoubleClick (const juce::MouseEvent&) override;
     void mouseWheelMove (const juce::MouseEvent&, const juce::MouseWheelDetails&) override;
+    // An arrow key's step is the user's own move, as a drag is.
+    bool keyPressed (const juce::KeyPress&) override;
 
     std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
 

@@ -1,6 +1,7 @@
 #include "ui/TapeChainHud.h"
 
 #include "params/ParameterTable.h"
+#include "params/ValueText.h"
 #include "ui/Col.h"
 
 #include <algorithm>
@@ -59,8 +60,8 @@ juce::String TapeChainHud::softeningText (float tapeLpf)
 
 juce::String TapeChainHud::outputText (float tapeOut)
 {
-    const float gain = tapeOut / 100.0f * 12.0f - 6.0f;
-    return (gain >= 0.0f ? "+" : "") + juce::String (gain, 1) + " dB";
+    // The section's own text for the level, rounding and all.
+    return valuetext::tapeOutDb (tapeOut);
 }
 
 int TapeChainHud::extraArcs (float tapeOut)

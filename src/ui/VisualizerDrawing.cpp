@@ -347,7 +347,10 @@ void VisualizerComponent::paintTaps (juce::Graphics& g, const Coords& c) const
         const float pos = static_cast<float> (i) / static_cast<float> (std::max (n - 1, 1));
         const float x = t / timelineMax * c.xSpan + 14.0f;
         const float w = widthScale[static_cast<size_t> (i)] * (state.tapeOn ? 3.2f : 2.2f);
-        const auto spatial = computeTapSpatial (i, tremoloHeightMultiplier (t, i) * h, h);
+        // A tremolo split bar's halves each take their own side's tremolo
+        // height, over the whole bar's: the tap's own would count twice.
+        const float tremoloHeight = tremSplit ? 1.0f : tremoloHeightMultiplier (t, i);
+        const auto spatial = computeTapSpatial (i, tremoloHeight * h, h);
         const float centreY = spatial.centreY;
         const float barH = spatial.barHeight;
         const float a = std::clamp (computeTapAlpha (i, n, pos, tap.gain) * state.alphaBoost, 0.0f, 1.0f);

@@ -128,6 +128,12 @@ TEST_F (Strip, OnlyTheUsersOwnMovesAreLinkedNotTheHostsOrAPresets)
     EXPECT_NEAR (strip.getEndSlider().getValue(), strip.getStartSlider().getValue() - 200.0, 0.01);
     EXPECT_LT (strip.getStartSlider().getValue(), 700.0);
 
+    // An arrow key's step too.
+    const double startBefore = strip.getStartSlider().getValue();
+    ASSERT_TRUE (strip.getStartSlider().keyPressed (juce::KeyPress (juce::KeyPress::upKey)));
+    EXPECT_DOUBLE_EQ (strip.getStartSlider().getValue(), startBefore + 1.0);
+    EXPECT_NEAR (strip.getEndSlider().getValue(), strip.getStartSlider().getValue() - 200.0, 0.01);
+
     // A double-click reset too.
     uitest::Mouse (strip.getEndSlider()).doubleClick (20.0f, 20.0f);
     EXPECT_DOUBLE_EQ (strip.getEndSlider().getValue(), 537.0);

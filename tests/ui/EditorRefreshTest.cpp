@@ -187,6 +187,29 @@ TEST_F (Refresh, TheRefreshWritesNoParameterWhateverItShows)
 //==============================================================================
 // Widgets of the refresh.
 
+TEST_F (Refresh, TheMeterOpensOnSilenceNotOnAPeakHeldWhileTheWindowWasClosed)
+{
+    const auto playLoud = [this] {
+        juce::AudioBuffer<float> buffer (2, 512);
+        for (int c = 0; c < 2; ++c)
+            for (int i = 0; i < 512; ++i)
+                buffer.setSample (c, i, i == 100 ? 0.9f : 0.0f);
+        juce::MidiBuffer midi;
+        processor.processBlock (buffer, midi);
+    };
+
+    editor.reset();
+    playLoud();
+    editor.reset (dynamic_cast<MassDelayAudioProcessorEditor*> (processor.createEditor()));
+    editor->getMasterFader().tick();
+    EXPECT_EQ (editor->getMasterFader().getMeterLevel(), 0.0f);
+
+    // From then on it shows what plays.
+    playLoud();
+    editor->getMasterFader().tick();
+    EXPECT_GT (editor->getMasterFader().getMeterLevel(), 0.1f);
+}
+
 TEST_F (Refresh, BypassShowsBypAndBlinksEveryEighthTick)
 {
     auto& caption = editor->getMixLabel();

@@ -161,6 +161,27 @@ TEST_F (Filter, HandlesNeverCrossEachStopsAtTheOthersFrequency)
     }
 }
 
+TEST_F (Filter, AHandleDraggedPastItsParametersRangeReadsTheRangesEnd)
+{
+    // The high-pass reaches 4 kHz, the low-pass 500 Hz: beyond, while the
+    // handle is still in the hand, the readout shows what the filter takes.
+    setHz (200.0f, 6000.0f);
+    const float hpX = slider.hzToX (200.0f);
+    mouse.down (hpX, 8.0f);
+    mouse.drag (slider.hzToX (5500.0f), 8.0f);
+    EXPECT_GT (slider.getHpRaw(), 1000.0f) << "the handle itself goes on";
+    EXPECT_EQ (slider.readoutText (true), "HP 4.0 kHz");
+    mouse.up (slider.hzToX (5500.0f), 8.0f, {}, true);
+
+    setHz (200.0f, 6000.0f);
+    const float lpX = slider.hzToX (6000.0f);
+    mouse.down (lpX, 8.0f);
+    mouse.drag (slider.hzToX (300.0f), 8.0f);
+    EXPECT_LT (slider.getLpRaw(), 0.0f);
+    EXPECT_EQ (slider.readoutText (false), "LP 500 Hz");
+    mouse.up (slider.hzToX (300.0f), 8.0f, {}, true);
+}
+
 TEST_F (Filter, FineDragMovesAnEighthOfTheRawRangePerTrackWidthWithCommandOrAlt)
 {
     for (const auto modifier : { uitest::command, juce::ModifierKeys (juce::ModifierKeys::altModifier) })

@@ -3,8 +3,10 @@
 #include "ui/BumpHud.h"
 #include "ui/Col.h"
 #include "ui/EqHud.h"
+#include "ui/FilterSlider.h"
 #include "ui/FlutterHud.h"
 #include "ui/TapeChainHud.h"
+#include "ui/TapeDegradationBody.h"
 #include "ui/TapeMixHud.h"
 #include "ui/WidthHud.h"
 
@@ -95,9 +97,13 @@ TEST (EqHud, CornerFrequencyTexts)
         float hz;
         const char* text;
     };
-    for (const auto& c : { Case { 20.0f, "20 Hz" }, Case { 849.5f, "850 Hz" }, Case { 999.6f, "1000 Hz" },
+    for (const auto& c : { Case { 20.0f, "20 Hz" }, Case { 849.5f, "850 Hz" }, Case { 999.6f, "1.0 kHz" },
                            Case { 1000.0f, "1.0 kHz" }, Case { 6049.0f, "6.0 kHz" }, Case { 22000.0f, "22.0 kHz" } })
         EXPECT_EQ (EqHud::frequencyText (c.hz), c.text) << c.hz;
+
+    // The overlay reads exactly as the filter range's handles do.
+    for (float hz = 20.0f; hz < 22000.0f; hz *= 1.0013f)
+        ASSERT_EQ (EqHud::frequencyText (hz), FilterSlider::formatHz (hz)) << hz;
 }
 
 TEST (EqHud, TheDrawnCurveFollowsTheResponseAcrossThePlot)
@@ -313,8 +319,11 @@ TEST (TapeChainHud, GaugeFilterAndOutputValuesWorkedOutFromTheirFormulas)
                            TextCase { 89.0f, "9.85 kHz" }, TextCase { 100.0f, "12.0 kHz" } })
         EXPECT_EQ (TapeChainHud::softeningText (c.value), c.text) << c.value;
     for (const auto& c : { TextCase { 0.0f, "-6.0 dB" }, TextCase { 25.0f, "-3.0 dB" }, TextCase { 50.0f, "+0.0 dB" },
-                           TextCase { 100.0f, "+6.0 dB" } })
+                           TextCase { 49.99f, "+0.0 dB" }, TextCase { 100.0f, "+6.0 dB" } })
         EXPECT_EQ (TapeChainHud::outputText (c.value), c.text) << c.value;
+    // The overlay reads exactly as the section's OUT control does.
+    for (float td = 0.0f; td <= 100.0f; td += 0.01f)
+        ASSERT_EQ (TapeChainHud::outputText (td), TapeDegradationBody::outText (td)) << td;
 
     struct ArcCase
     {

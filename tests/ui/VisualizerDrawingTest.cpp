@@ -353,6 +353,34 @@ TEST_F (Drawing, SplitBarsShowTheLeftHalfAboveInBlueAndTheRightHalfBelowInRed)
     EXPECT_EQ (both.getPixelAt (right, 102), lower);
 }
 
+TEST_F (Drawing, TremoloSplitHalvesTakeTheirSidesHeightOnceOverTheWholeBar)
+{
+    // One tap at 500 ms, the tremolo at 1 Hz, full depth, sides 90 degrees
+    // either way: there the left half's LFO is at its peak (x 1), the right
+    // half's at its trough (x 0), and the unsplit tap's half way (x 0.5).
+    setTaps ({ { 500.0f, 1.0f } });
+    state.alphaBoost = 10.0f;
+    state.tremOn = true;
+    state.tremRateHz = 1.0f;
+    state.tremDepth = 100.0f;
+    state.tremShape = 0;
+    state.tremOffsetDeg = 90.0f;
+    viz.setState (state);
+    ASSERT_NEAR (viz::mirrorTremMul (state, 500.0f, 1), 1.0f, 1.0e-4f);
+    ASSERT_NEAR (viz.tremoloHeightMultiplier (500.0f, 0), 0.5f, 1.0e-4f);
+
+    const auto image = draw();
+    // The halves sit a quarter period (125 ms) either side of the tap.
+    const int left = juce::roundToInt (xOf (625.0f));
+    const float centreY = (160.0f - 40.0f) / 2.0f;
+    int blue = 0;
+    for (int y = 0; y < static_cast<int> (centreY); ++y)
+        blue += uitest::colourDistance (image.getPixelAt (left, y), Col::bl) < 40 ? 1 : 0;
+    // The whole bar is 160 high: its left half reaches 80 above the centre,
+    // past the top; at half height it would stop 40 above it.
+    EXPECT_GE (blue, static_cast<int> (centreY) - 2) << "the left half at its full height";
+}
+
 TEST_F (Drawing, TwistGuidesAppearBeyondFivePercentInTheTwistDirectionsColour)
 {
     setTaps ({});
