@@ -309,6 +309,8 @@ private:
     void writeSeedsInto (juce::ValueTree& state) const;
     void sanitiseParameterValues (juce::ValueTree& state) const;
     void replaceWholeState (const juce::ValueTree& newState);
+    // Every parameter to exactly the value a state holds for it.
+    void matchParametersTo (const juce::ValueTree& state);
     void restoreHistoryEntry (const juce::ValueTree& entry);
     void applyPatchValues (const presets::Patch& patch, bool keepMix);
     // Writes the current `mix` and `mixByp` into a state about to replace the live one.

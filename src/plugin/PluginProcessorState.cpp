@@ -299,6 +299,7 @@ void MassDelayAudioProcessor::setStateInformation (const void* data, int sizeInB
         const juce::ScopedLock sl (stateLock);
         const auto replaced = apvts.state;
         apvts.replaceState (newState);
+        matchParametersTo (newState);
 
         // A state without the matrix or the layout keeps the current ones.
         const auto matrix = newState.getChildWithName (RandomMatrixState::childType);
@@ -381,6 +382,33 @@ void MassDelayAudioProcessor::replaceWholeState (const juce::ValueTree& newState
 {
     const juce::ScopedLock sl (stateLock);
     apvts.replaceState (newState);
+    matchParametersTo (newState);
+}
+
+void MassDelayAudioProcessor::matchParametersTo (const juce::ValueTree& state)
+{
+    // The framework leaves a parameter alone when the state's value equals
+    // the one it last noted, though the parameter may hold another value of
+    // the same meaning: a switch a host left at 0.31 is off, as is the
+    // state's 0, and stays at 0.31. Every parameter is set to exactly what
+    // the state holds, and the host hears of each one that moves.
+    static const juce::Identifier idKey ("id");
+    static const juce::Identifier valueKey ("value");
+    for (auto* p : getParameters())
+    {
+        auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (p);
+        if (ranged == nullptr)
+            continue;
+        const auto child = state.getChildWithProperty (idKey, ranged->getParameterID());
+        if (! child.isValid() || ! child.hasProperty (valueKey))
+            continue;
+        const auto value = numberFromState (child.getProperty (valueKey));
+        if (! value.has_value())
+            continue;
+        const float normalised = ranged->convertTo0to1 (static_cast<float> (*value));
+        if (ranged->getValue() != normalised)
+            ranged->setValueNotifyingHost (normalised);
+    }
 }
 
 //==============================================================================
