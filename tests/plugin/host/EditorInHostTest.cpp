@@ -1,3 +1,5 @@
+#include "host/EditorPixels.h"
+#include "host/HostedEditorWindow.h"
 #include "host/HostedPlugin.h"
 #include "host/XScreen.h"
 
@@ -21,7 +23,13 @@
 #include <thread>
 #include <unistd.h>
 
+using testsupport::closeOnceSettled;
+using testsupport::countNear;
+using testsupport::faderThumbY;
 using testsupport::HostedPlugin;
+using testsupport::pump;
+using testsupport::savePng;
+using testsupport::whiteRunCentre;
 
 namespace
 {
@@ -90,37 +98,6 @@ private:
     std::thread thread;
 };
 
-void pump (int ms)
-{
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (ms);
-}
-
-// JUCE's host-side window for a VST3 editor answers a configure event of the
-// plug-in's window with a message that refers to the host window itself; one
-// still queued when that window goes runs on freed memory (a crash seen after
-// the editor resized, on a loaded machine). So an editor that may have
-// resized is closed only once its bounds have held still for 200 ms and every
-// message queued until then has run.
-void closeOnceSettled (std::unique_ptr<juce::AudioProcessorEditor>& editor)
-{
-    if (editor != nullptr)
-    {
-        auto last = editor->getScreenBounds();
-        for (int held = 0, i = 0; held < 10 && i < 250; ++i)
-        {
-            pump (20);
-            const auto now = editor->getScreenBounds();
-            held = now == last ? held + 1 : 0;
-            last = now;
-        }
-        const auto ran = std::make_shared<std::atomic<bool>> (false);
-        juce::MessageManager::callAsync ([ran] { ran->store (true); });
-        for (int i = 0; i < 500 && ! ran->load(); ++i)
-            pump (10);
-    }
-    editor.reset();
-}
-
 // Counts the change gestures a host sees on one parameter.
 struct GestureCounter : public juce::AudioProcessorListener
 {
@@ -168,66 +145,9 @@ private:
     int fd;
 };
 
-// The rows of column x (within [top, bottom)) showing the fader's white
-// thumb; their middle, or -1 when there is none.
-float whiteRunCentre (const juce::Image& image, int x, int top, int bottom)
-{
-    int first = -1, last = -1;
-    for (int y = top; y < bottom; ++y)
-        if (image.getPixelAt (x, y).getBrightness() > 0.93f && image.getPixelAt (x, y).getSaturation() < 0.1f)
-        {
-            first = first < 0 ? y : first;
-            last = y;
-        }
-    return first < 0 ? -1.0f : (static_cast<float> (first) + static_cast<float> (last) + 1.0f) / 2.0f;
-}
-
-// Where the fader puts its thumb for a Master level: 11 pixels (the thumb
-// radius) inside either end of its 101-pixel travel at y = 73, along the
-// parameter's own skewed range. (Hosts normalise differently: an LV2 host
-// linearly over the port's range.)
-float faderThumbY (float dB)
-{
-    for (const auto& d : params::table)
-        if (d.id == params::id::master)
-        {
-            const juce::NormalisableRange<float> range (d.min, d.max, d.interval, d.skew, d.symmetricSkew);
-            return 73.0f + 11.0f + (1.0f - range.convertTo0to1 (dB)) * 79.0f;
-        }
-    return -1.0f;
-}
-
 float masterDb (juce::AudioProcessorParameter& master)
 {
     return master.getText (master.getValue(), 100).getFloatValue();
-}
-
-int countNear (const juce::Image& image, juce::Rectangle<int> area, juce::Colour colour, int tolerance)
-{
-    int n = 0;
-    for (int y = area.getY(); y < area.getBottom(); ++y)
-        for (int x = area.getX(); x < area.getRight(); ++x)
-        {
-            const auto c = image.getPixelAt (x, y);
-            const int d =
-                std::max ({ std::abs (c.getRed() - colour.getRed()), std::abs (c.getGreen() - colour.getGreen()),
-                            std::abs (c.getBlue() - colour.getBlue()) });
-            n += d <= tolerance ? 1 : 0;
-        }
-    return n;
-}
-
-bool savePng (const juce::Image& image, const juce::String& name)
-{
-    const juce::File folder (TWIST_HOST_SNAPSHOT_DIR);
-    folder.createDirectory();
-    const auto file = folder.getChildFile (name);
-    file.deleteFile();
-    juce::FileOutputStream out (file);
-    juce::PNGImageFormat png;
-    const bool ok = out.openedOk() && png.writeImageToStream (image, out);
-    std::cout << "hosted editor snapshot: " << file.getFullPathName() << std::endl;
-    return ok;
 }
 } // namespace
 
