@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a short hosted session of the built plug-ins (tests/memcheck/
-# HostedSession.cpp: VST3 and LV2 loaded, played, the editor opened and
+# MemcheckSession.cpp: VST3 and LV2 loaded, played, the editor opened and
 # closed three times, state saved and restored, unloaded) under valgrind's
 # memcheck, under Xvfb when there is no display. Fails on any invalid read or
 # write, any other memcheck error, and any definitely lost block, except what
@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build="${1:-build}"
-session="$build/tests/plugin/hosted_session"
+session="$build/tests/plugin/memcheck_session"
 [ -x "$session" ] || { echo "memcheck: no $session (build the tests first)" >&2; exit 1; }
 command -v valgrind >/dev/null || { echo "memcheck: valgrind not found (scripts/bootstrap.sh --tests)" >&2; exit 1; }
 

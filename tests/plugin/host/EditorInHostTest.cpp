@@ -1,6 +1,6 @@
 #include "host/EditorPixels.h"
-#include "host/HostedEditorWindow.h"
 #include "host/HostedPlugin.h"
+#include "host/HostedSession.h"
 #include "host/XScreen.h"
 
 #include "params/ParameterTable.h"
@@ -23,10 +23,14 @@
 #include <thread>
 #include <unistd.h>
 
+using testsupport::AudioThread;
 using testsupport::closeOnceSettled;
 using testsupport::countNear;
 using testsupport::faderThumbY;
+using testsupport::HostEar;
+using testsupport::hostedParameter;
 using testsupport::HostedPlugin;
+using testsupport::PointerLock;
 using testsupport::pump;
 using testsupport::savePng;
 using testsupport::whiteRunCentre;
@@ -41,62 +45,6 @@ struct FormatCase
 
 class HostedEditor : public ::testing::TestWithParam<FormatCase>
 {};
-
-// Runs blocks of a sine through the plug-in on its own thread, as a host's
-// audio thread would, until stopped. Never more than the prepared block size.
-class AudioThread
-{
-public:
-    AudioThread (juce::AudioPluginInstance& p, int blockSize)
-        : plugin (p)
-        , buffer (2, blockSize)
-        , thread ([this] { run(); })
-    {
-    }
-
-    ~AudioThread() { stop(); }
-
-    void stop()
-    {
-        running = false;
-        if (thread.joinable())
-            thread.join();
-    }
-
-    int blocks() const { return blockCount.load(); }
-    bool allFinite() const { return finite.load(); }
-
-private:
-    void run()
-    {
-        juce::MidiBuffer midi;
-        double phase = 0.0;
-        while (running)
-        {
-            for (int i = 0; i < buffer.getNumSamples(); ++i)
-            {
-                const auto s = static_cast<float> (0.25 * std::sin (phase));
-                phase += 0.05;
-                buffer.setSample (0, i, s);
-                buffer.setSample (1, i, s);
-            }
-            plugin.processBlock (buffer, midi);
-            for (int c = 0; c < 2; ++c)
-                for (int i = 0; i < buffer.getNumSamples(); ++i)
-                    if (! std::isfinite (buffer.getSample (c, i)))
-                        finite = false;
-            ++blockCount;
-            std::this_thread::sleep_for (std::chrono::milliseconds (2));
-        }
-    }
-
-    juce::AudioPluginInstance& plugin;
-    juce::AudioBuffer<float> buffer;
-    std::atomic<bool> running { true };
-    std::atomic<int> blockCount { 0 };
-    std::atomic<bool> finite { true };
-    std::thread thread;
-};
 
 // Counts the change gestures a host sees on one parameter.
 struct GestureCounter : public juce::AudioProcessorListener
@@ -119,36 +67,11 @@ struct GestureCounter : public juce::AudioProcessorListener
     std::atomic<int> begins { 0 }, ends { 0 };
 };
 
-// Test programs share the X server and its one pointer; whoever moves it
-// holds this lock.
-class PointerLock
-{
-public:
-    PointerLock()
-        : fd (open ("/tmp/twist-delay-x-pointer.lock", O_CREAT | O_RDWR, 0666))
-    {
-        if (fd >= 0)
-            flock (fd, LOCK_EX);
-    }
-    ~PointerLock()
-    {
-        if (fd >= 0)
-        {
-            flock (fd, LOCK_UN);
-            close (fd);
-        }
-    }
-    PointerLock (const PointerLock&) = delete;
-    PointerLock& operator= (const PointerLock&) = delete;
-
-private:
-    int fd;
-};
-
 float masterDb (juce::AudioProcessorParameter& master)
 {
     return master.getText (master.getValue(), 100).getFloatValue();
 }
+
 } // namespace
 
 TEST_P (HostedEditor, OpensOnTheDesktopAndClosesCleanlyAgainAndAgainWhileAudioRuns)
@@ -196,66 +119,6 @@ TEST_P (HostedEditor, OpensOnTheDesktopAndClosesCleanlyAgainAndAgainWhileAudioRu
     plugin->releaseResources();
 }
 
-namespace
-{
-// What the host hears from the plug-in: every parameter change and gesture
-// it reports, by parameter name (from whatever thread the format uses).
-class HostEar : private juce::AudioProcessorParameter::Listener
-{
-public:
-    explicit HostEar (juce::AudioPluginInstance& p)
-        : plugin (p)
-    {
-        for (auto* param : plugin.getParameters())
-            if (param != plugin.getBypassParameter())
-                param->addListener (this);
-    }
-
-    ~HostEar() override
-    {
-        for (auto* param : plugin.getParameters())
-            param->removeListener (this);
-    }
-
-    juce::StringArray heard() const
-    {
-        const juce::ScopedLock sl (lock);
-        return names;
-    }
-
-    void clear()
-    {
-        const juce::ScopedLock sl (lock);
-        names.clear();
-    }
-
-private:
-    void parameterValueChanged (int index, float) override { note (index, ""); }
-    void parameterGestureChanged (int index, bool starting) override
-    {
-        note (index, starting ? " (gesture begins)" : " (gesture ends)");
-    }
-
-    void note (int index, const char* what)
-    {
-        const juce::ScopedLock sl (lock);
-        names.add (plugin.getParameters()[index]->getName (100) + what);
-    }
-
-    juce::AudioPluginInstance& plugin;
-    juce::CriticalSection lock;
-    juce::StringArray names;
-};
-
-juce::AudioProcessorParameter* hostedParameter (juce::AudioPluginInstance& plugin, const juce::String& name)
-{
-    for (auto* p : plugin.getParameters())
-        if (p != plugin.getBypassParameter() && p->getName (100) == name)
-            return p;
-    return nullptr;
-}
-} // namespace
-
 TEST_P (HostedEditor, SitsOpenOnASyncedPatchWithoutReportingAnyParameterChange)
 {
     constexpr double rate = 48000.0;
@@ -292,8 +155,8 @@ TEST_P (HostedEditor, SitsOpenOnASyncedPatchWithoutReportingAnyParameterChange)
     pump (2000);
     EXPECT_TRUE (ear.heard().isEmpty()) << ear.heard().joinIntoString (", ").toStdString();
 
-    // The ear does hear the editor: Tap Sync turned off by the host makes
-    // the editor convert the spacings (and switch the 4X range on).
+    // The ear does hear the plug-in: Tap Sync turned off by the host makes
+    // the processor convert the spacings (and switch the 4X range on).
     hostedParameter (*plugin.get(), "Tap Sync")->setValue (0.0f);
     juce::StringArray heard;
     for (int i = 0; i < 100 && ! heard.contains ("In/Out 4x"); ++i)

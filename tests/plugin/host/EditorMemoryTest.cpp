@@ -1,7 +1,7 @@
 // A host that opens and closes the plug-in's window again and again, as users
 // do all session long, must not see its memory grow with each time.
-#include "host/HostedEditorWindow.h"
 #include "host/HostedPlugin.h"
+#include "host/HostedSession.h"
 
 #include "support/CaseName.h"
 

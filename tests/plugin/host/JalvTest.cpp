@@ -7,6 +7,7 @@
 // --dump, every message the plug-in sends it.
 #include "host/ChildProgram.h"
 #include "host/EditorPixels.h"
+#include "host/HostedSession.h"
 #include "host/XScreen.h"
 
 #include "params/ParameterTable.h"

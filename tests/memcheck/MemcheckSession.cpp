@@ -3,8 +3,8 @@
 // played, its editor opened and closed three times while audio runs, its
 // state saved and restored, and unloaded. Prints what it did; exits 1 when a
 // step fails.
-#include "host/HostedEditorWindow.h"
 #include "host/HostedPlugin.h"
+#include "host/HostedSession.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
