@@ -53,6 +53,9 @@ TEST_P (HostedLegacyState, LoadsWithEveryParameterWhereTheHostSavedIt)
     // values were all moved away from their defaults before saving).
     const auto now = testsupport::savedState (*plugin.get(), GetParam().format);
     ASSERT_NE (now, nullptr);
+    const auto* tapSync = held->getChildByAttribute ("id", params::id::tapSync);
+    ASSERT_NE (tapSync, nullptr);
+    const bool tapSyncOn = tapSync->getDoubleAttribute ("value") >= 0.5;
     int checked = 0;
     juce::StringArray unmoved;
     for (const auto& def : params::table)
@@ -63,8 +66,15 @@ TEST_P (HostedLegacyState, LoadsWithEveryParameterWhereTheHostSavedIt)
             continue; // a parameter newer than the state
         const auto* after = now->getChildByAttribute ("id", id);
         ASSERT_NE (after, nullptr) << id;
-        EXPECT_EQ (after->getDoubleAttribute ("value"), before->getDoubleAttribute ("value")) << id;
         ++checked;
+        // While Tap Sync is on the predelay follows the start (one of the
+        // processor's parameter rules, which settle every loaded state), so
+        // a state saved with another predelay, as an automated session
+        // without the window open could leave it, loads with the one the
+        // start gives.
+        if (id == params::id::predelay && tapSyncOn)
+            continue;
+        EXPECT_EQ (after->getDoubleAttribute ("value"), before->getDoubleAttribute ("value")) << id;
         if (before->getDoubleAttribute ("value") == static_cast<double> (def.defaultValue))
             unmoved.add (id);
     }

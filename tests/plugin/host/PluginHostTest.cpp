@@ -69,9 +69,15 @@ TEST_P (HostedBundle, LoadsWithItsNameParametersBusesAndTail)
         // An LV2 host knows the switches from the bundle's description (their
         // atom:Bool range) and shows them as such; the rest are not switches.
         for (const auto& def : params::table)
+        {
             for (auto* p : plugin->getParameters())
+            {
                 if (p->getName (100) == juce::String (def.name.data(), def.name.size()))
+                {
                     EXPECT_EQ (p->isBoolean(), def.kind == params::Kind::Bool) << def.name.data();
+                }
+            }
+        }
     }
 
     EXPECT_EQ (plugin->getMainBusNumInputChannels(), 2);

@@ -173,7 +173,7 @@ TEST (RatesAndBlocks, TheTapTimesInMillisecondsAreTheSameAtEveryRateAndBlockSize
     const std::map<juce::String, float> patch { { params::id::tapSync, 0.0f },
                                                 { params::id::twist, 40.0f },
                                                 { params::id::tapCount, 23.0f } };
-    auto setPatch = [&] {
+    auto setValues = [&] {
         for (auto* p : parameters)
         {
             auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (p);
@@ -181,6 +181,17 @@ TEST (RatesAndBlocks, TheTapTimesInMillisecondsAreTheSameAtEveryRateAndBlockSize
             ranged->setValueNotifyingHost (it != patch.end() ? ranged->convertTo0to1 (it->second)
                                                              : ranged->getDefaultValue());
         }
+    };
+    // Turning Tap Sync off converts the spacings to times once (a rule of
+    // the processor's, at the next block); set again after that block, the
+    // patch holds whatever the automation left switched on before.
+    auto setPatch = [&] (int block) {
+        setValues();
+        juce::AudioBuffer<float> silence (2, block);
+        silence.clear();
+        juce::MidiBuffer none;
+        processor.processBlock (silence, none);
+        setValues();
     };
 
     // The taps once they hold still: read after every block until two reads
@@ -205,7 +216,7 @@ TEST (RatesAndBlocks, TheTapTimesInMillisecondsAreTheSameAtEveryRateAndBlockSize
 
     processor.setRateAndBufferSizeDetails (48000.0, 512);
     processor.prepareToPlay (48000.0, 512);
-    setPatch();
+    setPatch (512);
     const auto reference = settledTaps (48000.0, 512);
     ASSERT_GT (reference.count, 4);
 
@@ -229,7 +240,7 @@ TEST (RatesAndBlocks, TheTapTimesInMillisecondsAreTheSameAtEveryRateAndBlockSize
             EXPECT_TRUE (played.finite);
             EXPECT_EQ (played.allocations, 0u);
 
-            setPatch();
+            setPatch (block);
             const auto taps = settledTaps (rate, block);
             ASSERT_EQ (taps.count, reference.count);
             for (int i = 0; i < taps.count; ++i)
