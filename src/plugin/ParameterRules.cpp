@@ -49,52 +49,86 @@ void ParameterRules::snapLength (ParameterAccess& params)
     }
 }
 
+ParameterRules::ParameterRules()
+{
+    namespace id = params::id;
+    groups[0].sync = id::tapSync;
+    groups[0].values = { id::start, id::end, id::times4 };
+    groups[1].sync = id::waveSync;
+    groups[1].values = { id::waveRate, id::wavePhase, nullptr };
+    groups[2].sync = id::tremSync;
+    groups[2].values = { id::tremRate, id::tremPhase, nullptr };
+    groups[3].sync = id::pitchSync;
+    groups[3].values = { id::pitchRate, nullptr, nullptr };
+}
+
+bool ParameterRules::SyncGroup::flipped (ParameterAccess& params) const
+{
+    return params.on (sync) != on;
+}
+
+bool ParameterRules::SyncGroup::valuesMoved (ParameterAccess& params) const
+{
+    for (std::size_t i = 0; i < values.size(); ++i)
+        if (values[i] != nullptr && params.raw (values[i]) != last[i])
+            return true;
+    return false;
+}
+
+void ParameterRules::SyncGroup::remember (ParameterAccess& params)
+{
+    on = params.on (sync);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        last[i] = values[i] != nullptr ? params.raw (values[i]) : 0.0f;
+}
+
+void ParameterRules::rememberAll (ParameterAccess& params)
+{
+    for (auto& g : groups)
+        g.remember (params);
+}
+
 void ParameterRules::convertSwitches (ParameterAccess& params, float bpm)
 {
     namespace id = params::id;
-    const bool tapSync = params.on (id::tapSync);
-    const bool waveSync = params.on (id::waveSync);
-    const bool tremSync = params.on (id::tremSync);
-    const bool pitchSync = params.on (id::pitchSync);
-
     if (! baselineValid)
     {
-        lastTapSync = tapSync;
-        lastWaveSync = waveSync;
-        lastTremSync = tremSync;
-        lastPitchSync = pitchSync;
+        rememberAll (params);
         baselineValid = true;
         return;
     }
 
-    if (tapSync != lastTapSync)
-    {
-        convertTapSync (params, tapSync, bpm);
-        lastTapSync = tapSync;
-    }
+    // A switch flipped alone is the user's: what it governs is carried over.
+    // Flipped together with new values of what it governs, it is a host
+    // setting a whole set of values, which stand as given.
+    const auto convertsNow = [&params] (const SyncGroup& g) { return g.flipped (params) && ! g.valuesMoved (params); };
+    const bool tapSync = convertsNow (groups[0]);
+    const bool waveSync = convertsNow (groups[1]);
+    const bool tremSync = convertsNow (groups[2]);
+    const bool pitchSync = convertsNow (groups[3]);
+
+    if (tapSync)
+        convertTapSync (params, params.on (id::tapSync), bpm);
 
     auto convertRate = [&] (const char* rateId, RateCurve curve, bool synced) {
         const float r = params.raw (rateId);
         params.writeByRule (rateId, synced ? rateToSynced (r, curve, bpm) : rateToFree (r, curve, bpm));
     };
 
-    if (waveSync != lastWaveSync)
+    if (waveSync)
     {
-        convertRate (id::waveRate, RateCurve::LfoRate, waveSync);
+        convertRate (id::waveRate, RateCurve::LfoRate, params.on (id::waveSync));
         params.writeByRule (id::wavePhase, 0.0f);
-        lastWaveSync = waveSync;
     }
-    if (tremSync != lastTremSync)
+    if (tremSync)
     {
-        convertRate (id::tremRate, RateCurve::LfoRate, tremSync);
+        convertRate (id::tremRate, RateCurve::LfoRate, params.on (id::tremSync));
         params.writeByRule (id::tremPhase, 0.0f);
-        lastTremSync = tremSync;
     }
-    if (pitchSync != lastPitchSync)
-    {
-        convertRate (id::pitchRate, RateCurve::SlowRate, pitchSync);
-        lastPitchSync = pitchSync;
-    }
+    if (pitchSync)
+        convertRate (id::pitchRate, RateCurve::SlowRate, params.on (id::pitchSync));
+
+    rememberAll (params);
 }
 
 void ParameterRules::convertTapSync (ParameterAccess& params, bool nowOn, float bpm)

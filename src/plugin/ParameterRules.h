@@ -2,6 +2,8 @@
 
 #include "params/ParameterAccess.h"
 
+#include <array>
+
 // The rules by which some parameters follow others. The processor owns and
 // applies them, so a project sounds the same whether or not its window was
 // ever open, in every host and in the command-line renderer:
@@ -11,7 +13,9 @@
 //   nearest note division or as the division's time (switching the 4X range
 //   on first when a division is longer than the free range), the Wave,
 //   tremolo and pitch rates as the nearest division or as its rate (the Wave
-//   and tremolo phases back to 0);
+//   and tremolo phases back to 0). A switch that arrives together with new
+//   values of what it would convert (a host setting a whole set of values,
+//   a session being built) converts nothing: those values are meant as given;
 // - the predelay follows the start spacing, the time of the first tap: while
 //   the start is being dragged, and while Tap Sync is on (so it follows the
 //   tempo) unless the predelay itself is being dragged.
@@ -39,6 +43,8 @@ public:
     // Random action flip switches without meaning a conversion: the next
     // block takes the switches as they are.
     void forgetSwitches() noexcept { baselineValid = false; }
+
+    ParameterRules();
 
     // The rules a freshly applied preset settles with at once (the length
     // snap and the predelay on the synced start), so that after a load the
@@ -92,10 +98,21 @@ private:
     static void convertTapSync (ParameterAccess&, bool nowOn, float bpm);
     static void followStart (ParameterAccess&, float bpm, Drags);
 
-    // The sync switches as the last block left them.
+    // A sync switch and the values it converts, as the last block left them.
+    struct SyncGroup
+    {
+        const char* sync;
+        std::array<const char*, 3> values; // nullptr where the group has fewer
+        bool on = false;
+        std::array<float, 3> last {};
+
+        bool flipped (ParameterAccess&) const;
+        bool valuesMoved (ParameterAccess&) const;
+        void remember (ParameterAccess&);
+    };
+
+    void rememberAll (ParameterAccess&);
+
     bool baselineValid = false;
-    bool lastTapSync = false;
-    bool lastWaveSync = false;
-    bool lastTremSync = false;
-    bool lastPitchSync = false;
+    std::array<SyncGroup, 4> groups;
 };

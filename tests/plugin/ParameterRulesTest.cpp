@@ -305,7 +305,10 @@ TEST_F (Rules, RateSyncSwitchesConvertTheirRatesAndTheLfoPhases)
 
         // Free again: the division's rate in Hz.
         if (c.phase != nullptr)
+        {
             hostSets (c.phase, 45.0f);
+            tick();
+        }
         hostSets (c.sync, 0.0f);
         tick();
         const double divisionHz = bpm / 60.0 / NoteGrid::beatMultipliers[division];
@@ -314,6 +317,52 @@ TEST_F (Rules, RateSyncSwitchesConvertTheirRatesAndTheLfoPhases)
         {
             EXPECT_FLOAT_EQ (raw (c.phase), 0.0f) << c.phase;
         }
+    }
+}
+
+TEST_F (Rules, ASwitchArrivingWithNewValuesOfWhatItConvertsLeavesThemAsGiven)
+{
+    // A host setting a whole set of values at once (a session being built,
+    // automation snapping to a new place): the values stand as given.
+    struct Case
+    {
+        const char* what;
+        const char* sync;
+        const char* value;
+        float given;
+    };
+    const std::vector<Case> cases {
+        { "Tap Sync with a new start", params::id::tapSync, params::id::start, 250.0f },
+        { "Tap Sync with the 4X range", params::id::tapSync, params::id::times4, 1.0f },
+        { "Wave sync with a new rate", params::id::waveSync, params::id::waveRate, 250.0f },
+        { "tremolo sync with a new phase", params::id::tremSync, params::id::tremPhase, 90.0f },
+        { "pitch sync with a new rate", params::id::pitchSync, params::id::pitchRate, 700.0f },
+    };
+    for (const auto& c : cases)
+    {
+        hostSets (c.sync, 0.0f);
+        hostSets (params::id::times4, 0.0f);
+        tick();
+        std::vector<float> before;
+        for (const auto& p : params::table)
+            before.push_back (raw (p.id.data()));
+
+        hostSets (c.sync, 1.0f);
+        hostSets (c.value, c.given);
+        tick();
+        for (std::size_t i = 0; i < params::table.size(); ++i)
+        {
+            const auto* id = params::table[i].id.data();
+            const bool set = juce::String (id) == c.sync || juce::String (id) == c.value;
+            // The predelay follows a synced start: a rule of its own.
+            if (! set && juce::String (id) != params::id::predelay)
+            {
+                EXPECT_EQ (raw (id), before[i]) << c.what << ": " << id;
+            }
+        }
+        EXPECT_EQ (raw (c.value), c.given) << c.what;
+        hostSets (c.sync, 0.0f);
+        tick();
     }
 }
 

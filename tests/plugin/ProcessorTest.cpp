@@ -184,11 +184,13 @@ class BadHostTempo : public ::testing::TestWithParam<TempoCase>, public Processo
 
 TEST_P (BadHostTempo, KeepsTheLastGoodTempoAndFiniteSpacings)
 {
-    playHead.bpm = 140.0;
-    runBlock();
+    // The switches as a project comes: set before anything plays, so they
+    // are taken as they are and nothing is converted.
     set ("mu", 1.0f);
     set ("wo", 1.0f);
     set ("waveSync", 1.0f);
+    playHead.bpm = 140.0;
+    runBlock();
     playHead.bpm = GetParam().hostBpm;
     runBlock();
 

@@ -590,6 +590,13 @@ TEST (StatePatch, CapturedValuesApplyBackExactly)
     juce::Random rng (5);
     MassDelayAudioProcessor source;
     scramble (source, rng);
+    // As the user saves it: after the rules have settled the values (the
+    // predelay on a synced start, a length on a round value), as a block
+    // settles them.
+    source.prepareToPlay (48000.0, 512);
+    juce::AudioBuffer<float> block (2, 512);
+    juce::MidiBuffer midi;
+    source.processBlock (block, midi);
     const auto captured = source.captureParamsVar();
 
     // One property per parameter, by ID, in parameter order.

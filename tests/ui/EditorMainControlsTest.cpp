@@ -49,6 +49,15 @@ struct MainControls : public ::testing::Test
 
     float raw (const char* id) { return processor.getValueTreeState().getRawParameterValue (id)->load(); }
 
+    // One block of silence: the processor applies its parameter rules.
+    void block()
+    {
+        juce::AudioBuffer<float> buffer (2, 512);
+        buffer.clear();
+        juce::MidiBuffer midi;
+        processor.processBlock (buffer, midi);
+    }
+
     void set (const char* id, float value)
     {
         auto* p = processor.getValueTreeState().getParameter (id);
@@ -156,9 +165,11 @@ TEST_F (MainControls, DensityStripIsBoundToStartEndLinkAndRangeAndShowsTheirValu
     EXPECT_EQ (strip.getEndSlider().getTextFromValue (600.0), "2.35 s") << "the slider's own text scales too";
     EXPECT_FALSE (strip.getStartSlider().syncMode);
 
-    // Tap sync on: the refresh converts the spacings to the nearest
-    // divisions (56 ms and 2352 ms at 120 BPM) and shows them.
+    // Tap sync on: the next block converts the spacings to the nearest
+    // divisions (56 ms and 2352 ms at 120 BPM), the refresh shows them.
+    block();
     set ("mu", 1.0f);
+    block();
     editor->refresh();
     EXPECT_EQ (strip.getStartValueLabel().getText(), "1/32");
     EXPECT_EQ (strip.getEndValueLabel().getText(), "1b");

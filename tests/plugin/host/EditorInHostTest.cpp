@@ -155,17 +155,34 @@ TEST_P (HostedEditor, SitsOpenOnASyncedPatchWithoutReportingAnyParameterChange)
     pump (2000);
     EXPECT_TRUE (ear.heard().isEmpty()) << ear.heard().joinIntoString (", ").toStdString();
 
-    // The ear does hear the plug-in: Tap Sync turned off by the host makes
-    // the processor convert the spacings (and switch the 4X range on).
+    // Tap Sync turned off by the host makes the processor convert the
+    // spacings (and switch the 4X range on), with the next block.
     hostedParameter (*plugin.get(), "Tap Sync")->setValue (0.0f);
-    juce::StringArray heard;
-    for (int i = 0; i < 100 && ! heard.contains ("In/Out 4x"); ++i)
+    std::unique_ptr<juce::XmlElement> state;
+    for (int i = 0; i < 100 && (state == nullptr || testsupport::savedValue (*state, "io2x") < 0.5); ++i)
     {
         pump (20);
-        heard = ear.heard();
+        state = testsupport::pluginStateXml (*plugin.get());
     }
-    EXPECT_TRUE (heard.contains ("In/Out 4x")) << heard.joinIntoString (", ").toStdString();
-    EXPECT_TRUE (heard.contains ("End")) << heard.joinIntoString (", ").toStdString();
+    ASSERT_NE (state, nullptr) << "the plug-in's state in the host's";
+    EXPECT_EQ (testsupport::savedValue (*state, "io2x"), 1.0);
+    EXPECT_EQ (testsupport::savedValue (*state, "s"), 1000.0) << "16 beats at 120 BPM: 8000 ms, the 4X range's end";
+
+    // An LV2 host hears the conversion as the plug-in's own changes. (JUCE's
+    // VST3 hosting hands changes a plug-in makes while processing to the
+    // plug-in's controller, as the format asks, but does not show them in
+    // its own parameters.)
+    if (GetParam().format == HostedPlugin::Format::LV2)
+    {
+        juce::StringArray heard;
+        for (int i = 0; i < 100 && ! heard.contains ("In/Out 4x"); ++i)
+        {
+            pump (20);
+            heard = ear.heard();
+        }
+        EXPECT_TRUE (heard.contains ("In/Out 4x")) << heard.joinIntoString (", ").toStdString();
+        EXPECT_TRUE (heard.contains ("End")) << heard.joinIntoString (", ").toStdString();
+    }
 
     closeOnceSettled (editor);
     pump (50);

@@ -3,6 +3,8 @@
 // What the hosted-plug-in tests share: a host's audio thread, its message
 // loop, its ear on the plug-in's parameters, and the screen they share.
 
+#include "plugin/PluginProcessor.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -215,5 +217,51 @@ inline bool savePng (const juce::Image& image, const juce::String& name)
     const bool ok = out.openedOk() && png.writeImageToStream (image, out);
     std::cout << "hosted editor snapshot: " << file.getFullPathName() << std::endl;
     return ok;
+}
+// The plug-in's own saved state inside what its host saves for it. JUCE's
+// VST3 host keeps the component's state as base64 text in XML, its LV2 host
+// in Turtle; either way the plug-in's blob is there as JUCE's base64 text.
+// Null when none is found.
+inline std::unique_ptr<juce::XmlElement> pluginStateXml (juce::AudioPluginInstance& plugin)
+{
+    juce::MemoryBlock hostState;
+    plugin.getStateInformation (hostState);
+    juce::String text = hostState.toString();
+    if (auto xml = juce::AudioProcessor::getXmlFromBinary (hostState.getData(), static_cast<int> (hostState.getSize())))
+        text = xml->toString();
+
+    const juce::String alphabet (".ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+");
+    for (int i = 0; i < text.length(); ++i)
+    {
+        // "<byte count>.<characters>"
+        if (! juce::CharacterFunctions::isDigit (text[i]) || (i > 0 && juce::CharacterFunctions::isDigit (text[i - 1])))
+            continue;
+        int end = i;
+        while (end < text.length() && juce::CharacterFunctions::isDigit (text[end]))
+            ++end;
+        if (end >= text.length() || text[end] != '.')
+            continue;
+        int stop = end + 1;
+        while (stop < text.length() && alphabet.containsChar (text[stop]))
+            ++stop;
+        juce::MemoryBlock decoded;
+        if (! decoded.fromBase64Encoding (text.substring (i, stop)))
+            continue;
+        const auto* bytes = static_cast<const char*> (decoded.getData());
+        for (std::size_t at = 0; at + 8 < decoded.getSize(); ++at)
+            if (bytes[at] == 'V' && bytes[at + 1] == 'C' && bytes[at + 2] == '2' && bytes[at + 3] == '!')
+                if (auto xml = MassDelayAudioProcessor::xmlFromStateBlob (bytes + at,
+                                                                          static_cast<int> (decoded.getSize() - at)))
+                    return xml;
+    }
+    return nullptr;
+}
+
+// A parameter's raw value in the plug-in's saved state, NaN when missing.
+inline double savedValue (const juce::XmlElement& state, const char* id)
+{
+    if (const auto* e = state.getChildByAttribute ("id", id))
+        return e->getDoubleAttribute ("value");
+    return std::nan ("");
 }
 } // namespace testsupport
