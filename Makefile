@@ -3,6 +3,7 @@
 # make test  also install the test hosts and libraries, build everything, run the whole suite
 # make fuzz  build the fuzz targets (clang, ASan, UBSan) and run each for FUZZ_SECONDS
 # make sanitize-dsp  the DSP library's tests under ASan and UBSan
+# make memcheck  a short hosted session of both formats under valgrind's memcheck
 BUILD ?= build
 JOBS ?= 2
 FUZZ_BUILD ?= build-fuzz
@@ -12,7 +13,7 @@ FUZZ_ARGS ?=
 SANITIZE_BUILD ?= build-sanitize-dsp
 
 .PHONY: run test bootstrap bootstrap-tests configure configure-tests build build-tests install demos bench \
-	clean fuzz sanitize-dsp
+	clean fuzz sanitize-dsp memcheck
 
 run: install demos
 
@@ -52,6 +53,9 @@ sanitize-dsp: bootstrap-tests
 		-DTWIST_DSP_ONLY=ON -DTWIST_SANITIZE=address,undefined -DTWIST_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	@ctest --test-dir $(SANITIZE_BUILD) -j $(JOBS) -L dsp --output-on-failure
+
+memcheck: build-tests
+	@scripts/memcheck.sh $(BUILD)
 
 bench: build-tests
 	@$(BUILD)/bench/dsp_bench --benchmark_counters_tabular=true

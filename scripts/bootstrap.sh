@@ -38,8 +38,15 @@ case "${1:-}" in
             libgtest-dev googletest libbenchmark-dev
             # hosts and displays the tests use (ardour: the headless DAW the
             # Ardour tests render through; libxtst: the pointer that the
-            # hosted-editor tests move)
-            lilv-utils xvfb xauth ardour libxtst-dev
+            # hosted-editor tests move; jalv: the reference LV2 host, which
+            # embeds the editor through suil, run on a JACK server of the
+            # tests' own with jackd2's dummy back end)
+            lilv-utils xvfb xauth ardour libxtst-dev jalv jackd2
+            # the LV2 bundle's validator (lv2_validate, which runs sordi's
+            # sord_validate)
+            lv2-dev sordi
+            # make memcheck: the hosted session under memcheck
+            valgrind
         )
         ;;
     *)

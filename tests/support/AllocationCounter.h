@@ -11,6 +11,11 @@ class AllocationCounter
 {
 public:
     AllocationCounter();
+
+    // Counts only allocations made with code of one loaded binary on the
+    // call stack (a hosted plug-in's, by its file name), so that what a host
+    // allocates around the plug-in's calls is not counted.
+    explicit AllocationCounter (const char* binaryFileName);
     ~AllocationCounter();
 
     AllocationCounter (const AllocationCounter&) = delete;

@@ -1,3 +1,4 @@
+#include "host/EditorPixels.h"
 #include "host/HostedPlugin.h"
 #include "host/HostedSession.h"
 #include "host/XScreen.h"
@@ -25,12 +26,14 @@
 using testsupport::AudioThread;
 using testsupport::closeOnceSettled;
 using testsupport::countNear;
+using testsupport::faderThumbY;
 using testsupport::HostEar;
 using testsupport::hostedParameter;
 using testsupport::HostedPlugin;
 using testsupport::PointerLock;
 using testsupport::pump;
 using testsupport::savePng;
+using testsupport::whiteRunCentre;
 
 namespace
 {
@@ -63,35 +66,6 @@ struct GestureCounter : public juce::AudioProcessorListener
     int parameterIndex;
     std::atomic<int> begins { 0 }, ends { 0 };
 };
-
-// The rows of column x (within [top, bottom)) showing the fader's white
-// thumb; their middle, or -1 when there is none.
-float whiteRunCentre (const juce::Image& image, int x, int top, int bottom)
-{
-    int first = -1, last = -1;
-    for (int y = top; y < bottom; ++y)
-        if (image.getPixelAt (x, y).getBrightness() > 0.93f && image.getPixelAt (x, y).getSaturation() < 0.1f)
-        {
-            first = first < 0 ? y : first;
-            last = y;
-        }
-    return first < 0 ? -1.0f : (static_cast<float> (first) + static_cast<float> (last) + 1.0f) / 2.0f;
-}
-
-// Where the fader puts its thumb for a Master level: 11 pixels (the thumb
-// radius) inside either end of its 101-pixel travel at y = 73, along the
-// parameter's own skewed range. (Hosts normalise differently: an LV2 host
-// linearly over the port's range.)
-float faderThumbY (float dB)
-{
-    for (const auto& d : params::table)
-        if (d.id == params::id::master)
-        {
-            const juce::NormalisableRange<float> range (d.min, d.max, d.interval, d.skew, d.symmetricSkew);
-            return 73.0f + 11.0f + (1.0f - range.convertTo0to1 (dB)) * 79.0f;
-        }
-    return -1.0f;
-}
 
 float masterDb (juce::AudioProcessorParameter& master)
 {

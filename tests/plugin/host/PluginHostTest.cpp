@@ -2,6 +2,7 @@
 
 #include "support/CaseName.h"
 
+#include "params/ParameterTable.h"
 #include "plugin/PluginProcessor.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +63,22 @@ TEST_P (HostedBundle, LoadsWithItsNameParametersBusesAndTail)
         names.sort (false);
     }
     EXPECT_EQ (names, expected);
+
+    if (GetParam().format == HostedPlugin::Format::LV2)
+    {
+        // An LV2 host knows the switches from the bundle's description (their
+        // atom:Bool range) and shows them as such; the rest are not switches.
+        for (const auto& def : params::table)
+        {
+            for (auto* p : plugin->getParameters())
+            {
+                if (p->getName (100) == juce::String (def.name.data(), def.name.size()))
+                {
+                    EXPECT_EQ (p->isBoolean(), def.kind == params::Kind::Bool) << def.name.data();
+                }
+            }
+        }
+    }
 
     EXPECT_EQ (plugin->getMainBusNumInputChannels(), 2);
     EXPECT_EQ (plugin->getMainBusNumOutputChannels(), 2);

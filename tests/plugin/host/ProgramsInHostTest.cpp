@@ -10,6 +10,7 @@
 #include <cmath>
 
 using testsupport::HostedPlugin;
+using testsupport::savedState;
 
 // The factory bank as a host sees it through the built bundles: the program
 // list, and what choosing a program does to the parameters and the sound.
@@ -41,35 +42,6 @@ juce::AudioProcessorParameter* hostedNamed (juce::AudioProcessor& plugin, const 
         if (p != plugin.getBypassParameter() && p->getName (100) == name)
             return p;
     return nullptr;
-}
-
-// Our state as the hosted plug-in saved it for its host: the VST3 component
-// state inside JUCE's host envelope, or the state string inside the LV2
-// state's Turtle.
-std::unique_ptr<juce::XmlElement> savedState (juce::AudioPluginInstance& plugin, HostedPlugin::Format format)
-{
-    juce::MemoryBlock hostState;
-    plugin.getStateInformation (hostState);
-
-    juce::MemoryBlock ours;
-    if (format == HostedPlugin::Format::VST3)
-    {
-        const auto envelope =
-            juce::AudioProcessor::getXmlFromBinary (hostState.getData(), static_cast<int> (hostState.getSize()));
-        auto* component = envelope != nullptr ? envelope->getChildByName ("IComponent") : nullptr;
-        if (component == nullptr || ! ours.fromBase64Encoding (component->getAllSubText().trim()))
-            return nullptr;
-    }
-    else
-    {
-        const auto ttl = hostState.toString();
-        const auto text = ttl.fromFirstOccurrenceOf ("StateString>", false, false)
-                              .fromFirstOccurrenceOf ("\"", false, false)
-                              .upToFirstOccurrenceOf ("\"", false, false);
-        if (! ours.fromBase64Encoding (text))
-            return nullptr;
-    }
-    return juce::AudioProcessor::getXmlFromBinary (ours.getData(), static_cast<int> (ours.getSize()));
 }
 } // namespace
 

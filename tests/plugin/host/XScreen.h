@@ -2,6 +2,8 @@
 
 #include <juce_graphics/juce_graphics.h>
 
+#include <vector>
+
 struct _XDisplay;
 
 namespace testsupport
@@ -14,6 +16,7 @@ class XScreen
 {
 public:
     XScreen();
+    explicit XScreen (const juce::String& displayName); // another X server, ":3"
     ~XScreen();
 
     XScreen (const XScreen&) = delete;
@@ -27,6 +30,15 @@ public:
 
     void moveTo (juce::Point<int> screenPosition);
     void press (bool down); // the left button
+
+    // The windows a program shows (its top-level windows, found by the
+    // process id they carry, and every window inside them), where they are
+    // on the screen; only those mapped and visible.
+    std::vector<juce::Rectangle<int>> windowsOf (int processId) const;
+
+    // Asks the program's top-level windows to close, as a window manager's
+    // close button does (WM_DELETE_WINDOW).
+    void closeWindowsOf (int processId);
 
 private:
     _XDisplay* display = nullptr;
