@@ -19,6 +19,11 @@ bool ParameterAccess::writeInGesture (const char* id, float value)
     return set (id, value, false);
 }
 
+bool ParameterAccess::writeByRule (const char* id, float value)
+{
+    return set (id, value, false);
+}
+
 bool ParameterAccess::set (const char* id, float value, bool ownGesture)
 {
     auto* param = apvts.getParameter (id);

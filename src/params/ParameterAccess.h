@@ -28,6 +28,12 @@ public:
     // release (a drag): no gesture of its own.
     bool writeInGesture (const char* id, float value);
 
+    // The same, for a value a rule derives from others (a conversion, the
+    // predelay following the tempo): the user made no gesture, so there is
+    // none; during a drag of the same parameter the write falls inside the
+    // drag's own gesture. Safe on the audio thread: nothing allocates.
+    bool writeByRule (const char* id, float value);
+
 private:
     bool set (const char* id, float value, bool ownGesture);
 

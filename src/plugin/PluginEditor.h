@@ -2,7 +2,6 @@
 
 #include "params/ParameterAccess.h"
 #include "plugin/PluginProcessor.h"
-#include "plugin/SyncConverter.h"
 #include "ui/AccordionComponent.h"
 #include "ui/ButtonGrid.h"
 #include "ui/ClickCatcher.h"
@@ -241,7 +240,6 @@ private:
     bool bypassBlinkPhase = false;
     int bypassBlinkCounter = 0;
     int shownPatchCount = 0; // the processor's patch count the preset bar shows
-    SyncConverter syncConverter;
     float flutterPhase = 0.0f;
     float hudClock = 0.0f;
 

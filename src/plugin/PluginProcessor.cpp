@@ -103,6 +103,20 @@ MassDelayAudioProcessor::~MassDelayAudioProcessor()
 }
 
 //==============================================================================
+MassDelayAudioProcessor::GestureWatch::GestureWatch (juce::AudioProcessorParameter* p)
+    : param (p)
+{
+    if (param != nullptr)
+        param->addListener (this);
+}
+
+MassDelayAudioProcessor::GestureWatch::~GestureWatch()
+{
+    if (param != nullptr)
+        param->removeListener (this);
+}
+
+//==============================================================================
 void MassDelayAudioProcessor::parameterChanged (const juce::String& parameterID, float newValue)
 {
     if (parameterID != params::id::tapCount || ! std::isfinite (newValue))
@@ -181,10 +195,28 @@ void MassDelayAudioProcessor::captureHostPosition()
     hostPlaying = position->getIsPlaying();
 }
 
+float MassDelayAudioProcessor::blockTempo() const
+{
+    return hostTempoValid ? static_cast<float> (hostTempo) : lastTempo.load (std::memory_order_relaxed);
+}
+
+void MassDelayAudioProcessor::applyParameterRules()
+{
+    const juce::SpinLock::ScopedTryLockType wholeState (wholeStateLock);
+    if (! wholeState.isLocked())
+        return;
+
+    // Marks the rules' writes as such for the listeners they reach on this
+    // thread (the preset bar keeps the patch unmodified).
+    rulesThread.store (std::this_thread::get_id(), std::memory_order_relaxed);
+    rules.apply (ruleAccess, blockTempo(), { startGesture.isOpen(), predelayGesture.isOpen() });
+    rulesThread.store ({}, std::memory_order_relaxed);
+}
+
 void MassDelayAudioProcessor::readParams()
 {
     params::BlockContext context;
-    context.bpm = hostTempoValid ? static_cast<float> (hostTempo) : lastTempo.load (std::memory_order_relaxed);
+    context.bpm = blockTempo();
     context.tapCount = requestedTapCount.load (std::memory_order_relaxed);
     context.waveSeed = waveLfoSeed;
     context.tremSeed = tremLfoSeed;
@@ -221,6 +253,10 @@ void MassDelayAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, ju
 
     if (preparedBlockSize <= 0)
         return;
+
+    // Parameters that follow others are settled before the block reads them,
+    // so what a change brings sounds in the same block as the change.
+    applyParameterRules();
 
     const int numIn = getTotalNumInputChannels();
     const int numOut = getTotalNumOutputChannels();

@@ -3,8 +3,10 @@
 #include "dsp/DelayEngine.h"
 #include "dsp/DspConstants.h"
 #include "params/ParamBlockReader.h"
+#include "params/ParameterAccess.h"
 #include "params/ParameterTable.h"
 #include "params/ParameterText.h"
+#include "plugin/ParameterRules.h"
 #include "presets/AccordionLayoutState.h"
 #include "presets/PresetLibrary.h"
 #include "presets/RandomHistory.h"
@@ -166,10 +168,14 @@ public:
 
     // The name and folder the preset bar shows after saving under a new name,
     // so that an editor opened later shows it too. Changes no parameter.
-    void setCurrentPatch (const juce::String& name, const juce::String& folder)
+    void setCurrentPatch (const juce::String& name, const juce::String& folder);
+
+    // Whether the calling thread is in the middle of the parameter rules'
+    // writes (a conversion, the predelay following the tempo): changes that
+    // the user did not make, which leave the current patch unmodified.
+    bool isApplyingRulesOnThisThread() const noexcept
     {
-        currentPatchName = name;
-        currentPatchFolder = folder;
+        return rulesThread.load (std::memory_order_relaxed) == std::this_thread::get_id();
     }
 
     presets::PresetLibrary& getPresetLibrary() { return presetLibrary; }
@@ -231,6 +237,11 @@ public:
 
 private:
     void captureHostPosition();
+    // The tempo this block plays at: the host's, else the last one it gave.
+    float blockTempo() const;
+    // The parameter rules for this block, unless a whole-state change holds
+    // the parameters at the moment (ParameterRules.h).
+    void applyParameterRules();
 
     // What the parameters' texts read (the raw values and the last tempo);
     // declared before the parameters, which hold a pointer to it.
@@ -263,6 +274,34 @@ private:
 
     dsp::DelayEngine engine;
     TapSnapshot lastGoodSnapshot {};
+
+    // Whether a gesture holds a parameter open: a drag in the editor, a
+    // touch in a host's own control.
+    class GestureWatch final : private juce::AudioProcessorParameter::Listener
+    {
+    public:
+        explicit GestureWatch (juce::AudioProcessorParameter* p);
+        ~GestureWatch() override;
+        bool isOpen() const noexcept { return open.load (std::memory_order_relaxed); }
+
+    private:
+        void parameterValueChanged (int, float) override {}
+        void parameterGestureChanged (int, bool starting) override { open.store (starting, std::memory_order_relaxed); }
+        juce::AudioProcessorParameter* param;
+        std::atomic<bool> open { false };
+    };
+
+    ParameterAccess ruleAccess { apvts };
+    ParameterRules rules;
+    GestureWatch startGesture { apvts.getParameter (params::id::start) };
+    GestureWatch predelayGesture { apvts.getParameter (params::id::predelay) };
+    std::atomic<std::thread::id> rulesThread {};
+    // Held by every whole-state change (a preset, a restore, a history step,
+    // the Random action) from before its first write until the rules have
+    // been told to take the new switches as they are. The audio thread only
+    // tries it: while a change holds it, that block applies no rule, so the
+    // rules never see half of a new state and never convert its own values.
+    juce::SpinLock wholeStateLock;
 
     //==============================================================================
     // State, presets and the random history (PluginProcessorState.cpp).

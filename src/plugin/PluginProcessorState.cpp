@@ -294,6 +294,7 @@ void MassDelayAudioProcessor::setStateInformation (const void* data, int sizeInB
     sanitiseParameterValues (newState);
     const bool olderFormat = ! newState.hasProperty (stateFormatProperty);
 
+    const juce::SpinLock::ScopedLockType wholeState (wholeStateLock);
     {
         const juce::ScopedLock sl (stateLock);
         const auto replaced = apvts.state;
@@ -322,6 +323,7 @@ void MassDelayAudioProcessor::setStateInformation (const void* data, int sizeInB
     readSeedsFromState();
     resetDSPState();
     patchGeneration.fetch_add (1, std::memory_order_acq_rel);
+    rules.forgetSwitches();
 
     // The program the state was saved with, when it is one of ours; the
     // state itself stays as restored.
@@ -414,6 +416,7 @@ void MassDelayAudioProcessor::applyPatchValues (const presets::Patch& patch, boo
 
 int MassDelayAudioProcessor::setParametersFromPatch (const presets::Patch& patch, bool keepMix)
 {
+    const juce::SpinLock::ScopedLockType wholeState (wholeStateLock);
     {
         const juce::SpinLock::ScopedLockType sl (patchNameLock);
         currentPatchName = patch.name;
@@ -442,6 +445,12 @@ int MassDelayAudioProcessor::setParametersFromPatch (const presets::Patch& patch
         }
     }
 
+    // What the rules would write at the next block is written now, as part
+    // of the patch: a loaded preset is settled, and the host hears of no
+    // change after the load but the preset's own.
+    ParameterRules::settle (ruleAccess, getLastTempo());
+    rules.forgetSwitches();
+
     resetDSPState();
     patchGeneration.fetch_add (1, std::memory_order_acq_rel);
 
@@ -461,6 +470,14 @@ int MassDelayAudioProcessor::factoryProgramOf (const presets::Patch& patch) cons
             && factoryPrograms[i].id() == patch.id())
             return static_cast<int> (i);
     return -1;
+}
+
+void MassDelayAudioProcessor::setCurrentPatch (const juce::String& name, const juce::String& folder)
+{
+    // A host may apply a program on its own thread at the same moment.
+    const juce::SpinLock::ScopedLockType sl (patchNameLock);
+    currentPatchName = name;
+    currentPatchFolder = folder;
 }
 
 juce::String MassDelayAudioProcessor::getCurrentPatchName() const
@@ -595,6 +612,9 @@ void MassDelayAudioProcessor::setLfoSeeds (std::uint32_t tremSeed, std::uint32_t
 void MassDelayAudioProcessor::randomizeParameters (juce::Random& rng)
 {
     const bool keepMix = isMixLocked();
+    // Switches the dice flip are the new reference, never a conversion.
+    const juce::SpinLock::ScopedLockType wholeState (wholeStateLock);
+    rules.forgetSwitches();
     for (const auto& entry : RandomMatrixState::entries)
     {
         if (! randomMatrix.isEnabled (entry.id) || (keepMix && isMixLockedParameter (entry.id)))
@@ -655,8 +675,10 @@ void MassDelayAudioProcessor::restoreHistoryEntry (const juce::ValueTree& entry)
     auto newState = entry.createCopy();
     if (isMixLocked())
         keepCurrentMixIn (newState);
+    const juce::SpinLock::ScopedLockType wholeState (wholeStateLock);
     replaceWholeState (newState);
     readSeedsFromState();
     resetDSPState();
     patchGeneration.fetch_add (1, std::memory_order_acq_rel);
+    rules.forgetSwitches();
 }

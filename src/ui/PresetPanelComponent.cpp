@@ -39,9 +39,11 @@ const std::array<const char*, 33> PresetPanelComponent::watchedParameterIds {
     params::id::widen,     params::id::noMid,       params::id::startEndLock,
 };
 
-PresetPanelComponent::PresetPanelComponent (juce::AudioProcessorValueTreeState& s, presets::PresetLibrary& l)
+PresetPanelComponent::PresetPanelComponent (juce::AudioProcessorValueTreeState& s, presets::PresetLibrary& l,
+                                            std::function<bool()> automatic)
     : state (s)
     , library (l)
+    , isAutomaticChange (std::move (automatic))
 {
     nameLabel.setFont (MdLookAndFeel::monoFont (11.0f));
     nameLabel.setColour (juce::Label::textColourId, Col::t0);
@@ -108,7 +110,7 @@ void PresetPanelComponent::showMessage (const juce::String& text)
 
 void PresetPanelComponent::parameterChanged (const juce::String&, float)
 {
-    if (applying.load())
+    if (applying.load() || (isAutomaticChange && isAutomaticChange()))
         return;
 
     // Host automation arrives on other threads; the label is only touched on

@@ -23,7 +23,13 @@
 class PresetPanelComponent : public juce::Component, private juce::AudioProcessorValueTreeState::Listener
 {
 public:
-    PresetPanelComponent (juce::AudioProcessorValueTreeState& state, presets::PresetLibrary& library);
+    // isAutomaticChange tells whether a parameter change reported on the
+    // calling thread is one the user did not make (a value following a rule,
+    // such as the predelay following the tempo): such changes leave the patch
+    // unmodified. It is called on whatever thread changes a parameter, the
+    // audio thread included.
+    PresetPanelComponent (juce::AudioProcessorValueTreeState& state, presets::PresetLibrary& library,
+                          std::function<bool()> isAutomaticChange = {});
     ~PresetPanelComponent() override;
 
     // Set by the editor: applies a patch to the processor's parameters.
@@ -142,6 +148,8 @@ private:
 
     juce::AudioProcessorValueTreeState& state;
     presets::PresetLibrary& library;
+    // Set before the parameter listeners are added, never changed after.
+    const std::function<bool()> isAutomaticChange;
 
     juce::Label nameLabel;
     juce::TextButton prevButton { "<" };

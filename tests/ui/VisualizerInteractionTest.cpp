@@ -1,5 +1,5 @@
-#include "HostRecorder.h"
 #include "UiTestSupport.h"
+#include "support/HostRecorder.h"
 
 #include "dsp/ParamMapping.h"
 #include "plugin/PluginProcessor.h"
@@ -123,7 +123,7 @@ struct Handles : public ::testing::Test
     juce::Point<float> startDot() { return viz.startHandlePos (viz.computeCoords()); }
 
     MassDelayAudioProcessor processor;
-    uitest::HostRecorder host { processor };
+    testsupport::HostRecorder host { processor };
     Viz viz;
     Viz::VisualizerState state;
     std::vector<juce::String> log;

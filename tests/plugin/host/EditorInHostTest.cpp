@@ -1,4 +1,5 @@
 #include "host/HostedPlugin.h"
+#include "host/HostedSession.h"
 #include "host/XScreen.h"
 
 #include "params/ParameterTable.h"
@@ -21,7 +22,15 @@
 #include <thread>
 #include <unistd.h>
 
+using testsupport::AudioThread;
+using testsupport::closeOnceSettled;
+using testsupport::countNear;
+using testsupport::HostEar;
+using testsupport::hostedParameter;
 using testsupport::HostedPlugin;
+using testsupport::PointerLock;
+using testsupport::pump;
+using testsupport::savePng;
 
 namespace
 {
@@ -33,93 +42,6 @@ struct FormatCase
 
 class HostedEditor : public ::testing::TestWithParam<FormatCase>
 {};
-
-// Runs blocks of a sine through the plug-in on its own thread, as a host's
-// audio thread would, until stopped. Never more than the prepared block size.
-class AudioThread
-{
-public:
-    AudioThread (juce::AudioPluginInstance& p, int blockSize)
-        : plugin (p)
-        , buffer (2, blockSize)
-        , thread ([this] { run(); })
-    {
-    }
-
-    ~AudioThread() { stop(); }
-
-    void stop()
-    {
-        running = false;
-        if (thread.joinable())
-            thread.join();
-    }
-
-    int blocks() const { return blockCount.load(); }
-    bool allFinite() const { return finite.load(); }
-
-private:
-    void run()
-    {
-        juce::MidiBuffer midi;
-        double phase = 0.0;
-        while (running)
-        {
-            for (int i = 0; i < buffer.getNumSamples(); ++i)
-            {
-                const auto s = static_cast<float> (0.25 * std::sin (phase));
-                phase += 0.05;
-                buffer.setSample (0, i, s);
-                buffer.setSample (1, i, s);
-            }
-            plugin.processBlock (buffer, midi);
-            for (int c = 0; c < 2; ++c)
-                for (int i = 0; i < buffer.getNumSamples(); ++i)
-                    if (! std::isfinite (buffer.getSample (c, i)))
-                        finite = false;
-            ++blockCount;
-            std::this_thread::sleep_for (std::chrono::milliseconds (2));
-        }
-    }
-
-    juce::AudioPluginInstance& plugin;
-    juce::AudioBuffer<float> buffer;
-    std::atomic<bool> running { true };
-    std::atomic<int> blockCount { 0 };
-    std::atomic<bool> finite { true };
-    std::thread thread;
-};
-
-void pump (int ms)
-{
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (ms);
-}
-
-// JUCE's host-side window for a VST3 editor answers a configure event of the
-// plug-in's window with a message that refers to the host window itself; one
-// still queued when that window goes runs on freed memory (a crash seen after
-// the editor resized, on a loaded machine). So an editor that may have
-// resized is closed only once its bounds have held still for 200 ms and every
-// message queued until then has run.
-void closeOnceSettled (std::unique_ptr<juce::AudioProcessorEditor>& editor)
-{
-    if (editor != nullptr)
-    {
-        auto last = editor->getScreenBounds();
-        for (int held = 0, i = 0; held < 10 && i < 250; ++i)
-        {
-            pump (20);
-            const auto now = editor->getScreenBounds();
-            held = now == last ? held + 1 : 0;
-            last = now;
-        }
-        const auto ran = std::make_shared<std::atomic<bool>> (false);
-        juce::MessageManager::callAsync ([ran] { ran->store (true); });
-        for (int i = 0; i < 500 && ! ran->load(); ++i)
-            pump (10);
-    }
-    editor.reset();
-}
 
 // Counts the change gestures a host sees on one parameter.
 struct GestureCounter : public juce::AudioProcessorListener
@@ -140,32 +62,6 @@ struct GestureCounter : public juce::AudioProcessorListener
     }
     int parameterIndex;
     std::atomic<int> begins { 0 }, ends { 0 };
-};
-
-// Test programs share the X server and its one pointer; whoever moves it
-// holds this lock.
-class PointerLock
-{
-public:
-    PointerLock()
-        : fd (open ("/tmp/twist-delay-x-pointer.lock", O_CREAT | O_RDWR, 0666))
-    {
-        if (fd >= 0)
-            flock (fd, LOCK_EX);
-    }
-    ~PointerLock()
-    {
-        if (fd >= 0)
-        {
-            flock (fd, LOCK_UN);
-            close (fd);
-        }
-    }
-    PointerLock (const PointerLock&) = delete;
-    PointerLock& operator= (const PointerLock&) = delete;
-
-private:
-    int fd;
 };
 
 // The rows of column x (within [top, bottom)) showing the fader's white
@@ -202,33 +98,6 @@ float masterDb (juce::AudioProcessorParameter& master)
     return master.getText (master.getValue(), 100).getFloatValue();
 }
 
-int countNear (const juce::Image& image, juce::Rectangle<int> area, juce::Colour colour, int tolerance)
-{
-    int n = 0;
-    for (int y = area.getY(); y < area.getBottom(); ++y)
-        for (int x = area.getX(); x < area.getRight(); ++x)
-        {
-            const auto c = image.getPixelAt (x, y);
-            const int d =
-                std::max ({ std::abs (c.getRed() - colour.getRed()), std::abs (c.getGreen() - colour.getGreen()),
-                            std::abs (c.getBlue() - colour.getBlue()) });
-            n += d <= tolerance ? 1 : 0;
-        }
-    return n;
-}
-
-bool savePng (const juce::Image& image, const juce::String& name)
-{
-    const juce::File folder (TWIST_HOST_SNAPSHOT_DIR);
-    folder.createDirectory();
-    const auto file = folder.getChildFile (name);
-    file.deleteFile();
-    juce::FileOutputStream out (file);
-    juce::PNGImageFormat png;
-    const bool ok = out.openedOk() && png.writeImageToStream (image, out);
-    std::cout << "hosted editor snapshot: " << file.getFullPathName() << std::endl;
-    return ok;
-}
 } // namespace
 
 TEST_P (HostedEditor, OpensOnTheDesktopAndClosesCleanlyAgainAndAgainWhileAudioRuns)
@@ -276,66 +145,6 @@ TEST_P (HostedEditor, OpensOnTheDesktopAndClosesCleanlyAgainAndAgainWhileAudioRu
     plugin->releaseResources();
 }
 
-namespace
-{
-// What the host hears from the plug-in: every parameter change and gesture
-// it reports, by parameter name (from whatever thread the format uses).
-class HostEar : private juce::AudioProcessorParameter::Listener
-{
-public:
-    explicit HostEar (juce::AudioPluginInstance& p)
-        : plugin (p)
-    {
-        for (auto* param : plugin.getParameters())
-            if (param != plugin.getBypassParameter())
-                param->addListener (this);
-    }
-
-    ~HostEar() override
-    {
-        for (auto* param : plugin.getParameters())
-            param->removeListener (this);
-    }
-
-    juce::StringArray heard() const
-    {
-        const juce::ScopedLock sl (lock);
-        return names;
-    }
-
-    void clear()
-    {
-        const juce::ScopedLock sl (lock);
-        names.clear();
-    }
-
-private:
-    void parameterValueChanged (int index, float) override { note (index, ""); }
-    void parameterGestureChanged (int index, bool starting) override
-    {
-        note (index, starting ? " (gesture begins)" : " (gesture ends)");
-    }
-
-    void note (int index, const char* what)
-    {
-        const juce::ScopedLock sl (lock);
-        names.add (plugin.getParameters()[index]->getName (100) + what);
-    }
-
-    juce::AudioPluginInstance& plugin;
-    juce::CriticalSection lock;
-    juce::StringArray names;
-};
-
-juce::AudioProcessorParameter* hostedParameter (juce::AudioPluginInstance& plugin, const juce::String& name)
-{
-    for (auto* p : plugin.getParameters())
-        if (p != plugin.getBypassParameter() && p->getName (100) == name)
-            return p;
-    return nullptr;
-}
-} // namespace
-
 TEST_P (HostedEditor, SitsOpenOnASyncedPatchWithoutReportingAnyParameterChange)
 {
     constexpr double rate = 48000.0;
@@ -372,8 +181,8 @@ TEST_P (HostedEditor, SitsOpenOnASyncedPatchWithoutReportingAnyParameterChange)
     pump (2000);
     EXPECT_TRUE (ear.heard().isEmpty()) << ear.heard().joinIntoString (", ").toStdString();
 
-    // The ear does hear the editor: Tap Sync turned off by the host makes
-    // the editor convert the spacings (and switch the 4X range on).
+    // The ear does hear the plug-in: Tap Sync turned off by the host makes
+    // the processor convert the spacings (and switch the 4X range on).
     hostedParameter (*plugin.get(), "Tap Sync")->setValue (0.0f);
     juce::StringArray heard;
     for (int i = 0; i < 100 && ! heard.contains ("In/Out 4x"); ++i)

@@ -4,7 +4,7 @@
 
 #include <map>
 
-namespace uitest
+namespace testsupport
 {
 // Stands where a host stands: a listener of the processor that records what
 // the plug-in reports through the host-notifying path (value changes and
@@ -77,4 +77,4 @@ private:
     juce::AudioProcessor& processor;
     std::map<juce::String, int> changed, begun, ended;
 };
-} // namespace uitest
+} // namespace testsupport
