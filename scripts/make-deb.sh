@@ -20,9 +20,10 @@ if [ -f "$cache" ]; then
     type="$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$cache")"
     sanitize="$(sed -n 's/^TWIST_SANITIZE:[A-Z]*=//p' "$cache")"
     only_dsp="$(sed -n 's/^TWIST_DSP_ONLY:[A-Z]*=//p' "$cache")"
-    if [ "$type" != "Release" ] || [ -n "$sanitize" ] || [ "$only_dsp" = "ON" ]; then
-        echo "make-deb: $build is not a release build of the plug-in (build type '$type'," \
-             "sanitizers '$sanitize', DSP only '$only_dsp'); package from another folder: make deb BUILD=<folder>" >&2
+    fuzz="$(sed -n 's/^TWIST_FUZZ:[A-Z]*=//p' "$cache")"
+    if [ "$type" != "Release" ] || [ -n "$sanitize" ] || [ "$only_dsp" = "ON" ] || [ "$fuzz" = "ON" ]; then
+        echo "make-deb: $build is not a release build of the plug-in (build type '$type', sanitizers" \
+             "'$sanitize', DSP only '$only_dsp', fuzz '$fuzz'); package from another folder: make deb BUILD=<folder>" >&2
         exit 1
     fi
 else
