@@ -1,6 +1,10 @@
 # make run   install what the plug-in and the tools need, build every format and the
 #            tools (no tests), install the plug-ins, render the demos into out/
 # make test  also install the test hosts and libraries, build everything, run the whole suite
+# make deb   a release build (BUILD's, or a new one) and the Debian package
+#            twist-delay_<version>_<arch>.deb in BUILD
+# make deb-check  that, then lintian, the package's file list, and an install
+#            and removal with dpkg (as root or with sudo)
 # make fuzz  build the fuzz targets (clang, ASan, UBSan) and run each for FUZZ_SECONDS
 # make sanitize-dsp  the DSP library's tests under ASan and UBSan
 # make memcheck  a short hosted session of both formats under valgrind's memcheck
@@ -13,7 +17,7 @@ FUZZ_ARGS ?=
 SANITIZE_BUILD ?= build-sanitize-dsp
 
 .PHONY: run test bootstrap bootstrap-tests configure configure-tests build build-tests install demos bench \
-	clean fuzz sanitize-dsp memcheck
+	clean fuzz sanitize-dsp memcheck deb deb-check
 
 run: install demos
 
@@ -44,6 +48,12 @@ install: build
 
 demos: build
 	@scripts/render-demos.sh $(BUILD) out
+
+deb:
+	@JOBS=$(JOBS) scripts/make-deb.sh $(BUILD)
+
+deb-check: bootstrap-tests deb
+	@scripts/check-deb.sh $(BUILD)
 
 fuzz: bootstrap-tests
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_JOBS=$(FUZZ_JOBS) FUZZ_ARGS="$(FUZZ_ARGS)" JOBS=$(JOBS) scripts/run-fuzzers.sh $(FUZZ_BUILD)

@@ -2,11 +2,15 @@
 # Installs the Debian packages the project needs. Idempotent and
 # non-interactive; prints nothing when all is already there.
 #
-#   scripts/bootstrap.sh          what the plug-in, the standalone program and
-#                                 the command-line tools need to build
-#   scripts/bootstrap.sh --tests  that, and the test suite's, the benchmarks'
-#                                 and the fuzz targets' needs (hosts, displays,
-#                                 GoogleTest, Google Benchmark, clang)
+#   scripts/bootstrap.sh            what the plug-in, the standalone program
+#                                   and the command-line tools need to build
+#   scripts/bootstrap.sh --package  that, and what `make deb` needs to make
+#                                   the Debian package
+#   scripts/bootstrap.sh --tests    all that, and the test suite's, the
+#                                   benchmarks', the fuzz targets' and the
+#                                   package check's needs (hosts, displays,
+#                                   GoogleTest, Google Benchmark, clang,
+#                                   lintian)
 set -euo pipefail
 
 packages=(
@@ -23,12 +27,25 @@ packages=(
     libjack-jackd2-dev
     # fonts for rendered text (twist-render's plots, twist-snapshot)
     fonts-dejavu-core
+    # the icon's PNG sizes, rendered from its SVG
+    librsvg2-bin
 )
+
+# The Debian package: dpkg-shlibdeps (dpkg-dev), which CPack runs on the
+# binaries it finds with file.
+package_tools=(dpkg-dev file)
 
 case "${1:-}" in
     "") ;;
+    --package)
+        packages+=("${package_tools[@]}")
+        ;;
     --tests)
         packages+=(
+            "${package_tools[@]}"
+            # the package check: Debian's package checker, the desktop
+            # entry's validator
+            lintian desktop-file-utils
             # format check
             clang-format
             # fuzzing and sanitizer builds: clang with libFuzzer and the
@@ -50,7 +67,7 @@ case "${1:-}" in
         )
         ;;
     *)
-        echo "usage: scripts/bootstrap.sh [--tests]" >&2
+        echo "usage: scripts/bootstrap.sh [--package | --tests]" >&2
         exit 2
         ;;
 esac

@@ -131,7 +131,12 @@ TEST_F (SetUnits, AValueBeyondTheControlIsTakenAtItsEndWithAWarningInTheUnit)
         const char* id;
         double raw;
     };
+    // A number is never malformed, not even a frequency of zero or below.
     for (const auto& c : { Case { "hp=10 Hz", "hp=10 Hz is outside 20 Hz..4.0 kHz; using 20 Hz", "hp", 0.0 },
+                           Case { "hp=0", "hp=0 is outside 20 Hz..4.0 kHz; using 20 Hz", "hp", 0.0 },
+                           Case { "hp=-5", "hp=-5 is outside 20 Hz..4.0 kHz; using 20 Hz", "hp", 0.0 },
+                           Case { "hp=0 Hz", "hp=0 Hz is outside 20 Hz..4.0 kHz; using 20 Hz", "hp", 0.0 },
+                           Case { "lp=-5 kHz", "lp=-5 kHz is outside 500 Hz..22.0 kHz; using 500 Hz", "lp", 0.0 },
                            Case { "pitchRt=600", "pitchRt=600 is outside", "pitchRt", 1000.0 },
                            Case { "fb=20 s", "fb=20 s is outside 10 ms..14.00 s; using 14.00 s", "fb", 1000.0 },
                            Case { "g=150%", "g=150% is outside -100%..100%; using 100%", "g", 100.0 } })

@@ -282,8 +282,6 @@ std::optional<double> read (int index, const juce::String& typed, juce::String& 
 
     // The number in ms or Hz, kept inside what the control covers.
     double value = *number * (word == "s" || word.equalsIgnoreCase ("kHz") ? 1000.0 : 1.0);
-    if ((unit == Unit::HighPass || unit == Unit::LowPass) && value <= 0.0)
-        return std::nullopt;
     if (const auto range = textOf (unit).range; range && ! (value >= range->getStart() && value <= range->getEnd()))
     {
         outside = true;

@@ -1,7 +1,8 @@
 // `cmake --install` into a fresh prefix gives a tree a host finds and tools
 // that run: the VST3 and LV2 bundles under the prefix's lib folders load
 // through JUCE's hosting and process audio, the programs in bin run from
-// there, and the manual pages and the licence are in place.
+// there, and the manual pages, the menu entry's icons and the licence are in
+// place.
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -57,6 +58,24 @@ protected:
     }
 
     void TearDown() override { prefix.deleteRecursively(); }
+
+    // An installed manual page, uncompressed; checks its title line and
+    // version on the way.
+    juce::String manualPage (const juce::String& program) const
+    {
+        const auto page = prefix.getChildFile ("share/man/man1/" + program + ".1.gz");
+        juce::FileInputStream compressed (page);
+        if (! compressed.openedOk())
+        {
+            ADD_FAILURE() << page.getFullPathName() << " is missing";
+            return {};
+        }
+        juce::GZIPDecompressorInputStream text (&compressed, false, juce::GZIPDecompressorInputStream::gzipFormat);
+        const auto man = text.readEntireStreamAsString();
+        EXPECT_TRUE (man.contains (".TH " + program.toUpperCase() + " \"1\"")) << page.getFullPathName();
+        EXPECT_TRUE (man.contains ("Twist Delay " TWIST_VERSION)) << page.getFullPathName();
+        return man;
+    }
 
     // Loads the one plug-in of the format found in the folder, runs a block
     // of a tone through it and returns the output's peak (or -1).
@@ -142,13 +161,11 @@ TEST_F (InstalledTree, TheProgramsRunFromBinAndTheirPagesAndLicenceAreInstalled)
         EXPECT_TRUE (version.out.startsWith (juce::String (tool) + " (Twist Delay) " TWIST_VERSION "\n"))
             << version.out;
 #if TWIST_MAN_PAGES
-        const auto page = prefix.getChildFile ("share/man/man1/" + juce::String (tool) + ".1");
-        const auto man = page.loadFileAsString();
-        EXPECT_TRUE (man.contains (".TH " + juce::String (tool).toUpperCase() + " \"1\"")) << page.getFullPathName();
-        EXPECT_TRUE (man.contains ("Twist Delay " TWIST_VERSION)) << page.getFullPathName();
-        EXPECT_TRUE (man.contains ("\\fB\\-\\-version\\fR")) << page.getFullPathName();
+        const auto man = manualPage (tool);
+        EXPECT_TRUE (man.contains ("\\fB\\-\\-version\\fR")) << tool;
 #endif
     }
+    EXPECT_TRUE (manualPage ("twist-delay").contains ("Save current state"));
 
     // The installed renderer renders the demo phrase on its own.
     const auto work = prefix.getChildFile ("work");
@@ -158,7 +175,32 @@ TEST_F (InstalledTree, TheProgramsRunFromBinAndTheirPagesAndLicenceAreInstalled)
     EXPECT_EQ (render.exitCode, 0) << render.out;
     EXPECT_GT (work.getChildFile ("demo.wav").getSize(), 100000) << render.out;
 
-    EXPECT_TRUE (prefix.getChildFile ("share/doc/TwistDelay/LICENSE")
+    EXPECT_TRUE (prefix.getChildFile ("share/doc/twist-delay/LICENSE")
                      .loadFileAsString()
                      .contains ("GNU GENERAL PUBLIC LICENSE"));
+}
+
+TEST_F (InstalledTree, TheMenuEntryFindsItsIconInEverySizeOfTheHicolorTheme)
+{
+    const auto entry = prefix.getChildFile ("share/applications/twist-delay.desktop").loadFileAsString();
+    EXPECT_TRUE (entry.contains ("\nExec=twist-delay\n")) << entry;
+    EXPECT_TRUE (entry.contains ("\nIcon=twist-delay\n")) << entry;
+
+    const auto hicolor = prefix.getChildFile ("share/icons/hicolor");
+    EXPECT_TRUE (hicolor.getChildFile ("scalable/apps/twist-delay.svg").loadFileAsString().contains ("<svg"));
+#if TWIST_ICON_PNGS
+    int sizes = 0;
+    for (const auto& folder : hicolor.findChildFiles (juce::File::findDirectories, false, "*x*"))
+    {
+        const int size = folder.getFileName().upToFirstOccurrenceOf ("x", false, false).getIntValue();
+        const auto image = juce::ImageFileFormat::loadFrom (folder.getChildFile ("apps/twist-delay.png"));
+        ASSERT_TRUE (image.isValid()) << folder.getFullPathName();
+        EXPECT_EQ (image.getWidth(), size) << folder.getFileName();
+        EXPECT_EQ (image.getHeight(), size) << folder.getFileName();
+        // The tile itself, not a transparent square: the middle is opaque.
+        EXPECT_EQ (image.getPixelAt (size / 2, size / 2).getAlpha(), 255) << folder.getFileName();
+        ++sizes;
+    }
+    EXPECT_GE (sizes, 5);
+#endif
 }
